@@ -1,0 +1,29 @@
+#pragma once
+
+#include "components/dialogpresenter.h"
+#include "components/messageboxes.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// The list of font families the program offers; throws RuntimeError when the
+// system cannot give it.
+class FontSource {
+public:
+    virtual ~FontSource() = default;
+    virtual QStringList families() = 0;
+};
+
+// Everything outside Form1 that it talks to. main() passes the Qt
+// implementations; tests pass scripted ones.
+struct Platform {
+    std::unique_ptr<DialogPresenter> dialogs;
+    std::unique_ptr<MessageBoxes> messages;
+    std::unique_ptr<FontSource> fonts;
+    QString programFolder; // the folder of the executable, without a trailing separator
+};
+
+// The Platform the program runs with: Qt's dialogs and message boxes,
+// fontconfig's families, the executable's own folder.
+Platform qtPlatform();

@@ -1,0 +1,315 @@
+#include "components/richtextsurface.h"
+
+#include "components/runtimeerror.h"
+
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextList>
+
+#include <functional>
+
+namespace {
+
+// The document works at 15 twips per pixel, the window's own scale.
+constexpr double kTwipsPerPixel = 15.0;
+
+// QTextEdit with the surface's Click: a mouse click in the text, reported
+// after the editor has placed the caret, so the selection read is the new one.
+class SurfaceEdit : public QTextEdit {
+public:
+    using QTextEdit::QTextEdit;
+    std::function<void()> clicked;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QTextEdit::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && clicked)
+            clicked();
+    }
+};
+
+bool isBulletStyle(QTextListFormat::Style style) {
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+           style == QTextListFormat::ListSquare;
+}
+
+RuntimeError invalidValue() { return RuntimeError(QStringLiteral("Invalid property value")); }
+
+} // namespace
+
+QFont RichTextSurface::designFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9);
+    return font;
+}
+
+RichTextSurface::RichTextSurface(qint16 index, QWidget* parent)
+    : QObject(parent), index_(index), edit_(new SurfaceEdit(parent)) {
+    edit_->setAcceptRichText(true);
+    edit_->document()->setDefaultFont(designFont());
+    edit_->document()->setUndoRedoEnabled(true);
+    edit_->setAutoFillBackground(true);
+    setBackColor(backColor_);
+    static_cast<SurfaceEdit*>(edit_)->clicked = [this] { emit Click(index_); };
+    connect(edit_, &QTextEdit::textChanged, this, [this] { emit Change(index_); });
+}
+
+RichTextSurface::~RichTextSurface() { delete edit_; }
+
+QTextDocument* RichTextSurface::document() const { return edit_->document(); }
+
+QString RichTextSurface::text() const {
+    QString raw = edit_->document()->toRawText();
+    // A soft line break stays a line break in plain text; each paragraph end
+    // becomes CR LF.
+    raw.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return raw;
+}
+
+void RichTextSurface::setText(const QString& text) {
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    edit_->setPlainText(plain);
+}
+
+int RichTextSurface::textOffsetOf(int position) const {
+    return position + edit_->document()->findBlock(position).blockNumber();
+}
+
+int RichTextSurface::positionOfTextOffset(qint64 offset) const {
+    const QTextDocument* doc = edit_->document();
+    if (offset <= 0)
+        return 0;
+    // The last paragraph whose Text offset (position plus one per earlier
+    // break) is at or before the offset.
+    int low = 0;
+    int high = doc->blockCount() - 1;
+    while (low < high) {
+        const int mid = low + (high - low + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= offset)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    const QTextBlock block = doc->findBlockByNumber(low);
+    const qint64 within = offset - (block.position() + low);
+    // An offset between the CR and the LF of a break lands at the paragraph's end.
+    return block.position() + int(qMin<qint64>(within, block.length() - 1));
+}
+
+qint32 RichTextSurface::selStart() const {
+    return textOffsetOf(edit_->textCursor().selectionStart());
+}
+
+void RichTextSurface::setSelStart(qint32 start) {
+    if (start < 0)
+        throw invalidValue();
+    QTextCursor cursor = edit_->textCursor();
+    cursor.setPosition(positionOfTextOffset(start));
+    edit_->setTextCursor(cursor);
+}
+
+qint32 RichTextSurface::selLength() const {
+    const QTextCursor cursor = edit_->textCursor();
+    return textOffsetOf(cursor.selectionEnd()) - textOffsetOf(cursor.selectionStart());
+}
+
+void RichTextSurface::setSelLength(qint32 length) {
+    if (length < 0)
+        throw invalidValue();
+    QTextCursor cursor = edit_->textCursor();
+    const int start = cursor.selectionStart();
+    cursor.setPosition(start);
+    cursor.setPosition(positionOfTextOffset(qint64(textOffsetOf(start)) + length),
+                       QTextCursor::KeepAnchor);
+    edit_->setTextCursor(cursor);
+}
+
+// The one value a character property has over the whole selection, or none
+// when it varies. A collapsed selection reads the format text typed next gets.
+template <typename T, typename Read>
+std::optional<T> RichTextSurface::uniformChar(Read read) const {
+    const QTextCursor cursor = edit_->textCursor();
+    const QFont base = edit_->document()->defaultFont();
+    if (!cursor.hasSelection())
+        return read(edit_->currentCharFormat().font().resolve(base));
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    std::optional<T> value;
+    for (QTextBlock block = edit_->document()->findBlock(start);
+         block.isValid() && block.position() < end; block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() + fragment.length() <= start || fragment.position() >= end)
+                continue;
+            const T current = read(fragment.charFormat().font().resolve(base));
+            if (value && *value != current)
+                return std::nullopt;
+            value = current;
+        }
+    }
+    // A selection of paragraph breaks alone holds no characters: it reads as
+    // the format at its start.
+    if (!value)
+        return read(cursor.charFormat().font().resolve(base));
+    return value;
+}
+
+template <typename T, typename Read>
+std::optional<T> RichTextSurface::uniformBlock(Read read) const {
+    const QTextCursor cursor = edit_->textCursor();
+    const QTextDocument* doc = edit_->document();
+    const QTextBlock last = doc->findBlock(cursor.selectionEnd());
+    std::optional<T> value;
+    for (QTextBlock block = doc->findBlock(cursor.selectionStart()); block.isValid();
+         block = block.next()) {
+        const T current = read(block);
+        if (value && *value != current)
+            return std::nullopt;
+        value = current;
+        if (block == last)
+            break;
+    }
+    return value;
+}
+
+void RichTextSurface::mergeSelection(const QTextCharFormat& format) {
+    edit_->mergeCurrentCharFormat(format);
+}
+
+std::optional<QString> RichTextSurface::selFontName() const {
+    return uniformChar<QString>([](const QFont& f) { return f.family(); });
+}
+
+void RichTextSurface::setSelFontName(const QString& name) {
+    QTextCharFormat format;
+    format.setFontFamilies({name});
+    mergeSelection(format);
+}
+
+std::optional<double> RichTextSurface::selFontSize() const {
+    return uniformChar<double>([](const QFont& f) { return f.pointSizeF(); });
+}
+
+void RichTextSurface::setSelFontSize(double points) {
+    if (!(points > 0) || points > 1638)
+        throw invalidValue();
+    QTextCharFormat format;
+    format.setFontPointSize(points);
+    mergeSelection(format);
+}
+
+std::optional<bool> RichTextSurface::selBold() const {
+    return uniformChar<bool>([](const QFont& f) { return f.bold(); });
+}
+
+void RichTextSurface::setSelBold(bool on) {
+    QTextCharFormat format;
+    format.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    mergeSelection(format);
+}
+
+std::optional<bool> RichTextSurface::selItalic() const {
+    return uniformChar<bool>([](const QFont& f) { return f.italic(); });
+}
+
+void RichTextSurface::setSelItalic(bool on) {
+    QTextCharFormat format;
+    format.setFontItalic(on);
+    mergeSelection(format);
+}
+
+std::optional<bool> RichTextSurface::selUnderline() const {
+    return uniformChar<bool>([](const QFont& f) { return f.underline(); });
+}
+
+void RichTextSurface::setSelUnderline(bool on) {
+    QTextCharFormat format;
+    format.setFontUnderline(on);
+    mergeSelection(format);
+}
+
+std::optional<bool> RichTextSurface::selBullet() const {
+    return uniformBlock<bool>([](const QTextBlock& block) {
+        const QTextList* list = block.textList();
+        return list && isBulletStyle(list->format().style());
+    });
+}
+
+void RichTextSurface::setSelBullet(bool on) {
+    QTextCursor cursor = edit_->textCursor();
+    cursor.beginEditBlock();
+    if (on) {
+        QTextListFormat format;
+        format.setStyle(QTextListFormat::ListDisc);
+        format.setIndent(1);
+        cursor.createList(format);
+    } else {
+        QTextBlockFormat outOfList;
+        outOfList.setObjectIndex(-1);
+        cursor.mergeBlockFormat(outOfList);
+    }
+    cursor.endEditBlock();
+}
+
+std::optional<qint16> RichTextSurface::selAlignment() const {
+    return uniformBlock<qint16>([](const QTextBlock& block) -> qint16 {
+        const Qt::Alignment horizontal = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        if (horizontal & (Qt::AlignRight | Qt::AlignTrailing))
+            return 1;
+        if (horizontal & Qt::AlignHCenter)
+            return 2;
+        if (horizontal & Qt::AlignJustify)
+            return 3;
+        return 0;
+    });
+}
+
+void RichTextSurface::setSelAlignment(qint16 alignment) {
+    static const Qt::Alignment byCode[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
+    if (alignment < 0 || alignment > 2)
+        throw invalidValue();
+    QTextBlockFormat format;
+    format.setAlignment(byCode[alignment]);
+    edit_->textCursor().mergeBlockFormat(format);
+}
+
+std::optional<qint32> RichTextSurface::selIndent() const {
+    return uniformBlock<qint32>([](const QTextBlock& block) {
+        return qint32(qRound(block.blockFormat().leftMargin() * kTwipsPerPixel));
+    });
+}
+
+void RichTextSurface::setSelIndent(qint32 twips) {
+    QTextBlockFormat format;
+    format.setLeftMargin(qMax(0, twips) / kTwipsPerPixel);
+    edit_->textCursor().mergeBlockFormat(format);
+}
+
+void RichTextSurface::setSelColor(OleColor color) {
+    QTextCharFormat format;
+    format.setForeground(toQColor(color));
+    mergeSelection(format);
+}
+
+void RichTextSurface::setBackColor(OleColor color) {
+    backColor_ = color;
+    QPalette palette = edit_->palette();
+    palette.setColor(QPalette::Base, toQColor(color));
+    edit_->setPalette(palette);
+}
+
+QFont RichTextSurface::font() const { return edit_->document()->defaultFont(); }
+
+bool RichTextSurface::isVisible() const { return !edit_->isHidden(); }
+
+void RichTextSurface::setVisible(bool visible) { edit_->setVisible(visible); }
+
+void RichTextSurface::zOrder() { edit_->raise(); }
+
+void RichTextSurface::setFocus() { edit_->setFocus(Qt::OtherFocusReason); }

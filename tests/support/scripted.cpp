@@ -1,0 +1,74 @@
+#include "tests/support/scripted.h"
+
+#include "components/runtimeerror.h"
+
+namespace {
+
+template <typename T>
+T takeFront(std::deque<T>& queue, T fallback) {
+    if (!queue.empty()) {
+        fallback = std::move(queue.front());
+        queue.pop_front();
+    }
+    return fallback;
+}
+
+} // namespace
+
+MsgResult ScriptedMessageBoxes::show(const MessageRequest& request) {
+    shown.push_back(request);
+    if (onShow)
+        onShow(request);
+    return takeFront(answers, request.defaultButton);
+}
+
+QString ScriptedMessageBoxes::input(const InputRequest& request) {
+    inputs.push_back(request);
+    return takeFront(inputAnswers, QString());
+}
+
+std::optional<FileDialogResult> ScriptedDialogs::showOpen(const FileDialogRequest& request) {
+    openRequests.push_back(request);
+    return takeFront(openAnswers, std::optional<FileDialogResult>());
+}
+
+std::optional<FileDialogResult> ScriptedDialogs::showSave(const FileDialogRequest& request) {
+    saveRequests.push_back(request);
+    return takeFront(saveAnswers, std::optional<FileDialogResult>());
+}
+
+std::optional<OleColor> ScriptedDialogs::showColor(OleColor initial, qint32 flags) {
+    colorRequests.emplace_back(initial, flags);
+    return takeFront(colorAnswers, std::optional<OleColor>());
+}
+
+std::optional<FontChoice> ScriptedDialogs::showFont(const FontChoice& initial, qint32 flags) {
+    fontRequests.emplace_back(initial, flags);
+    return takeFront(fontAnswers, std::optional<FontChoice>());
+}
+
+QStringList ScriptedFonts::families() {
+    if (fails_)
+        throw RuntimeError(QStringLiteral("No printers are installed"));
+    return families_;
+}
+
+FormHarness::FormHarness(QStringList fonts, bool fontsFail)
+    : fonts_(std::move(fonts)), fontsFail_(fontsFail) {}
+
+Form1& FormHarness::build() {
+    auto scriptedMessages = std::make_unique<ScriptedMessageBoxes>();
+    auto scriptedDialogs = std::make_unique<ScriptedDialogs>();
+    messages = scriptedMessages.get();
+    dialogs = scriptedDialogs.get();
+    Platform platform{std::move(scriptedDialogs), std::move(scriptedMessages),
+                      std::make_unique<ScriptedFonts>(fonts_, fontsFail_), folder.path()};
+    form = std::make_unique<Form1>(std::move(platform));
+    return *form;
+}
+
+Form1& FormHarness::load() {
+    Form1& window = build();
+    window.Form_Load();
+    return window;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/form1.h"
+#include "app/platform.h"
+
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// Message boxes that record every request and answer from a script; with no
+// scripted answer left, a box answers with its default button.
+class ScriptedMessageBoxes : public MessageBoxes {
+public:
+    MsgResult show(const MessageRequest& request) override;
+    QString input(const InputRequest& request) override;
+
+    std::vector<MessageRequest> shown;
+    std::deque<MsgResult> answers;
+    std::vector<InputRequest> inputs;
+    std::deque<QString> inputAnswers;
+    std::function<void(const MessageRequest&)> onShow; // runs while the box is "open"
+};
+
+// Dialogs that record their requests and answer from a script; with no
+// answer left, a dialog is cancelled.
+class ScriptedDialogs : public DialogPresenter {
+public:
+    std::optional<FileDialogResult> showOpen(const FileDialogRequest& request) override;
+    std::optional<FileDialogResult> showSave(const FileDialogRequest& request) override;
+    std::optional<OleColor> showColor(OleColor initial, qint32 flags) override;
+    std::optional<FontChoice> showFont(const FontChoice& initial, qint32 flags) override;
+
+    std::vector<FileDialogRequest> openRequests, saveRequests;
+    std::deque<std::optional<FileDialogResult>> openAnswers, saveAnswers;
+    std::vector<std::pair<OleColor, qint32>> colorRequests;
+    std::deque<std::optional<OleColor>> colorAnswers;
+    std::vector<std::pair<FontChoice, qint32>> fontRequests;
+    std::deque<std::optional<FontChoice>> fontAnswers;
+};
+
+class ScriptedFonts : public FontSource {
+public:
+    explicit ScriptedFonts(QStringList families, bool fails = false)
+        : families_(std::move(families)), fails_(fails) {}
+    QStringList families() override;
+
+private:
+    QStringList families_;
+    bool fails_;
+};
+
+// A real Form1 on scripted dialogs, in a program folder of its own.
+struct FormHarness {
+    explicit FormHarness(QStringList fonts = {"Arial", "Courier New", "Times New Roman"},
+                         bool fontsFail = false);
+    // Builds the window; call after placing files in folder.
+    Form1& build();
+    // Builds the window and runs its start-up.
+    Form1& load();
+
+    QTemporaryDir folder;
+    ScriptedMessageBoxes* messages = nullptr;
+    ScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<Form1> form;
+
+private:
+    QStringList fonts_;
+    bool fontsFail_;
+};
