@@ -250,9 +250,18 @@ void RichTextSurface::setSelBullet(bool on) {
         format.setIndent(1);
         cursor.createList(format);
     } else {
-        QTextBlockFormat outOfList;
-        outOfList.setObjectIndex(-1);
-        cursor.mergeBlockFormat(outOfList);
+        // Leaving the list keeps each paragraph's own indent and drops the list's.
+        const QTextBlock last = edit_->document()->findBlock(cursor.selectionEnd());
+        for (QTextBlock block = edit_->document()->findBlock(cursor.selectionStart());
+             block.isValid(); block = block.next()) {
+            if (block.textList()) {
+                QTextBlockFormat format = block.blockFormat();
+                format.clearProperty(QTextFormat::ObjectIndex);
+                QTextCursor(block).setBlockFormat(format);
+            }
+            if (block == last)
+                break;
+        }
     }
     cursor.endEditBlock();
 }

@@ -2,6 +2,8 @@
 
 #include "components/runtimeerror.h"
 
+#include <QTest>
+
 namespace {
 
 template <typename T>
@@ -71,4 +73,11 @@ Form1& FormHarness::load() {
     Form1& window = build();
     window.Form_Load();
     return window;
+}
+
+void FormHarness::showActive() {
+    form->show();
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form.get()))
+        qWarning("the window did not become active");
 }

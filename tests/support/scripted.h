@@ -59,6 +59,8 @@ struct FormHarness {
     Form1& build();
     // Builds the window and runs its start-up.
     Form1& load();
+    // Shows the window and makes it the active one, so that focus can be tested.
+    void showActive();
 
     QTemporaryDir folder;
     ScriptedMessageBoxes* messages = nullptr;

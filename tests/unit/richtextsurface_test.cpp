@@ -1,0 +1,167 @@
+#include "components/richtextsurface.h"
+#include "components/runtimeerror.h"
+
+#include <QSignalSpy>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Surface : public ::testing::Test {
+protected:
+    QWidget page;
+    RichTextSurface surface{7, &page};
+
+    // Selects [start, start + length) of Text.
+    void select(int start, int length) {
+        surface.setSelStart(start);
+        surface.setSelLength(length);
+    }
+    QString selectedText() const { return surface.text().mid(surface.selStart(), surface.selLength()); }
+};
+
+TEST_F(Surface, TextJoinsParagraphsWithCrLfAndEmptyTextEmpties) {
+    surface.setText(QStringLiteral("one\r\ntwo\nthree\rfour"));
+    EXPECT_EQ(surface.text(), QStringLiteral("one\r\ntwo\r\nthree\r\nfour"));
+    EXPECT_EQ(surface.document()->blockCount(), 4);
+    surface.setText(QString());
+    EXPECT_EQ(surface.text(), QString());
+    EXPECT_EQ(surface.document()->blockCount(), 1);
+}
+
+TEST_F(Surface, TextKeepsTabsNonBreakingSpacesAndCharactersOutsideTheBmp) {
+    const QString text = QStringLiteral("a\tb\u00A0c \U0001F600 d");
+    surface.setText(text);
+    EXPECT_EQ(surface.text(), text);
+}
+
+TEST_F(Surface, SelectionCountsCrLfAsTwoCharacters) {
+    surface.setText(QStringLiteral("ab\r\ncd\r\n\r\nef"));
+    select(4, 2);
+    EXPECT_EQ(selectedText(), QStringLiteral("cd"));
+    EXPECT_EQ(surface.widget()->textCursor().selectedText(), QStringLiteral("cd"));
+    select(8, 4);
+    EXPECT_EQ(surface.widget()->textCursor().selectedText(), QStringLiteral("\u2029ef"));
+    EXPECT_EQ(surface.selStart(), 8);
+    EXPECT_EQ(surface.selLength(), 4);
+    // A selection across a break reads back with the break as two characters.
+    select(1, 4);
+    EXPECT_EQ(surface.selLength(), 4);
+    EXPECT_EQ(selectedText(), QStringLiteral("b\r\nc"));
+}
+
+TEST_F(Surface, OffsetsBeyondTheEndOrInsideABreakAreClamped) {
+    surface.setText(QStringLiteral("ab\r\ncd"));
+    select(3, 0); // between CR and LF
+    EXPECT_EQ(surface.selStart(), 2);
+    select(100, 0);
+    EXPECT_EQ(surface.selStart(), 6);
+    select(1, 1000);
+    EXPECT_EQ(surface.selLength(), 5);
+    EXPECT_THROW(surface.setSelStart(-1), RuntimeError);
+    EXPECT_THROW(surface.setSelLength(-1), RuntimeError);
+}
+
+TEST_F(Surface, OffsetMappingMatchesTextOverManyParagraphs) {
+    QString text;
+    for (int i = 0; i < 2000; ++i)
+        text += QStringLiteral("line %1 \U0001F4A1\r\n").arg(i);
+    surface.setText(text);
+    const QString plain = surface.text();
+    for (int i : {0, 1, 999, 1500, 1999}) {
+        const QString needle = QStringLiteral("line %1 ").arg(i);
+        const int at = int(plain.indexOf(needle));
+        select(at, int(needle.size()) + 2);
+        EXPECT_EQ(surface.widget()->textCursor().selectedText(), needle + QStringLiteral("\U0001F4A1"));
+        EXPECT_EQ(surface.selStart(), at);
+    }
+}
+
+TEST_F(Surface, CharacterPropertiesReadNoValueForMixedSelections) {
+    surface.setText(QStringLiteral("plain bold"));
+    select(6, 4);
+    surface.setSelBold(true);
+    surface.setSelFontSize(10.5);
+    surface.setSelFontName(QStringLiteral("Courier New"));
+    EXPECT_EQ(surface.selBold(), true);
+    EXPECT_EQ(surface.selFontSize(), 10.5);
+    EXPECT_EQ(surface.selFontName(), QStringLiteral("Courier New"));
+
+    select(0, 5);
+    EXPECT_EQ(surface.selBold(), false);
+    EXPECT_EQ(surface.selFontSize(), 9.0);
+    EXPECT_EQ(surface.selFontName(), QStringLiteral("Arial"));
+
+    select(3, 5);
+    EXPECT_EQ(surface.selBold(), std::nullopt);
+    EXPECT_EQ(surface.selFontSize(), std::nullopt);
+    EXPECT_EQ(surface.selFontName(), std::nullopt);
+    EXPECT_EQ(surface.selItalic(), false);
+}
+
+TEST_F(Surface, PutOnCollapsedSelectionAppliesToTextTypedNext) {
+    surface.setText(QStringLiteral("ab"));
+    select(1, 0);
+    surface.setSelItalic(true);
+    surface.setSelUnderline(true);
+    EXPECT_EQ(surface.selItalic(), true);
+    surface.widget()->textCursor().insertText(QStringLiteral("X"));
+    select(1, 1);
+    EXPECT_EQ(surface.selItalic(), true);
+    EXPECT_EQ(surface.selUnderline(), true);
+    select(0, 1);
+    EXPECT_EQ(surface.selItalic(), false);
+}
+
+TEST_F(Surface, ParagraphPropertiesCoverEveryParagraphTouched) {
+    surface.setText(QStringLiteral("one\r\ntwo\r\nthree"));
+    select(5, 3);
+    surface.setSelAlignment(2);
+    surface.setSelBullet(true);
+    surface.setSelIndent(500);
+    EXPECT_EQ(surface.selAlignment(), 2);
+    EXPECT_EQ(surface.selBullet(), true);
+    EXPECT_EQ(surface.selIndent(), 500);
+
+    select(0, 7); // the first two paragraphs
+    EXPECT_EQ(surface.selAlignment(), std::nullopt);
+    EXPECT_EQ(surface.selBullet(), std::nullopt);
+    EXPECT_EQ(surface.selIndent(), std::nullopt);
+
+    surface.setSelAlignment(1);
+    EXPECT_EQ(surface.selAlignment(), 1);
+    surface.setSelBullet(false);
+    EXPECT_EQ(surface.selBullet(), false);
+    surface.setSelIndent(-500);
+    EXPECT_EQ(surface.selIndent(), 0);
+    EXPECT_THROW(surface.setSelAlignment(3), RuntimeError);
+}
+
+TEST_F(Surface, ChangeFiresForTypingTextAndFormattingWithTheIndex) {
+    QSignalSpy changes(&surface, &RichTextSurface::Change);
+    surface.setText(QStringLiteral("abc"));
+    ASSERT_GE(changes.count(), 1);
+    EXPECT_EQ(changes.last().at(0).value<qint16>(), 7);
+    changes.clear();
+    select(0, 3);
+    EXPECT_EQ(changes.count(), 0) << "selecting is no change";
+    surface.setSelBold(true);
+    EXPECT_GE(changes.count(), 1) << "formatting is a change";
+}
+
+TEST_F(Surface, BaseFontTagAndVisibility) {
+    EXPECT_EQ(surface.font().family(), QStringLiteral("Arial"));
+    EXPECT_EQ(surface.font().pointSizeF(), 9.0);
+    EXPECT_FALSE(surface.font().bold());
+    surface.setTag(QStringLiteral("0|/tmp/a|b.rtf"));
+    EXPECT_EQ(surface.tag(), QStringLiteral("0|/tmp/a|b.rtf"));
+    surface.setVisible(false);
+    EXPECT_FALSE(surface.isVisible());
+    surface.setBackColor(0x0000FF);
+    EXPECT_EQ(surface.widget()->palette().color(QPalette::Base), QColor(255, 0, 0));
+}
+
+} // namespace
