@@ -1,0 +1,144 @@
+#include "components/rtf/controlwords.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace rtf {
+namespace {
+
+// Destinations of the RTF 1.9.1 specification whose text is never body text.
+constexpr std::string_view skippedDestinations =
+    "aftncn aftnsep aftnsepc annotation atnauthor atndate atnicn atnid atnparent atnref atntime "
+    "atrfend atrfstart author background bkmkend bkmkstart blipuid buptim category "
+    "colorschememapping comment company creatim datafield datastore defchp defpap do doccomm "
+    "docvar dptxbxtext ebcend ebcstart factoidname falt fchars ffdeftext ffentrymcr ffexitmcr "
+    "ffformat ffhelptext ffl ffname ffstattext file filetbl fldinst fldtype fname fontemb "
+    "fontfile footer footerf footerl footerr footnote formfield ftncn ftnsep ftnsepc g generator "
+    "gridtbl header headerf headerl headerr hl hlfr hlinkbase hlloc hlsrc hsv htmltag info "
+    "keycode keywords latentstyles lchars levelnumbers leveltext lfolevel linkval listname "
+    "listpicture liststylename lsdlockedexcept macc maccPr mailmerge manager mmath mmathPict "
+    "mmathPr nesttableprops nextfile nonesttables nonshppict objalias objclass objdata objname "
+    "objsect objtime oldcprops oldpprops oldsprops oldtprops oleclsid operator panose password "
+    "passwordhash pgp pgptbl picprop pict pnseclvl pntxta pntxtb printim private propname "
+    "protend protstart protusertbl pxe revtbl revtim rsidtbl rxe shpinst shprslt shptxt sn sp "
+    "staticval stylesheet subject sv svb tc template themedata title txe ud userprops "
+    "wgrffmtfilter windowcaption writereservation writereservhash xe xform xmlattrname "
+    "xmlattrvalue xmlclose xmlname xmlnstbl xmlopen";
+
+using Table = std::unordered_map<std::string_view, ControlInfo>;
+
+Table buildTable() {
+    Table table;
+    std::string_view rest = skippedDestinations;
+    while (!rest.empty()) {
+        const std::size_t space = rest.find(' ');
+        table.emplace(rest.substr(0, space), ControlInfo{Control::SkipDestination});
+        rest = space == std::string_view::npos ? std::string_view{} : rest.substr(space + 1);
+    }
+    const std::pair<std::string_view, Control> words[] = {
+        {"field", Control::Transparent},
+        {"fldrslt", Control::Transparent},
+        {"result", Control::Transparent},
+        {"shp", Control::Transparent},
+        {"shppict", Control::Transparent},
+        {"object", Control::Transparent},
+        {"upr", Control::Transparent},
+        {"fonttbl", Control::FontTable},
+        {"colortbl", Control::ColorTable},
+        {"listtable", Control::ListTable},
+        {"listoverridetable", Control::ListOverrideTable},
+        {"listtext", Control::ListTextFallback},
+        {"pntext", Control::ListTextFallback},
+        {"pn", Control::Pn},
+        {"ansi", Control::Ansi},
+        {"mac", Control::Mac},
+        {"pc", Control::Pc},
+        {"pca", Control::Pca},
+        {"ansicpg", Control::AnsiCodePage},
+        {"deff", Control::DefaultFont},
+        {"uc", Control::UnicodeSkip},
+        {"u", Control::Unicode},
+        {"fcharset", Control::FontCharset},
+        {"cpg", Control::FontCodePage},
+        {"red", Control::Red},
+        {"green", Control::Green},
+        {"blue", Control::Blue},
+        {"list", Control::List},
+        {"listid", Control::ListId},
+        {"listlevel", Control::ListLevel},
+        {"levelnfc", Control::LevelNumbering},
+        {"levelnfcn", Control::LevelNumbering},
+        {"listoverride", Control::ListOverride},
+        {"ls", Control::ListNumber},
+        {"ilvl", Control::ListLevelNumber},
+        {"plain", Control::Plain},
+        {"f", Control::Font},
+        {"fs", Control::FontSize},
+        {"b", Control::Bold},
+        {"i", Control::Italic},
+        {"ulnone", Control::UnderlineNone},
+        {"strike", Control::Strike},
+        {"striked", Control::Strike},
+        {"cf", Control::Color},
+        {"cb", Control::Background},
+        {"chcbpat", Control::Background},
+        {"highlight", Control::Highlight},
+        {"super", Control::Super},
+        {"sub", Control::Sub},
+        {"nosupersub", Control::NoSuperSub},
+        {"pard", Control::Pard},
+        {"ql", Control::AlignLeft},
+        {"qc", Control::AlignCenter},
+        {"qr", Control::AlignRight},
+        {"qj", Control::AlignJustify},
+        {"li", Control::LeftIndent},
+        {"lin", Control::LeftIndent},
+        {"ri", Control::RightIndent},
+        {"rin", Control::RightIndent},
+        {"fi", Control::FirstIndent},
+        {"sb", Control::SpaceBefore},
+        {"sa", Control::SpaceAfter},
+        {"pnlvlblt", Control::PnBullet},
+        {"pnlvlbody", Control::PnBody},
+        {"pnlvlcont", Control::PnContinue},
+        {"pnlvl", Control::PnLevel},
+        {"pndec", Control::PnDecimal},
+        {"pnucltr", Control::PnUpperAlpha},
+        {"pnlcltr", Control::PnLowerAlpha},
+        {"pnucrm", Control::PnUpperRoman},
+        {"pnlcrm", Control::PnLowerRoman},
+        {"par", Control::Par},
+        {"page", Control::SoftBreak},
+        {"sect", Control::SoftBreak},
+        {"column", Control::SoftBreak},
+        {"cell", Control::Cell},
+        {"nestcell", Control::Cell},
+    };
+    for (const auto& [name, control] : words)
+        table[name] = ControlInfo{control};
+    // Underline comes in many line styles; the document knows only on or off.
+    for (std::string_view name : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",
+                                  "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
+                                  "ulthldash", "ululdbwave", "ulw", "ulwave"})
+        table[name] = ControlInfo{Control::Underline};
+    const std::pair<std::string_view, char16_t> characters[] = {
+        {"line", 0x2028},    {"tab", u'\t'},        {"emdash", 0x2014},    {"endash", 0x2013},
+        {"emspace", 0x2003}, {"enspace", 0x2002},   {"qmspace", 0x2005},   {"lquote", 0x2018},
+        {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"bullet", 0x2022},
+        {"zwj", 0x200D},     {"zwnj", 0x200C},      {"ltrmark", 0x200E},   {"rtlmark", 0x200F},
+        {"zwbo", 0x200B},
+    };
+    for (const auto& [name, c] : characters)
+        table[name] = ControlInfo{Control::Character, c};
+    return table;
+}
+
+} // namespace
+
+ControlInfo lookupControl(std::string_view name) {
+    static const Table table = buildTable();
+    auto found = table.find(name);
+    return found == table.end() ? ControlInfo{} : found->second;
+}
+
+} // namespace rtf

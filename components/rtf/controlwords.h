@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace rtf {
+
+// Every control word the reader acts on. Words outside this list are ignored;
+// destinations whose content never reaches the body are SkipDestination.
+enum class Control : std::uint8_t {
+    Unknown,
+    // Destinations
+    SkipDestination,
+    Transparent, // a group whose text is body text (\field, \fldrslt, \result, ...)
+    FontTable,
+    ColorTable,
+    ListTable,
+    ListOverrideTable,
+    ListTextFallback,
+    Pn,
+    // Document
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    AnsiCodePage,
+    DefaultFont,
+    UnicodeSkip,
+    Unicode,
+    // Tables of fonts, colours and lists
+    FontCharset,
+    FontCodePage,
+    Red,
+    Green,
+    Blue,
+    List,
+    ListId,
+    ListLevel,
+    LevelNumbering,
+    ListOverride,
+    ListNumber,
+    ListLevelNumber,
+    // Character format
+    Plain,
+    Font,
+    FontSize,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Strike,
+    Color,
+    Background,
+    Highlight,
+    Super,
+    Sub,
+    NoSuperSub,
+    // Paragraph format
+    Pard,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    AlignJustify,
+    LeftIndent,
+    RightIndent,
+    FirstIndent,
+    SpaceBefore,
+    SpaceAfter,
+    PnBullet,
+    PnBody,
+    PnContinue,
+    PnLevel,
+    PnDecimal,
+    PnUpperAlpha,
+    PnLowerAlpha,
+    PnUpperRoman,
+    PnLowerRoman,
+    // Breaks and special characters
+    Par,
+    SoftBreak, // \page, \sect, \column: end a paragraph that has content
+    Cell,
+    Character,
+};
+
+struct ControlInfo {
+    Control control = Control::Unknown;
+    char16_t character = 0; // for Control::Character
+};
+
+ControlInfo lookupControl(std::string_view name);
+
+} // namespace rtf

@@ -1,0 +1,229 @@
+#include "components/rtf/reader.h"
+
+#include <algorithm>
+
+namespace rtf {
+
+void Reader::read(std::string_view data) {
+    stack_.clear();
+    stack_.reserve(maxDepth + 1);
+    stack_.emplace_back(); // the state outside any group
+    Tokenizer tokenizer(data);
+    for (;;) {
+        const Token token = tokenizer.next();
+        if (token.type == TokenType::End)
+            break;
+        if (token.type == TokenType::GroupStart) {
+            openGroup();
+            continue;
+        }
+        if (token.type == TokenType::GroupEnd) {
+            if (!closeGroup())
+                break;
+            continue;
+        }
+        if (overflow_ > 0 || state().destination == Destination::Skip)
+            continue;
+        if (unicodeSkipLeft_ > 0 && token.type != TokenType::Text) {
+            // The \uN fallback: a control word, \'hh or \bin counts as one character.
+            --unicodeSkipLeft_;
+            continue;
+        }
+        switch (token.type) {
+        case TokenType::ControlWord:
+            controlWord(token);
+            break;
+        case TokenType::ControlSymbol:
+            controlSymbol(token);
+            break;
+        case TokenType::HexByte: {
+            const char byte = static_cast<char>(token.param);
+            bytes(std::string_view(&byte, 1));
+            break;
+        }
+        case TokenType::Text:
+            bytes(token.text);
+            break;
+        default:
+            break; // binary data: pictures and objects are not shown yet
+        }
+    }
+    if (paragraphHasContent_)
+        endParagraph();
+    sink_.finish();
+}
+
+void Reader::openGroup() {
+    unicodeSkipLeft_ = 0;
+    pendingStar_ = false;
+    if (overflow_ > 0 || stack_.size() > maxDepth) {
+        ++overflow_;
+        return;
+    }
+    stack_.push_back(stack_.back());
+}
+
+bool Reader::closeGroup() {
+    unicodeSkipLeft_ = 0;
+    pendingStar_ = false;
+    if (overflow_ > 0) {
+        --overflow_;
+        return true;
+    }
+    if (stack_.size() <= 1)
+        return false; // a '}' with no group open: the document is over
+    const GroupState closed = stack_.back();
+    stack_.pop_back();
+    if (closed.destination == Destination::FontTable) {
+        // A font's group may end without its ';'.
+        fonts_.endFont(documentCodePage());
+        codePageFont_ = -2;
+    }
+    if (closed.destination == Destination::Pn && state().destination != Destination::Pn) {
+        // \pn is a group of its own, but it describes the paragraph around it.
+        ParaState& para = state().para;
+        para.pnType = closed.para.pnType;
+        para.pnStyle = closed.para.pnStyle;
+        para.pnLevel = closed.para.pnLevel;
+    }
+    // Closing the outermost group ends the document; what follows is not RTF.
+    return stack_.size() > 1;
+}
+
+void Reader::bytes(std::string_view text) {
+    if (unicodeSkipLeft_ > 0) {
+        const std::size_t skipped =
+            std::min(text.size(), static_cast<std::size_t>(unicodeSkipLeft_));
+        text.remove_prefix(skipped);
+        unicodeSkipLeft_ -= static_cast<int>(skipped);
+    }
+    if (text.empty())
+        return;
+    switch (state().destination) {
+    case Destination::Body:
+        syncRunFormat();
+        run_.appendBytes(text, currentCodePage());
+        paragraphHasContent_ = true;
+        break;
+    case Destination::FontTable:
+        for (;;) {
+            const std::size_t semicolon = text.find(';');
+            fonts_.appendNameBytes(text.substr(0, semicolon));
+            if (semicolon == std::string_view::npos)
+                break;
+            fonts_.endFont(documentCodePage());
+            codePageFont_ = -2;
+            text.remove_prefix(semicolon + 1);
+        }
+        break;
+    case Destination::ColorTable:
+        for (char c : text)
+            if (c == ';')
+                colors_.endEntry();
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::unicode(int value) {
+    if (value < 0)
+        value += 65536;
+    const char16_t c = value >= 0 && value <= 0xFFFF ? static_cast<char16_t>(value) : u'\uFFFD';
+    if (state().destination == Destination::Body)
+        character(c);
+    else if (state().destination == Destination::FontTable)
+        fonts_.appendNameChar(c, documentCodePage());
+    unicodeSkipLeft_ = state().unicodeSkip;
+}
+
+void Reader::character(char16_t c) {
+    if (state().destination != Destination::Body)
+        return;
+    syncRunFormat();
+    run_.appendChar(c);
+    paragraphHasContent_ = true;
+}
+
+void Reader::syncRunFormat() {
+    if (state().chr == runChar_)
+        return;
+    flushRun();
+    runChar_ = state().chr;
+}
+
+void Reader::flushRun() {
+    if (run_.empty())
+        return;
+    const QString& text = run_.text();
+    if (!text.isEmpty())
+        sink_.text(text, resolve(runChar_));
+    run_.clear();
+}
+
+void Reader::endParagraph() {
+    flushRun();
+    sink_.endParagraph(resolve(state().para), resolve(state().chr));
+    paragraphHasContent_ = false;
+}
+
+int Reader::documentCodePage() const {
+    return ansiCodePage_;
+}
+
+int Reader::currentCodePage() {
+    const int number = state().chr.font < 0 ? defaultFont_ : state().chr.font;
+    if (number != codePageFont_) {
+        const FontTable::Font* font = fonts_.find(number);
+        codePage_ = font && font->codePage ? font->codePage : documentCodePage();
+        codePageFont_ = number;
+    }
+    return codePage_;
+}
+
+RunFormat Reader::resolve(const CharState& chr) const {
+    RunFormat format;
+    if (const FontTable::Font* font = fonts_.find(chr.font < 0 ? defaultFont_ : chr.font))
+        format.family = font->name;
+    format.points = chr.halfPoints / 2.0;
+    format.bold = chr.bold;
+    format.italic = chr.italic;
+    format.underline = chr.underline;
+    format.strike = chr.strike;
+    format.color = colors_.color(chr.color);
+    // Index 0 of a background is "none", whatever the table's first entry holds.
+    if (chr.highlight > 0)
+        format.background = colors_.color(chr.highlight);
+    else if (chr.background > 0)
+        format.background = colors_.color(chr.background);
+    format.position = chr.position;
+    return format;
+}
+
+ParagraphFormat Reader::resolve(const ParaState& para) const {
+    ParagraphFormat format;
+    format.alignment = para.alignment;
+    format.leftIndent = para.leftIndent;
+    format.rightIndent = para.rightIndent;
+    format.firstIndent = para.firstIndent;
+    format.spaceBefore = para.spaceBefore;
+    format.spaceAfter = para.spaceAfter;
+    const int level = std::clamp(para.ilvl, 0, 8);
+    if (para.ls > 0 && lists_.knows(para.ls)) {
+        format.list = lists_.kind(para.ls, level);
+        format.listLevel = format.list == ListKind::None ? 0 : level;
+    } else if (para.pnType == PnType::Bullet) {
+        format.list = ListKind::Bullet;
+        format.listLevel = para.pnLevel;
+    } else if (para.pnType == PnType::Numbered) {
+        format.list = para.pnStyle == ListKind::None ? ListKind::Decimal : para.pnStyle;
+        format.listLevel = para.pnLevel;
+    } else if (para.ls > 0) {
+        // A list the tables do not define still reads as a list.
+        format.list = ListKind::Bullet;
+        format.listLevel = level;
+    }
+    return format;
+}
+
+} // namespace rtf

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "components/rtf/documentsink.h"
+
+#include <cstdint>
+
+namespace rtf {
+
+// Where the text of a group goes.
+enum class Destination : std::uint8_t {
+    Body,
+    Skip,
+    FontTable,
+    ColorTable,
+    ListTable,
+    ListOverrideTable,
+    Pn,
+};
+
+// Character properties as the file states them; resolved into a RunFormat
+// only when a run is handed to the sink.
+struct CharState {
+    int font = -1; // -1: the default font (\deff)
+    int halfPoints = 24;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    int color = 0;
+    int background = 0;
+    int highlight = 0;
+    VerticalPosition position = VerticalPosition::Normal;
+
+    bool operator==(const CharState&) const = default;
+};
+
+// How a legacy \pn paragraph is numbered.
+enum class PnType : std::uint8_t { None, Bullet, Numbered, Continue };
+
+struct ParaState {
+    Alignment alignment = Alignment::Left;
+    int leftIndent = 0;
+    int rightIndent = 0;
+    int firstIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
+    int ls = 0;
+    int ilvl = 0;
+    PnType pnType = PnType::None;
+    ListKind pnStyle = ListKind::None;
+    int pnLevel = 0;
+};
+
+// What a '{' saves and the matching '}' restores.
+struct GroupState {
+    CharState chr;
+    ParaState para;
+    Destination destination = Destination::Body;
+    int unicodeSkip = 1; // \ucN
+};
+
+} // namespace rtf

@@ -1,0 +1,99 @@
+#include "components/rtf/rtfoutput.h"
+
+#include "components/rtf/codepage.h"
+
+namespace rtf {
+namespace {
+
+constexpr qsizetype softLineLength = 100; // break at the next space
+constexpr qsizetype hardLineLength = 200; // break anywhere between characters
+
+const char hexDigits[] = "0123456789abcdef";
+
+} // namespace
+
+void RtfOutput::raw(std::string_view text) {
+    bytes_.append(text.data(), static_cast<qsizetype>(text.size()));
+    needsDelimiter_ = false;
+}
+
+void RtfOutput::word(std::string_view name) {
+    bytes_.append('\\');
+    bytes_.append(name.data(), static_cast<qsizetype>(name.size()));
+    needsDelimiter_ = true;
+}
+
+void RtfOutput::word(std::string_view name, int parameter) {
+    word(name);
+    bytes_.append(QByteArray::number(parameter));
+}
+
+void RtfOutput::endLine() {
+    bytes_.append("\r\n");
+    lineStart_ = bytes_.size();
+    needsDelimiter_ = false;
+}
+
+void RtfOutput::delimit() {
+    if (needsDelimiter_) {
+        bytes_.append(' ');
+        needsDelimiter_ = false;
+    }
+}
+
+void RtfOutput::wrap(bool atSpace) {
+    const qsizetype length = bytes_.size() - lineStart_;
+    if (length >= hardLineLength || (atSpace && length >= softLineLength))
+        endLine();
+}
+
+void RtfOutput::textByte(char c) {
+    delimit();
+    bytes_.append(c);
+}
+
+void RtfOutput::text(QStringView text) {
+    const CodePages& pages = CodePages::instance();
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c >= 0x20 && c < 0x7F) {
+            if (c == u'\\' || c == u'{' || c == u'}') {
+                bytes_.append('\\');
+                needsDelimiter_ = false;
+            }
+            textByte(static_cast<char>(c));
+            wrap(c == u' ');
+            continue;
+        }
+        switch (c) {
+        case u'\t':
+            word("tab");
+            break;
+        case 0x2028:
+            word("line");
+            break;
+        case 0x00A0:
+            raw("\\~");
+            break;
+        case 0x00AD:
+            raw("\\-");
+            break;
+        case 0x2011:
+            raw("\\_");
+            break;
+        default:
+            if (c < 0x20 || c == 0xFFFC || c == 0x7F)
+                continue; // control characters and object markers are not text
+            if (const auto byte = pages.encode1252(c)) {
+                const char escaped[] = {'\\', '\'', hexDigits[*byte >> 4], hexDigits[*byte & 15]};
+                raw(std::string_view(escaped, 4));
+            } else {
+                word("u", c > 0x7FFF ? static_cast<int>(c) - 0x10000 : static_cast<int>(c));
+                raw("?");
+            }
+        }
+        wrap(false);
+    }
+}
+
+} // namespace rtf

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+#include <string_view>
+
+namespace rtf {
+
+// The bytes of an RTF file being written: control words with their
+// delimiters, escaped text, and line breaks so that no line grows long (a line
+// break is ignored by every reader, and ends a control word like a space).
+class RtfOutput {
+public:
+    RtfOutput() { bytes_.reserve(1 << 16); }
+
+    void raw(std::string_view text);
+    void word(std::string_view name);
+    void word(std::string_view name, int parameter);
+    // Text of the document, escaped: ASCII as is, Windows-1252 as \'hh, the rest
+    // as \uN with a "?" fallback (a surrogate pair as two \uN).
+    void text(QStringView text);
+    void endLine();
+    QByteArray take() { return std::move(bytes_); }
+
+private:
+    void textByte(char c);
+    void delimit();
+    void wrap(bool atSpace);
+
+    QByteArray bytes_;
+    qsizetype lineStart_ = 0;
+    bool needsDelimiter_ = false;
+};
+
+} // namespace rtf

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "components/rtf/documentsink.h"
+
+#include <QFont>
+#include <QHash>
+#include <QStringList>
+#include <QTextCharFormat>
+#include <QVector>
+
+class QTextList;
+
+namespace rtf {
+
+// A run's format as the file will state it: indices into the tables written.
+struct WrittenFormat {
+    int font = 0;
+    int halfPoints = 24;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    int color = 0;      // 0: auto
+    int background = 0; // 0: none
+    VerticalPosition position = VerticalPosition::Normal;
+
+    bool operator==(const WrittenFormat&) const = default;
+};
+
+// The font and colour tables of one document, in order of first use, and the
+// translation of Qt's formats into table indices. Font 0 is always the
+// document's default font, so \deff0 and runs without a family agree.
+class WriterTables {
+public:
+    explicit WriterTables(const QFont& defaultFont);
+
+    WrittenFormat add(const QTextCharFormat& format);
+    const QStringList& fonts() const { return fonts_; }
+    const QVector<QRgb>& colors() const { return colors_; }
+
+private:
+    int fontIndex(const QString& family);
+    int colorIndex(const QBrush& brush);
+
+    QFont defaultFont_;
+    QStringList fonts_;
+    QHash<QString, int> fontIndex_;
+    QVector<QRgb> colors_;
+    QHash<QRgb, int> colorIndex_;
+};
+
+ListKind listKindOf(const QTextList* list);
+
+} // namespace rtf
