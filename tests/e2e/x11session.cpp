@@ -1,0 +1,84 @@
+#include "x11session.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRect>
+#include <QRegularExpression>
+#include <QThread>
+
+QString X11Session::display() {
+    const QByteArray ours = qgetenv("FERROTAB_E2E_DISPLAY");
+    return QString::fromLocal8Bit(ours.isEmpty() ? qgetenv("DISPLAY") : ours);
+}
+
+X11Session::X11Session() = default;
+
+X11Session::~X11Session() {
+    if (editor_.state() != QProcess::NotRunning) {
+        editor_.terminate();
+        if (!editor_.waitForFinished(3000)) {
+            editor_.kill();
+            editor_.waitForFinished(3000);
+        }
+    }
+}
+
+bool X11Session::start(const QStringList& arguments) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display());
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    editor_.setProcessEnvironment(env);
+    editor_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    editor_.start(QStringLiteral(FERROTAB_BINARY), arguments);
+    if (!editor_.waitForStarted(5000))
+        return false;
+    const auto window = waitForWindow(QStringLiteral("^Ferrotab$"));
+    window_ = window.value_or(QString());
+    return window.has_value();
+}
+
+QString X11Session::run(const QString& program, const QStringList& arguments, int timeoutMs) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display());
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+std::optional<QString> X11Session::waitForWindow(const QString& titleRegex, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        const QStringList found =
+            xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--name"), titleRegex})
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (!found.isEmpty())
+            return found.constLast();
+        QThread::msleep(50);
+    }
+    return std::nullopt;
+}
+
+QRect X11Session::geometry(const QString& window) {
+    // "WINDOW=1\nX=156\nY=176\nWIDTH=968\nHEIGHT=672\nSCREEN=0"
+    const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    auto field = [&shell](const char* name) {
+        const QRegularExpression pattern(QStringLiteral("^%1=(-?\\d+)$").arg(QLatin1String(name)),
+                                         QRegularExpression::MultilineOption);
+        return pattern.match(shell).captured(1).toInt();
+    };
+    return QRect(field("X"), field("Y"), field("WIDTH"), field("HEIGHT"));
+}
+
+QImage X11Session::screenshot(const QString& window, const QString& name) {
+    QDir().mkpath(QStringLiteral(FERROTAB_ARTIFACTS));
+    const QString path = QStringLiteral(FERROTAB_ARTIFACTS "/") + name + QStringLiteral(".png");
+    run(QStringLiteral("import"), {QStringLiteral("-window"), window, path});
+    return QImage(path);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The real editor under the test X server, driven with xdotool as a user
+// would: it finds windows by title, clicks, types, and takes screenshots.
+class X11Session {
+public:
+    // The display the test run started, or DISPLAY; empty when neither is set.
+    static QString display();
+
+    X11Session();
+    ~X11Session();
+
+    // Starts the editor in a program folder of its own and waits for its
+    // main window; returns false when it does not appear.
+    bool start(const QStringList& arguments = {});
+    QProcess& process() { return editor_; }
+
+    // Runs a command on the test display; returns its standard output.
+    QString run(const QString& program, const QStringList& arguments, int timeoutMs = 10000);
+    QString xdotool(const QStringList& arguments) { return run(QStringLiteral("xdotool"), arguments); }
+    // The first visible window whose title matches, waiting up to the timeout.
+    std::optional<QString> waitForWindow(const QString& titleRegex, int timeoutMs = 10000);
+
+    QString mainWindow() const { return window_; }
+    // The window's position and size on the screen.
+    QRect geometry(const QString& window);
+    // A screenshot of a window, also kept under the artefacts folder by name.
+    QImage screenshot(const QString& window, const QString& name);
+
+private:
+    QProcess editor_;
+    QString window_;
+};
