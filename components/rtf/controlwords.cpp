@@ -10,8 +10,8 @@ namespace {
 constexpr std::string_view skippedDestinations =
     "aftncn aftnsep aftnsepc annotation atnauthor atndate atnicn atnid atnparent atnref atntime "
     "atrfend atrfstart author background bkmkend bkmkstart blipuid buptim category "
-    "colorschememapping comment company creatim datafield datastore defchp defpap do doccomm "
-    "docvar dptxbxtext ebcend ebcstart factoidname falt fchars ffdeftext ffentrymcr ffexitmcr "
+    "colorschememapping comment company creatim datafield datastore defchp defpap doccomm "
+    "docvar ebcend ebcstart factoidname falt fchars ffdeftext ffentrymcr ffexitmcr "
     "ffformat ffhelptext ffl ffname ffstattext file filetbl fldinst fldtype fname fontemb "
     "fontfile footer footerf footerl footerr footnote formfield ftncn ftnsep ftnsepc g generator "
     "gridtbl header headerf headerl headerr hl hlfr hlinkbase hlloc hlsrc hsv htmltag info "
@@ -20,7 +20,7 @@ constexpr std::string_view skippedDestinations =
     "mmathPr nesttableprops nextfile nonesttables nonshppict objalias objclass objdata objname "
     "objsect objtime oldcprops oldpprops oldsprops oldtprops oleclsid operator panose password "
     "passwordhash pgp pgptbl picprop pict pnseclvl pntxta pntxtb printim private propname "
-    "protend protstart protusertbl pxe revtbl revtim rsidtbl rxe shpinst shprslt shptxt sn sp "
+    "protend protstart protusertbl pxe revtbl revtim rsidtbl rxe shprslt sn sp "
     "staticval stylesheet subject sv svb tc template themedata title txe ud userprops "
     "wgrffmtfilter windowcaption writereservation writereservhash xe xform xmlattrname "
     "xmlattrvalue xmlclose xmlname xmlnstbl xmlopen";
@@ -42,6 +42,10 @@ Table buildTable() {
         {"shp", Control::Transparent},
         {"shppict", Control::Transparent},
         {"object", Control::Transparent},
+        {"shpinst", Control::Transparent},
+        {"shptxt", Control::Transparent},
+        {"do", Control::Transparent},
+        {"dptxbxtext", Control::Transparent},
         {"upr", Control::Transparent},
         {"fonttbl", Control::FontTable},
         {"colortbl", Control::ColorTable},

@@ -76,9 +76,16 @@ Token Tokenizer::controlSequence(std::size_t start) {
         const int high = pos_ < data_.size() ? hexValue(data_[pos_]) : -1;
         const int low = pos_ + 1 < data_.size() ? hexValue(data_[pos_ + 1]) : -1;
         if (high < 0 || low < 0) {
-            // A broken escape: drop it and read on from the byte after the quote
-            // (an empty run, not a recursive call, so a long row of them costs no stack).
-            return {TokenType::Text, {}, 0, false, start};
+            // A broken escape still stands for one character (it may be a \u
+            // fallback): take up to two bytes after the quote, never a brace or
+            // backslash, and hand it on as an unknown symbol.
+            for (int i = 0; i < 2 && pos_ < data_.size(); ++i) {
+                const char d = data_[pos_];
+                if (d == '\\' || d == '{' || d == '}')
+                    break;
+                ++pos_;
+            }
+            return {TokenType::ControlSymbol, data_.substr(start + 1, 1), 0, false, start};
         }
         pos_ += 2;
         return {TokenType::HexByte, data_.substr(start, 4), high * 16 + low, true, start};
