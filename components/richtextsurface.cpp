@@ -1,5 +1,7 @@
 #include "components/richtextsurface.h"
 
+#include "components/rtf/documentdump.h"
+#include "components/rtf/documentfile.h"
 #include "components/runtimeerror.h"
 
 #include <QMouseEvent>
@@ -61,14 +63,7 @@ RichTextSurface::~RichTextSurface() { delete edit_; }
 
 QTextDocument* RichTextSurface::document() const { return edit_->document(); }
 
-QString RichTextSurface::text() const {
-    QString raw = edit_->document()->toRawText();
-    // A soft line break stays a line break in plain text; each paragraph end
-    // becomes CR LF.
-    raw.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    return raw;
-}
+QString RichTextSurface::text() const { return rtf::documentText(*edit_->document()); }
 
 void RichTextSurface::setText(const QString& text) {
     QString plain = text;
@@ -76,6 +71,13 @@ void RichTextSurface::setText(const QString& text) {
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     edit_->setPlainText(plain);
 }
+
+void RichTextSurface::loadFile(const QString& path) {
+    rtf::loadFile(*edit_->document(), path);
+    edit_->moveCursor(QTextCursor::Start);
+}
+
+void RichTextSurface::saveFile(const QString& path) const { rtf::saveFile(*edit_->document(), path); }
 
 int RichTextSurface::textOffsetOf(int position) const {
     return position + edit_->document()->findBlock(position).blockNumber();

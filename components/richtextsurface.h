@@ -36,6 +36,14 @@ public:
     QString text() const;
     void setText(const QString& text);
 
+    // Replaces the content with the file's: RTF when it starts with "{\rtf",
+    // else plain text. Throws RuntimeError when the file cannot be read; the
+    // content is then unchanged.
+    void loadFile(const QString& path);
+    // Writes the whole content as RTF, replacing an existing file only once the
+    // new one is complete. Throws RuntimeError on failure.
+    void saveFile(const QString& path) const;
+
     qint32 selStart() const;
     void setSelStart(qint32 start);
     qint32 selLength() const;

@@ -1,7 +1,9 @@
 #include "components/richtextsurface.h"
 #include "components/runtimeerror.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -162,6 +164,47 @@ TEST_F(Surface, BaseFontTagAndVisibility) {
     EXPECT_FALSE(surface.isVisible());
     surface.setBackColor(0x0000FF);
     EXPECT_EQ(surface.widget()->palette().color(QPalette::Base), QColor(255, 0, 0));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Surface, SavedFileLoadsBackWithTextFormatsAndOneChange) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("doc.rtf"));
+    surface.setText(QStringLiteral("Plain \u20AC bold\r\ncentred"));
+    select(8, 4);
+    surface.setSelBold(true);
+    select(14, 1);
+    surface.setSelAlignment(2);
+    surface.saveFile(path);
+
+    RichTextSurface other{3, &page};
+    QSignalSpy changes(&other, &RichTextSurface::Change);
+    other.loadFile(path);
+    EXPECT_GE(changes.count(), 1);
+    EXPECT_EQ(other.text(), surface.text());
+    other.setSelStart(8);
+    other.setSelLength(4);
+    EXPECT_EQ(other.selBold(), std::optional<bool>(true));
+    other.setSelStart(14);
+    EXPECT_EQ(other.selAlignment(), std::optional<qint16>(2));
+}
+
+TEST_F(Surface, PlainTextFileLoadsAsParagraphsAndAMissingFileLeavesTheContent) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("first {\\b not rtf}\r\nsecond\r\n");
+    file.close();
+    surface.loadFile(file.fileName());
+    EXPECT_EQ(surface.text(), QStringLiteral("first {\\b not rtf}\r\nsecond"));
+
+    EXPECT_THROW(surface.loadFile(dir.filePath(QStringLiteral("missing.rtf"))), RuntimeError);
+    EXPECT_EQ(surface.text(), QStringLiteral("first {\\b not rtf}\r\nsecond"));
+    EXPECT_THROW(surface.saveFile(dir.filePath(QStringLiteral("no/such/folder/x.rtf"))), RuntimeError);
 }
 
 } // namespace
