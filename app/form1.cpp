@@ -131,6 +131,11 @@ void Form1::connectEvents() {
     connect(RichTextBox1, &SurfaceArray::Change, this, &Form1::RichTextBox1_Change);
     connect(RichTextBox1, &SurfaceArray::Click, this, &Form1::RichTextBox1_Click);
     connect(TabControl1, &TabStrip::selectionChanged, this, &Form1::TabControl1_SelectedChanged);
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(PushButton14, &QPushButton::clicked, this, &Form1::PushButton14_Click);
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {

@@ -10,11 +10,13 @@
 #include <QCursor>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class QCheckBox;
 class QComboBox;
 class QRadioButton;
+class StatementGuard;
 
 // The main window. Its controls and the program's few state variables keep
 // their designed names; each handler is defined in the folder of its
@@ -69,10 +71,25 @@ public:
     void RichTextBox1_Change(qint16 index);
     void RichTextBox1_Click(qint16 index);
     void TabControl1_SelectedChanged(int position);
+    void PushButton1_Click();  // Open
+    void PushButton2_Click();  // New
+    void PushButton7_Click();  // Save
+    void PushButton8_Click();  // Save All
+    void PushButton14_Click(); // Save As
     // Copies the format of the surface's selection into the toolbar.
     void RefreshToolbar(RichTextSurface& surface);
 
     // --- Helpers -------------------------------------------------------------
+    // The two entries of the open and save dialogs.
+    static const QString kDocumentFilter;
+    // The path field of a document tag ("flag|path").
+    static QString PathFromTag(const QString& tag);
+    // The extension rule: RTF exactly when the text after the last "." of the
+    // whole name (all of it without one) is "rtf" in any case.
+    static bool IsRtfName(const QString& name);
+    // Writes Text and one CR LF, as UTF-8, replacing the file only when the
+    // whole new one is on disk. Throws RuntimeError on failure.
+    static void WriteTextFile(const QString& text, const QString& path);
     // Text after the last path separator; "" when the path ends with one.
     static QString FileNameFromPath(const QString& path);
     // True exactly when the path's last-modified time can be read.
@@ -87,11 +104,30 @@ public:
     const QString& programFolder() const { return platform_.programFolder; }
     // Twips of the design to pixels on this screen.
     int twips(int value) const;
+    // The surface of the selected tab; throws when no tab is selected or its
+    // element is missing.
+    RichTextSurface& currentSurface() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Raises documentCount and returns the new document's index; throws
+    // "Overflow" at the 16-bit limit, leaving the count as it was.
+    qint16 nextDocumentIndex();
+    // New's statements from the loading flag to its clearing, numbered from
+    // firstLine; the tab goes first or after the last one. False when the
+    // document limit stopped it before anything was touched.
+    bool addUntitledDocument(StatementGuard& guard, int firstLine, bool atFront);
+    // The numbers of the extension test and of the RTF and plain-text writes.
+    struct SaveLines {
+        int test, rtf, text;
+    };
+    // Writes the surface to the path in the format its extension names; false
+    // when the write failed (and was reported).
+    bool writeByExtension(StatementGuard& guard, const SaveLines& lines,
+                          const std::function<RichTextSurface&()>& surface, const QString& path);
+
     void buildDesign();
     void connectEvents();
     void layoutDocuments();

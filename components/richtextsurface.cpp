@@ -135,11 +135,10 @@ void RichTextSurface::setSelLength(qint32 length) {
 // The one value a character property has over the whole selection, or none
 // when it varies. A collapsed selection reads the format text typed next gets.
 template <typename T, typename Read>
-std::optional<T> RichTextSurface::uniformChar(Read read) const {
+std::optional<T> RichTextSurface::uniformFormat(Read read) const {
     const QTextCursor cursor = edit_->textCursor();
-    const QFont base = edit_->document()->defaultFont();
     if (!cursor.hasSelection())
-        return read(edit_->currentCharFormat().font().resolve(base));
+        return read(edit_->currentCharFormat());
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd();
     std::optional<T> value;
@@ -149,7 +148,7 @@ std::optional<T> RichTextSurface::uniformChar(Read read) const {
             const QTextFragment fragment = it.fragment();
             if (fragment.position() + fragment.length() <= start || fragment.position() >= end)
                 continue;
-            const T current = read(fragment.charFormat().font().resolve(base));
+            const T current = read(fragment.charFormat());
             if (value && *value != current)
                 return std::nullopt;
             value = current;
@@ -158,8 +157,14 @@ std::optional<T> RichTextSurface::uniformChar(Read read) const {
     // A selection of paragraph breaks alone holds no characters: it reads as
     // the format at its start.
     if (!value)
-        return read(cursor.charFormat().font().resolve(base));
+        return read(cursor.charFormat());
     return value;
+}
+
+template <typename T, typename Read>
+std::optional<T> RichTextSurface::uniformChar(Read read) const {
+    const QFont base = edit_->document()->defaultFont();
+    return uniformFormat<T>([&](const QTextCharFormat& format) { return read(format.font().resolve(base)); });
 }
 
 template <typename T, typename Read>
@@ -300,6 +305,14 @@ void RichTextSurface::setSelIndent(qint32 twips) {
     QTextBlockFormat format;
     format.setLeftMargin(qMax(0, twips) / kTwipsPerPixel);
     edit_->textCursor().mergeBlockFormat(format);
+}
+
+std::optional<OleColor> RichTextSurface::selColor() const {
+    // Text without a colour of its own shows the default black.
+    return uniformFormat<OleColor>([](const QTextCharFormat& format) {
+        return format.hasProperty(QTextFormat::ForegroundBrush) ? fromQColor(format.foreground().color())
+                                                                 : OleColor(0);
+    });
 }
 
 void RichTextSurface::setSelColor(OleColor color) {

@@ -67,6 +67,7 @@ public:
     // Left indent of the selected paragraphs in twips; a negative put is held at 0.
     std::optional<qint32> selIndent() const;
     void setSelIndent(qint32 twips);
+    std::optional<OleColor> selColor() const;
     void setSelColor(OleColor color);
 
     OleColor backColor() const { return backColor_; }
@@ -91,6 +92,8 @@ signals:
     void Click(qint16 index);
 
 private:
+    template <typename T, typename Read>
+    std::optional<T> uniformFormat(Read read) const;
     template <typename T, typename Read>
     std::optional<T> uniformChar(Read read) const;
     template <typename T, typename Read>

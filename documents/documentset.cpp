@@ -12,10 +12,7 @@ void Form1::RichTextBox1_Change(qint16 index) {
     RichTextSurface* surface = RichTextBox1->at(index);
     if (!surface)
         return;
-    // The path is everything after the first "|": a path may hold "|" itself.
-    const QString tag = surface->tag();
-    const qsizetype bar = tag.indexOf(QLatin1Char('|'));
-    surface->setTag(QStringLiteral("1|") + (bar < 0 ? QString() : tag.mid(bar + 1)));
+    surface->setTag(QStringLiteral("1|") + PathFromTag(surface->tag()));
 
     const int selected = TabControl1->selectedPosition();
     if (selected < 0)

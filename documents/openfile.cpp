@@ -1,0 +1,50 @@
+#include "app/form1.h"
+#include "app/statementguard.h"
+
+const QString Form1::kDocumentFilter = QStringLiteral("RTF File (*.rtf)|*.rtf|Text File (*.txt)|*.txt");
+
+void Form1::PushButton1_Click() {
+    StatementGuard guard(messages(), QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton1_Click "));
+    guard(100, [&] { CommonDialog1.FileName = QString(); });
+    guard(102, [&] { CommonDialog1.DialogTitle = QStringLiteral("Select File"); });
+    guard(104, [&] { CommonDialog1.Filter = kDocumentFilter; });
+    guard(106, [&] { CommonDialog1.ShowOpen(); });
+    if (guard.test(108, [&] { return CommonDialog1.FileName.isEmpty(); }))
+        return;
+    const QString fileName = CommonDialog1.FileName;
+    const int previous = TabControl1->selectedPosition();
+    guard(110, [&] { loadingFlag = true; });
+    std::optional<qint16> index;
+    guard(112, [&] { index = nextDocumentIndex(); });
+    if (!index) { // at the limit: touch no existing document
+        loadingFlag = false;
+        return;
+    }
+    const qint16 n = *index;
+    int position = -1;
+    guard(114, [&] { position = TabControl1->insertItem(n, FileNameFromPath(fileName)); });
+    guard(116, [&] { TabControl1->select(position); });
+    guard(118, [&] { TabControl1->setValue(position, n); });
+    guard(120, [&] { RichTextBox1->load(n); });
+    bool loaded = false;
+    guard(122, [&] {
+        (*RichTextBox1)[n].loadFile(fileName);
+        loaded = true;
+    });
+    if (!loaded) {
+        // An empty document carrying the file's path would overwrite the real
+        // file on the next Save: take the tab away again. Its surface was never
+        // shown; the document that was current stays current.
+        if (position >= 0)
+            TabControl1->removeItem(position);
+        if (previous >= 0 && previous < TabControl1->count())
+            TabControl1->select(previous);
+        loadingFlag = false;
+        return;
+    }
+    guard(124, [&] { (*RichTextBox1)[n].setTag(QStringLiteral("0|") + fileName); });
+    guard(126, [&] { (*RichTextBox1)[n].setVisible(true); });
+    guard(128, [&] { (*RichTextBox1)[n].zOrder(); });
+    guard(130, [&] { (*RichTextBox1)[n].setFocus(); });
+    guard(132, [&] { loadingFlag = false; });
+}
