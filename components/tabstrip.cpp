@@ -2,10 +2,60 @@
 
 #include "components/runtimeerror.h"
 
+#include <QEvent>
+#include <QHash>
 #include <QSignalBlocker>
+#include <QStyleOptionTab>
 #include <QTabBar>
 
-TabStrip::TabStrip(QWidget* parent) : QWidget(parent), bar_(new QTabBar(this)) {
+namespace {
+
+// QTabBar lays out every tab again on each insertion, asking each for its size;
+// measuring a caption costs a text layout. The sizes are remembered per
+// caption so that adding a tab to many stays cheap. A new font or style
+// forgets them.
+class CachedTabBar : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    QSize tabSizeHint(int index) const override {
+        const QString text = tabText(index);
+        auto it = sizes_.constFind(text);
+        if (it == sizes_.cend())
+            it = sizes_.insert(text, QTabBar::tabSizeHint(index));
+        return *it;
+    }
+    // Painting prepares every tab, off-screen ones too, and preparing one lays
+    // out its caption; a tab outside the view only needs its place.
+    void paintEvent(QPaintEvent* event) override {
+        painting_ = true;
+        QTabBar::paintEvent(event);
+        painting_ = false;
+    }
+    void initStyleOption(QStyleOptionTab* option, int index) const override {
+        const QRect place = tabRect(index);
+        if (painting_ && !place.intersects(rect())) {
+            option->initFrom(this);
+            option->rect = place;
+            return;
+        }
+        QTabBar::initStyleOption(option, index);
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            sizes_.clear();
+        QTabBar::changeEvent(event);
+    }
+
+private:
+    mutable QHash<QString, QSize> sizes_;
+    bool painting_ = false;
+};
+
+} // namespace
+
+TabStrip::TabStrip(QWidget* parent) : QWidget(parent), bar_(new CachedTabBar(this)) {
     bar_->setElideMode(Qt::ElideNone);
     bar_->setExpanding(false);
     bar_->setUsesScrollButtons(true);

@@ -82,3 +82,28 @@ QImage X11Session::screenshot(const QString& window, const QString& name) {
     run(QStringLiteral("import"), {QStringLiteral("-window"), window, path});
     return QImage(path);
 }
+
+void X11Session::clickControl(int leftTwips, int topTwips, int widthTwips, int heightTwips) {
+    const int x = (leftTwips + widthTwips / 2) / 15;
+    const int y = (topTwips + heightTwips / 2) / 15;
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window_, QString::number(x),
+             QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+    QThread::msleep(150);
+}
+
+void X11Session::type(const QString& text) {
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), text});
+    QThread::msleep(150);
+}
+
+void X11Session::key(const QString& name) {
+    xdotool({QStringLiteral("key"), name});
+    QThread::msleep(150);
+}
+
+QString X11Session::documentText(const QString& path) {
+    QProcess tool;
+    tool.start(QStringLiteral(FERROTAB_RTF_TOOL), {QStringLiteral("text"), path});
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}

@@ -28,6 +28,15 @@ public:
     std::optional<QString> waitForWindow(const QString& titleRegex, int timeoutMs = 10000);
 
     QString mainWindow() const { return window_; }
+    // Clicks the middle of a main-window control given by its designed left,
+    // top and width in twips (15 twips to the pixel at 96 dpi; every control
+    // of the toolbar is 405 twips high).
+    void clickControl(int leftTwips, int topTwips, int widthTwips, int heightTwips = 405);
+    // Types text, or presses a key such as "Return", into the focused window.
+    void type(const QString& text);
+    void key(const QString& name);
+    // The Text of a document file as the editor reads it (ferrotab-rtf text).
+    QString documentText(const QString& path);
     // The window's position and size on the screen.
     QRect geometry(const QString& window);
     // A screenshot of a window, also kept under the artefacts folder by name.

@@ -8,6 +8,7 @@
 
 #include <QSignalSpy>
 #include <QTextEdit>
+#include <QTabBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,6 +51,29 @@ TEST(TabStrip, ShowsCaptionsUnchanged) {
     strip.insertItem(0, longCaption);
     strip.setCaption(0, longCaption);
     EXPECT_EQ(strip.caption(0), longCaption);
+}
+
+TEST(TabStrip, TabsGrowWithTheirCaptionsAndTheSelectedOneIsPaintedAmongMany) {
+    TabStrip strip;
+    strip.resize(400, 40);
+    for (int i = 0; i < 300; ++i)
+        strip.insertItem(i, QStringLiteral("Untitled%1.rtf").arg(i + 1));
+    auto* bar = strip.findChild<QTabBar*>();
+    ASSERT_NE(bar, nullptr);
+    const int before = bar->tabRect(299).width();
+    strip.setCaption(299, QStringLiteral("Untitled300.rtf with a much longer name*"));
+    EXPECT_GT(bar->tabRect(299).width(), before + 40) << "a new caption is measured anew";
+
+    // The last tab, scrolled into view, is drawn: its caption leaves dark pixels.
+    strip.select(299);
+    const QImage shot = bar->grab().toImage();
+    const QRect place = bar->tabRect(299).intersected(bar->rect());
+    ASSERT_FALSE(place.isEmpty());
+    int dark = 0;
+    for (int y = place.top(); y <= place.bottom(); ++y)
+        for (int x = place.left(); x <= place.right(); ++x)
+            dark += qGray(shot.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 20);
 }
 
 TEST(DialogComponent, FilterStringBecomesFiltersAndCancelKeepsProperties) {
