@@ -17,7 +17,7 @@ constexpr std::string_view skippedDestinations =
     "gridtbl header headerf headerl headerr hl hlfr hlinkbase hlloc hlsrc hsv htmltag info "
     "keycode keywords latentstyles lchars levelnumbers leveltext lfolevel linkval listname "
     "listpicture liststylename lsdlockedexcept macc maccPr mailmerge manager mmath mmathPict "
-    "mmathPr nesttableprops nextfile nonesttables nonshppict objalias objclass objdata objname "
+    "mmathPr nextfile nonesttables nonshppict objalias objclass objdata objname "
     "objsect objtime oldcprops oldpprops oldsprops oldtprops oleclsid operator panose password "
     "passwordhash pgp pgptbl picprop pict pnseclvl pntxta pntxtb printim private propname "
     "protend protstart protusertbl pxe revtbl revtim rsidtbl rxe shprslt sn sp "
@@ -47,6 +47,9 @@ Table buildTable() {
         {"do", Control::Transparent},
         {"dptxbxtext", Control::Transparent},
         {"upr", Control::Transparent},
+        // Holds only row properties, except in files that put the nested
+        // cells' text inside it too; that text belongs to the body.
+        {"nesttableprops", Control::Transparent},
         {"fonttbl", Control::FontTable},
         {"colortbl", Control::ColorTable},
         {"listtable", Control::ListTable},

@@ -6,10 +6,10 @@ namespace rtf {
 
 void Reader::read(std::string_view data) {
     stack_.clear();
-    stack_.reserve(maxDepth + 1);
     stack_.emplace_back(); // the state outside any group
     Tokenizer tokenizer(data);
     for (;;) {
+        tokenizer.setCodePage(state().destination == Destination::Body ? currentCodePage() : 0);
         const Token token = tokenizer.next();
         if (token.type == TokenType::End)
             break;
@@ -72,6 +72,9 @@ bool Reader::closeGroup() {
     }
     if (stack_.size() <= 1)
         return false; // a '}' with no group open: the document is over
+    if (paragraphHasContent_ && !closedParagraphState_ &&
+        stack_.back().destination == Destination::Body && lastContentDepth_ >= stack_.size())
+        closedParagraphState_ = stack_.back();
     const GroupState closed = stack_.back();
     stack_.pop_back();
     if (closed.destination == Destination::FontTable) {
@@ -103,7 +106,7 @@ void Reader::bytes(std::string_view text) {
     case Destination::Body:
         syncRunFormat();
         run_.appendBytes(text, currentCodePage());
-        paragraphHasContent_ = true;
+        bodyContent();
         break;
     case Destination::FontTable:
         for (;;) {
@@ -129,11 +132,23 @@ void Reader::bytes(std::string_view text) {
 void Reader::unicode(int value) {
     if (value < 0)
         value += 65536;
-    const char16_t c = value >= 0 && value <= 0xFFFF ? static_cast<char16_t>(value) : u'\uFFFD';
-    if (state().destination == Destination::Body)
-        character(c);
-    else if (state().destination == Destination::FontTable)
-        fonts_.appendNameChar(c, documentCodePage());
+    // Beyond 16 bits the standard has surrogate pairs, but some writers give
+    // the code point itself; both read as the same character.
+    char16_t units[2] = {u'\uFFFD', 0};
+    if (value >= 0 && value <= 0xFFFF) {
+        units[0] = static_cast<char16_t>(value);
+    } else if (value > 0xFFFF && value <= 0x10FFFF) {
+        units[0] = QChar::highSurrogate(static_cast<char32_t>(value));
+        units[1] = QChar::lowSurrogate(static_cast<char32_t>(value));
+    }
+    for (char16_t c : units) {
+        if (c == 0)
+            break;
+        if (state().destination == Destination::Body)
+            character(c);
+        else if (state().destination == Destination::FontTable)
+            fonts_.appendNameChar(c, documentCodePage());
+    }
     unicodeSkipLeft_ = state().unicodeSkip;
 }
 
@@ -142,7 +157,13 @@ void Reader::character(char16_t c) {
         return;
     syncRunFormat();
     run_.appendChar(c);
+    bodyContent();
+}
+
+void Reader::bodyContent() {
     paragraphHasContent_ = true;
+    lastContentDepth_ = stack_.size();
+    closedParagraphState_.reset();
 }
 
 void Reader::syncRunFormat() {
@@ -163,8 +184,10 @@ void Reader::flushRun() {
 
 void Reader::endParagraph() {
     flushRun();
-    sink_.endParagraph(resolve(state().para), resolve(state().chr));
+    const GroupState& format = closedParagraphState_ ? *closedParagraphState_ : state();
+    sink_.endParagraph(resolve(format.para), resolve(format.chr));
     paragraphHasContent_ = false;
+    closedParagraphState_.reset();
 }
 
 int Reader::documentCodePage() const {

@@ -8,6 +8,7 @@
 #include "components/rtf/textbuffer.h"
 #include "components/rtf/tokenizer.h"
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -21,7 +22,10 @@ struct ControlInfo;
 // unknown \* destinations skipped. Whatever can be read reaches the sink.
 class Reader {
 public:
-    static constexpr std::size_t maxDepth = 200;
+    // Outlook's encapsulated HTML nests one group per tag without closing it
+    // for a long way; real files go past 2,700 levels. The stack lives on the
+    // heap, so the bound only caps memory.
+    static constexpr std::size_t maxDepth = 4096;
 
     explicit Reader(DocumentSink& sink) : sink_(sink) {}
     // Reads one document; call once per Reader.
@@ -43,6 +47,7 @@ private:
     void bytes(std::string_view bytes);
     void unicode(int value);
     void character(char16_t c);
+    void bodyContent();
 
     void syncRunFormat();
     void flushRun();
@@ -67,6 +72,10 @@ private:
     TextBuffer run_;
     CharState runChar_;
     bool paragraphHasContent_ = false;
+    // The state of a group that held the paragraph's last text and closed
+    // before the \par: "{\pard\qc Title}\par" is a centred paragraph.
+    std::optional<GroupState> closedParagraphState_;
+    std::size_t lastContentDepth_ = 0;
     int codePageFont_ = -2; // font number whose code page codePage_ caches
     int codePage_ = 1252;
 };

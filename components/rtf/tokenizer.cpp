@@ -56,10 +56,53 @@ Token Tokenizer::next() {
     return {TokenType::End, {}, 0, false, data_.size()};
 }
 
+void Tokenizer::setCodePage(int codePage) {
+    if (codePage == codePage_)
+        return;
+    codePage_ = codePage;
+    switch (codePage) {
+    case 932:
+    case 10001:
+        leadBytes_ = LeadBytes::ShiftJis;
+        break;
+    case 936:
+    case 949:
+    case 950:
+    case 1361:
+        leadBytes_ = LeadBytes::Wide;
+        break;
+    default:
+        leadBytes_ = LeadBytes::None;
+    }
+}
+
+bool Tokenizer::isLeadByte(unsigned char c) const {
+    switch (leadBytes_) {
+    case LeadBytes::ShiftJis:
+        return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    case LeadBytes::Wide:
+        return c >= 0x81 && c <= 0xFE;
+    case LeadBytes::None:
+        break;
+    }
+    return false;
+}
+
 Token Tokenizer::text(std::size_t start) {
     std::size_t end = start;
-    while (end < data_.size() && !endsText(data_[end]))
-        ++end;
+    if (leadBytes_ == LeadBytes::None) {
+        while (end < data_.size() && !endsText(data_[end]))
+            ++end;
+    } else {
+        while (end < data_.size() && !endsText(data_[end])) {
+            // Every trail byte of these code pages is 0x40 or above, so a line
+            // end or NUL after a lead byte is still no part of the character.
+            const bool pair = isLeadByte(static_cast<unsigned char>(data_[end])) &&
+                              end + 1 < data_.size() &&
+                              static_cast<unsigned char>(data_[end + 1]) >= 0x40;
+            end += pair ? 2 : 1;
+        }
+    }
     pos_ = end;
     return {TokenType::Text, data_.substr(start, end - start), 0, false, start};
 }

@@ -39,14 +39,23 @@ public:
 
     Token next();
     std::size_t position() const { return pos_; }
+    // The code page of the text that follows. In a double-byte code page a
+    // trail byte may be '\\', '{' or '}' (Shift-JIS writes them raw), so a
+    // lead byte takes the next byte with it into the text.
+    void setCodePage(int codePage);
 
 private:
     Token controlSequence(std::size_t start);
     Token controlWord(std::size_t start);
     Token text(std::size_t start);
 
+    enum class LeadBytes : std::uint8_t { None, ShiftJis, Wide };
+    bool isLeadByte(unsigned char c) const;
+
     std::string_view data_;
     std::size_t pos_ = 0;
+    int codePage_ = 0;
+    LeadBytes leadBytes_ = LeadBytes::None;
 };
 
 } // namespace rtf

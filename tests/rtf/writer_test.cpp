@@ -1,0 +1,205 @@
+#include "components/rtf/documentdump.h"
+#include "components/rtf/documentfile.h"
+#include "components/rtf/qtsink.h"
+#include "components/runtimeerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A document as the surface holds one: Arial 9 pt is the design font.
+class WriterTest : public ::testing::Test {
+protected:
+    WriterTest() { document.setDefaultFont(QFont(QStringLiteral("Arial"), 9)); }
+
+    QByteArray save() const { return rtf::saveBytes(document); }
+    QByteArray roundTripDump() const {
+        QTextDocument copy;
+        copy.setDefaultFont(document.defaultFont());
+        rtf::loadBytes(copy, save());
+        return rtf::dumpDocument(copy);
+    }
+    void type(const QString& text, const QTextCharFormat& format = {}) {
+        QTextCursor cursor(&document);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(text, format);
+    }
+
+    QTextDocument document;
+};
+
+QByteArray body(const QByteArray& rtf) {
+    // What comes after the header tables.
+    const qsizetype start = rtf.indexOf("\\pard");
+    return start < 0 ? QByteArray() : rtf.mid(start);
+}
+
+} // namespace
+
+TEST_F(WriterTest, HeaderAndTablesOfWhatIsUsed) {
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    red.setFontFamilies({QStringLiteral("Courier New")});
+    type(QStringLiteral("plain "));
+    type(QStringLiteral("red"), red);
+    const QByteArray rtf = save();
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}"
+                             "{\\f1\\fnil\\fcharset0 Courier New;}}"));
+    EXPECT_TRUE(rtf.contains("{\\colortbl;\\red255\\green0\\blue0;}"));
+    EXPECT_FALSE(rtf.contains("listtable"));
+    EXPECT_TRUE(rtf.trimmed().endsWith("}"));
+}
+
+TEST_F(WriterTest, CharactersOutsideAscii) {
+    type(QString::fromUtf8("caf\u00e9 \u20ac \u0416 \U0001F60A {\\}\t\u00a0"));
+    const QByteArray text = body(save());
+    EXPECT_TRUE(text.contains("caf\\'e9 \\'80 \\u1046? \\u-10179?\\u-8694? \\{\\\\\\}\\tab\\~"))
+        << text.constData();
+    for (char c : save())
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80);
+}
+
+TEST_F(WriterTest, LinesStayShort) {
+    type(QString(5000, QLatin1Char('x')) + QStringLiteral(" words ").repeated(500) +
+         QString(3000, QChar(0x416)));
+    for (const QByteArray& line : save().split('\n'))
+        EXPECT_LE(line.size(), 260);
+}
+
+TEST_F(WriterTest, EveryFormatSurvivesTheRoundTrip) {
+    QTextCharFormat format;
+    format.setFontFamilies({QStringLiteral("Times New Roman")});
+    format.setFontPointSize(10.5);
+    format.setFontWeight(QFont::Bold);
+    format.setFontItalic(true);
+    format.setFontUnderline(true);
+    format.setFontStrikeOut(true);
+    format.setForeground(QColor(0x12, 0x34, 0x56));
+    format.setBackground(QColor(255, 255, 0));
+    format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    type(QStringLiteral("all"), format);
+    QTextCharFormat sub;
+    sub.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    type(QStringLiteral("sub"), sub);
+    QTextCursor cursor(&document);
+    QTextBlockFormat block;
+    block.setAlignment(Qt::AlignHCenter);
+    block.setLeftMargin(720 / rtf::twipsPerPixel);
+    block.setRightMargin(360 / rtf::twipsPerPixel);
+    block.setTextIndent(-360 / rtf::twipsPerPixel);
+    block.setTopMargin(120 / rtf::twipsPerPixel);
+    block.setBottomMargin(240 / rtf::twipsPerPixel);
+    cursor.setBlockFormat(block);
+    for (Qt::Alignment align : {Qt::AlignRight, Qt::AlignJustify, Qt::AlignLeft}) {
+        cursor.movePosition(QTextCursor::End);
+        QTextBlockFormat next;
+        next.setAlignment(align);
+        cursor.insertBlock(next);
+        cursor.insertText(QStringLiteral("aligned"));
+    }
+    const QByteArray rtf = save();
+    EXPECT_TRUE(rtf.contains("\\fs21\\b\\i\\ul\\strike\\cf1\\highlight2\\super"))
+        << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240"));
+    EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
+}
+
+TEST_F(WriterTest, ListsForEveryReader) {
+    QTextCursor cursor(&document);
+    cursor.insertText(QStringLiteral("intro"));
+    QTextListFormat bullets;
+    bullets.setStyle(QTextListFormat::ListDisc);
+    cursor.insertBlock();
+    cursor.createList(bullets);
+    cursor.insertText(QStringLiteral("dot"));
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("dot two"));
+    QTextListFormat numbers;
+    numbers.setStyle(QTextListFormat::ListLowerRoman);
+    numbers.setIndent(2);
+    cursor.insertBlock();
+    cursor.createList(numbers);
+    cursor.insertText(QStringLiteral("roman"));
+    const QByteArray rtf = save();
+    EXPECT_TRUE(rtf.contains("{\\*\\listtable"));
+    EXPECT_TRUE(rtf.contains("{\\*\\listoverridetable{\\listoverride\\listid1"
+                             "\\listoverridecount0\\ls1}{\\listoverride\\listid2"
+                             "\\listoverridecount0\\ls2}}"));
+    EXPECT_TRUE(rtf.contains("\\ls1\\ilvl0{\\listtext\\'95\\tab}{\\*\\pn\\pnlvlblt"));
+    EXPECT_TRUE(rtf.contains("\\ls2\\ilvl1{\\listtext i.\\tab}{\\*\\pn\\pnlvlbody\\pnlcrm"));
+    EXPECT_EQ(rtf.count("{\\listtext"), 3);
+    EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
+    QTextDocument again;
+    rtf::loadBytes(again, rtf);
+    EXPECT_EQ(rtf::documentText(again), u"intro\r\ndot\r\ndot two\r\nroman");
+}
+
+TEST_F(WriterTest, DeterministicAndIdempotent) {
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    bold.setForeground(QColor(0, 128, 0));
+    type(QStringLiteral("one "), bold);
+    type(QStringLiteral("two\u2028three"));
+    QTextCursor(&document).insertBlock();
+    const QByteArray first = save();
+    EXPECT_EQ(save(), first);
+    QTextDocument loaded;
+    loaded.setDefaultFont(document.defaultFont());
+    rtf::loadBytes(loaded, first);
+    EXPECT_EQ(rtf::saveBytes(loaded), first);
+}
+
+TEST_F(WriterTest, EmptyDocumentAndEmptyParagraphs) {
+    EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
+    QTextCharFormat big;
+    big.setFontPointSize(20);
+    QTextCursor cursor(&document);
+    cursor.insertBlock(QTextBlockFormat{}, big);
+    cursor.insertBlock();
+    EXPECT_EQ(document.blockCount(), 3);
+    EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
+}
+
+TEST(SaveFile, ReplacesWholeFileAndReportsErrors) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("doc.rtf"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(100000, 'x'));
+    }
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("new"));
+    rtf::saveFile(document, path);
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), rtf::saveBytes(document));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("doc.rtf")});
+
+    const QString missing = dir.filePath(QStringLiteral("no/such/dir/doc.rtf"));
+    try {
+        rtf::saveFile(document, missing);
+        FAIL() << "saving into a missing folder succeeded";
+    } catch (const RuntimeError& error) {
+        EXPECT_FALSE(error.description().isEmpty());
+    }
+    EXPECT_THROW(rtf::saveFile(document, dir.path()), RuntimeError);
+}
+
+TEST(LoadFile, ErrorsLeaveTheDocumentAlone) {
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("kept"));
+    EXPECT_THROW(rtf::loadFile(document, QStringLiteral("/nonexistent/file.rtf")), RuntimeError);
+    QTemporaryDir dir;
+    EXPECT_THROW(rtf::loadFile(document, dir.path()), RuntimeError);
+    EXPECT_EQ(rtf::documentText(document), u"kept");
+}
