@@ -14,11 +14,11 @@ bool isAscii(std::string_view bytes) {
 
 // Characters the document model must not receive as text: paragraph breaks
 // (the reader ends paragraphs itself), Qt's own frame and object markers, and
-// control characters other than the tab. A surrogate without its partner is
-// not text either.
+// control characters other than the tab (DEL too: the writer has no way to
+// keep it). A surrogate without its partner is not text either.
 bool needsCleaning(QChar c) {
     const char16_t u = c.unicode();
-    return (u < 0x20 && u != u'\t') || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC ||
+    return (u < 0x20 && u != u'\t') || u == 0x7F || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC ||
            c.isSurrogate();
 }
 

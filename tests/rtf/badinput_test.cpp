@@ -37,8 +37,9 @@ TEST(ReaderBadInput, NestingDeeperThanTheBoundIsSkipped) {
     rtf += std::string(deep, '{') + "hidden" + std::string(deep, '}');
     rtf += " end}";
     EXPECT_EQ(readRtf(rtf).joined(), u"start end");
-    // Within the bound, deep text still shows.
-    std::string within = "{\\rtf1 " + std::string(1000, '{') + "shown" + std::string(1000, '}');
+    // Within the bound, deep text still shows: Outlook's encapsulated HTML
+    // goes past 2,700 levels.
+    std::string within = "{\\rtf1 " + std::string(3000, '{') + "shown" + std::string(3000, '}');
     EXPECT_EQ(readRtf(within + "}").joined(), u"shown");
     // A million open braces and no close: bounded memory, no hang.
     EXPECT_EQ(readRtf("{\\rtf1 x" + std::string(1'000'000, '{')).joined(), u"x");
@@ -78,6 +79,7 @@ TEST(ReaderBadInput, NulBytesAndControlCharacters) {
     using namespace std::string_literals;
     const std::string rtf = "{\\rtf1 a\0b\\'00c\\u0 ?d\\'07e\x01\\u65534?f}"s;
     EXPECT_EQ(readRtf(rtf).joined(), u"abcde\uFFFEf");
+    EXPECT_EQ(readRtf("{\\rtf1\x7f a\\'7fb\\u127?c}").joined(), u" abc");
     // Characters that would break the document's structure are dropped too.
     EXPECT_EQ(readRtf("{\\rtf1 a\\u8233?b\\u-4?c\\u65532?d}").joined(), u"abcd");
 }

@@ -1,0 +1,209 @@
+#include "components/rtf/documentdump.h"
+#include "components/rtf/documentfile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+#include <set>
+
+// Real files from other RTF readers' test suites, each with LibreOffice's
+// plain-text rendering beside it (NAME.lo.txt). They live outside the project,
+// so these tests skip where the folder is missing.
+
+namespace {
+
+const QString fixtureRoot = QStringLiteral(RTF_SHARED_FIXTURES);
+
+// Files whose text differs from LibreOffice's for a reason we accept. The
+// test fails when one of them starts to match too, so the list stays true.
+const std::set<QString> knownDifferences = {
+    // LibreOffice numbers footnotes, endnotes and annotations in the text
+    // (\chftn) and shows the number; we leave footnotes out altogether.
+    "libreoffice/rtfexport/fdo36089.rtf",
+    "libreoffice/rtfexport/fdo48193.rtf",
+    "libreoffice/rtfexport/fdo61193.rtf",
+    "libreoffice/rtfexport/fdo68787.rtf",
+    "libreoffice/rtfexport/fdo82076.rtf",
+    "libreoffice/rtfexport/fdo82106.rtf",
+    "libreoffice/rtfimport/copypaste-footnote.rtf",
+    "libreoffice/rtftok/endnote-at-section-end.rtf",
+    "pandoc/rtf/footnote.rtf",
+    "pandoc/writer.rtf",
+    "rtfjs/test/sample/source.rtf",
+    "rtfjs/test/wmf/source.rtf",
+    "rtfpipe/phprtflite/footnotes.rtf",
+    "rtfpipe/rtf2xml/inline_mix.rtf",
+    "rtfpipe/rtf2xml/noteref.rtf",
+    "rtfpipe/rtf2xml/old3_from_web.rtf",
+    // LibreOffice recomputes fields (page numbers, dates, SYMBOL, document
+    // properties with case switches, drop-down form fields); we show the
+    // result the file stored, which is what the writing program showed.
+    "libreoffice/rtfexport/fdo38786.rtf",
+    "libreoffice/rtfexport/fdo48037.rtf",
+    "libreoffice/rtfimport/165333.rtf",
+    "libreoffice/rtfimport/fdo42109.rtf",
+    "rtfpipe/Issue46.rtf",
+    "rtfpipe/phprtflite/formfields.rtf",
+    "rtfpipe/rtf2xml/fields_simple_format_switch.rtf",
+    // Frames, text boxes and shapes: LibreOffice anchors them as frames and
+    // leaves some out of its text export; we read their text in place.
+    "libreoffice/rtfexport/fdo30983.rtf",
+    "libreoffice/rtfexport/fdo66040.rtf",
+    "libreoffice/rtfexport/fdo83464.rtf",
+    "libreoffice/rtfimport/fdo47802.rtf",
+    "libreoffice/rtfimport/fdo48440.rtf",
+    "libreoffice/rtfimport/fdo49892.rtf",
+    "libreoffice/rtfimport/fdo52052.rtf",
+    "libreoffice/rtfimport/fdo53556.rtf",
+    "libreoffice/rtfimport/fdo57708.rtf",
+    "libreoffice/rtftok/pass/fdo49666.rtf",
+    // Symbol and Wingdings fonts: LibreOffice maps their bytes into the
+    // private use area (U+F0xx); we keep the bytes' code page characters.
+    "libreoffice/rtfexport/fdo72031.rtf",
+    "rtfde/rtf_parsing/windows_950.rtf",
+    "rtfpipe/RtfParserTest_5.rtf",
+    "rtfpipe/Test01.rtf",
+    "rtfpipe/rtf2xml/ted_mixed_faces.rtf",
+    "rtfpipe/rtf2xml/zapf_dingbats.rtf",
+    // Numbering that LibreOffice shows and we do not, or the other way round:
+    // level text with words of its own ("CH I"), a paragraph style that only
+    // LibreOffice lets cancel the list, \ls numbers without a list table
+    // (we still show a list, LibreOffice shows none).
+    "libreoffice/rtfexport/listWithLgl.rtf",
+    "libreoffice/rtfexport/invalidParagraphStyle.rtf",
+    "pandoc/rtf/list_legacy.rtf",
+    "striprtf/rtf/issue_63.rtf",
+    // LibreOffice loses or reorders table text that we read cell by cell.
+    "pandoc/rtf/table_nested_malformed_itap.rtf",
+    "pandoc/rtf/table_simple.rtf",
+    // Decoding: Apple's Mac Japanese maps 0x8160 to the wave dash U+301C where
+    // LibreOffice uses Windows' U+FF5E; LibreOffice reads a UTF-8 code page as
+    // Windows-1252; lone surrogates, which we show as U+FFFD and LibreOffice
+    // as '?'.
+    "rtfpipe/RtfParserTest_6.rtf",
+    "rtfparserkit/parser-standard/testJapaneseUtf8Encoding.rtf",
+    "rtfde/rtf_parsing/surrogate_pairs.rtf",
+    // Not RTF: LibreOffice's plain-text import wraps a 10,000-letter line.
+    "libreoffice/core-crashtest/fail/CVE-2005-2971-1.rtf",
+};
+
+// A list marker at the start of a line: bullets (also Symbol's), numbers,
+// letters and Roman numerals followed by '.' or ')'.
+const QRegularExpression marker(QStringLiteral(
+    "^(?:[\u2022\u25E6\u25AA\u25A0\u25A1\u27A2\u2713\u00B7\\-\u2013o\uF0B7\uF0A7\uF0D8\uF076"
+    "\uF0FC]|\\(?[0-9]+(?:\\.[0-9]+)*[.)]|[a-zA-Z][.)]|[ivxlcdmIVXLCDM]+[.)])\\s+"));
+
+// Lines with their whitespace collapsed, empty lines dropped, and any list
+// marker made one bullet, so that only the text and the presence of a
+// marker count.
+QStringList normalised(const QString& text) {
+    QStringList lines;
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r|\u2028"));
+    for (const QString& raw : text.split(lineBreak)) {
+        QString line = raw.simplified();
+        const auto match = marker.match(line + QLatin1Char(' '));
+        if (match.hasMatch())
+            line = (QStringLiteral("\u2022 ") + line.mid(match.capturedLength())).trimmed();
+        if (!line.isEmpty() && line != u"\u2022")
+            lines << line;
+    }
+    return lines;
+}
+
+// Our document as LibreOffice's text export shows one: a marker before
+// every list paragraph.
+QString withMarkers(const QTextDocument& document) {
+    QStringList paragraphs;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        paragraphs << (block.textList() && !block.text().isEmpty()
+                           ? QStringLiteral("\u2022 ") + block.text()
+                           : block.text());
+    return paragraphs.join(QLatin1Char('\n'));
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList fixtures(const QString& root) {
+    QStringList paths;
+    QDirIterator it(root, {QStringLiteral("*.rtf")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths << QDir(root).relativeFilePath(it.next());
+    paths.sort();
+    return paths;
+}
+
+} // namespace
+
+// Reads a fixture and compares it with LibreOffice's text; false when there
+// is no text to compare with.
+bool comparedWithLibreOffice(const QString& root, const QString& name, bool* same) {
+    QTextDocument document;
+    document.setDefaultFont(QFont(QStringLiteral("Arial"), 9));
+    rtf::loadFile(document, root + QLatin1Char('/') + name);
+    const QString expectedPath =
+        root + QLatin1Char('/') + name.chopped(4) + QStringLiteral(".lo.txt");
+    if (!QFile::exists(expectedPath))
+        return false;
+    const QStringList ours = normalised(withMarkers(document));
+    const QStringList theirs = normalised(QString::fromUtf8(contents(expectedPath)));
+    *same = ours == theirs;
+    if (!*same && !knownDifferences.count(name)) {
+        EXPECT_EQ(ours.join(QLatin1Char('\n')).toStdString(),
+                  theirs.join(QLatin1Char('\n')).toStdString());
+    }
+    return true;
+}
+
+TEST(CopiedFixtures, TextMatchesLibreOffice) {
+    const QString root = QStringLiteral(RTF_TEST_DATA "/fixtures");
+    const QStringList names = fixtures(root);
+    EXPECT_EQ(names.size(), 3);
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        bool same = false;
+        EXPECT_TRUE(comparedWithLibreOffice(root, name, &same));
+        EXPECT_TRUE(same);
+    }
+}
+
+TEST(SharedFixtures, TextMatchesLibreOfficeExceptKnownDifferences) {
+    if (!QDir(fixtureRoot).exists())
+        GTEST_SKIP() << "no fixtures at " << fixtureRoot.toStdString();
+    int compared = 0;
+    int matching = 0;
+    for (const QString& name : fixtures(fixtureRoot)) {
+        SCOPED_TRACE(name.toStdString());
+        bool same = false;
+        if (!comparedWithLibreOffice(fixtureRoot, name, &same))
+            continue;
+        ++compared;
+        matching += same ? 1 : 0;
+        if (same && knownDifferences.count(name))
+            ADD_FAILURE() << "matches LibreOffice now: take it off the list";
+    }
+    std::printf("%d of %d fixtures match LibreOffice's text\n", matching, compared);
+    EXPECT_GT(compared, 0);
+}
+
+TEST(SharedFixtures, SaveRoundTripsAreIdempotent) {
+    if (!QDir(fixtureRoot).exists())
+        GTEST_SKIP() << "no fixtures at " << fixtureRoot.toStdString();
+    for (const QString& name : fixtures(fixtureRoot)) {
+        SCOPED_TRACE(name.toStdString());
+        QTextDocument document;
+        rtf::loadFile(document, fixtureRoot + QLatin1Char('/') + name);
+        const QByteArray saved = rtf::saveBytes(document);
+        QTextDocument reread;
+        rtf::loadBytes(reread, saved);
+        EXPECT_EQ(rtf::documentText(reread), rtf::documentText(document));
+        EXPECT_EQ(rtf::saveBytes(reread), saved);
+    }
+}
