@@ -18,8 +18,8 @@ bool isAscii(std::string_view bytes) {
 // keep it). A surrogate without its partner is not text either.
 bool needsCleaning(QChar c) {
     const char16_t u = c.unicode();
-    return (u < 0x20 && u != u'\t') || u == 0x7F || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC ||
-           c.isSurrogate();
+    return (u < 0x20 && u != u'\t') || u == 0x7F || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1 ||
+           u == 0xFFFC || c.isSurrogate();
 }
 
 void clean(QString& text) {

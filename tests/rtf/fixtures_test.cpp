@@ -132,8 +132,7 @@ QByteArray contents(const QString& path) {
 
 QStringList fixtures(const QString& root) {
     QStringList paths;
-    QDirIterator it(root, {QStringLiteral("*.rtf")}, QDir::Files,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(root, {QStringLiteral("*.rtf")}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
         paths << QDir(root).relativeFilePath(it.next());
     paths.sort();

@@ -47,7 +47,9 @@ TEST(PlainText, WhatFerrotabWroteReadsBackByteForByte) {
 }
 
 TEST(PlainText, StructureCharactersAndNotRtf) {
-    EXPECT_EQ(loaded("a\xE2\x80\xA9" "b"), u"a\uFFFDb");
+    EXPECT_EQ(loaded("a\xE2\x80\xA9"
+                     "b"),
+              u"a\uFFFDb");
     EXPECT_FALSE(rtf::isRtf("{\\rt"));
     EXPECT_FALSE(rtf::isRtf(" {\\rtf1"));
     EXPECT_TRUE(rtf::isRtf("\xEF\xBB\xBF{\\rtf1"));

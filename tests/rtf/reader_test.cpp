@@ -67,10 +67,9 @@ TEST(ReaderUnicode, FallbackSkippedPerGroup) {
 
 TEST(ReaderCodePage, HexBytesFollowFontDocumentOrDefault) {
     EXPECT_EQ(bodyText("\\'e9\\'80"), u"\u00E9\u20AC");
-    EXPECT_EQ(QString::fromUtf8(readRtf("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}")
-                                    .joined()
-                                    .toUtf8()),
-              u"При");
+    EXPECT_EQ(
+        QString::fromUtf8(readRtf("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}").joined().toUtf8()),
+        u"При");
     const char* fonts = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}"
                         "{\\f1\\fcharset204 Arial Cyr;}{\\f2\\fcharset161 Greek;}"
                         "{\\f3\\cpg1253\\fcharset204 Both;}}";
@@ -139,11 +138,12 @@ TEST(ReaderDestinations, ShapeTextIsBodyText) {
 }
 
 TEST(ReaderCharacterFormat, EveryControlAndItsZeroForm) {
-    const auto sink = readRtf("{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;"
-                              "\\red0\\green0\\blue255;}"
-                              "\\b b\\b0\\i i\\i0\\ul u\\ul0 -\\uldb d\\ulnone -\\ulwave w\\ul0 -"
-                              "\\strike s\\strike0\\cf1 c\\cf0\\cb2 k\\cb0\\highlight2 h\\highlight0"
-                              "\\super p\\super0\\sub q\\sub0\\super r\\nosupersub n}");
+    const auto sink =
+        readRtf("{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;"
+                "\\red0\\green0\\blue255;}"
+                "\\b b\\b0\\i i\\i0\\ul u\\ul0 -\\uldb d\\ulnone -\\ulwave w\\ul0 -"
+                "\\strike s\\strike0\\cf1 c\\cf0\\cb2 k\\cb0\\highlight2 h\\highlight0"
+                "\\super p\\super0\\sub q\\sub0\\super r\\nosupersub n}");
     EXPECT_TRUE(formatOf(sink, "b").bold);
     EXPECT_TRUE(formatOf(sink, "i").italic);
     EXPECT_TRUE(formatOf(sink, "u").underline);
@@ -222,14 +222,14 @@ TEST(ReaderParagraphFormat, TableCellsReadAsParagraphsInOrder) {
 }
 
 TEST(ReaderLists, LegacyPnWithoutDoubleMarkers) {
-    const auto sink = readRtf(
-        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
-        "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent360{\\pntxtb\\'b7}}"
-        "\\fi-360\\li720 bullet\\par"
-        "\\pard{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}one\\par"
-        "\\pard{\\pntext a)\\tab}{\\*\\pn\\pnlvlbody\\pnlcltr{\\pntxta )}}alpha\\par"
-        "\\pard{\\pntext\\tab}{\\*\\pn\\pnlvl3\\pnucrm}roman\\par"
-        "\\pard plain\\par}");
+    const auto sink =
+        readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+                "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent360{\\pntxtb\\'b7}}"
+                "\\fi-360\\li720 bullet\\par"
+                "\\pard{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}one\\par"
+                "\\pard{\\pntext a)\\tab}{\\*\\pn\\pnlvlbody\\pnlcltr{\\pntxta )}}alpha\\par"
+                "\\pard{\\pntext\\tab}{\\*\\pn\\pnlvl3\\pnucrm}roman\\par"
+                "\\pard plain\\par}");
     ASSERT_EQ(sink.paragraphs.size(), 5u);
     EXPECT_EQ(sink.joined(), u"bullet|one|alpha|roman|plain");
     EXPECT_EQ(sink.paragraphs[0].format.list, ListKind::Bullet);
@@ -242,18 +242,18 @@ TEST(ReaderLists, LegacyPnWithoutDoubleMarkers) {
 }
 
 TEST(ReaderLists, WordListTablesWithoutDoubleMarkers) {
-    const auto sink = readRtf(
-        "{\\rtf1\\ansi{\\*\\listtable"
-        "{\\list\\listtemplateid1{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}"
-        "{\\levelnumbers;}}{\\listlevel\\levelnfc0{\\leveltext\\'02\\'01.;}"
-        "{\\levelnumbers\\'01;}}\\listid100}"
-        "{\\list{\\listlevel\\levelnfc4{\\leveltext\\'02\\'00);}}\\listid200}}"
-        "{\\*\\listoverridetable{\\listoverride\\listid100\\listoverridecount0\\ls1}"
-        "{\\listoverride\\listid200\\listoverridecount0\\ls2}}"
-        "{\\listtext\\'95\\tab}\\ls1\\ilvl0 dot\\par"
-        "{\\listtext 1.\\tab}\\ilvl1 sub\\par"
-        "\\pard{\\listtext a)\\tab}\\ls2 letter\\par"
-        "\\pard{\\listtext X\\tab}\\ls1\\ilvl12 deep\\par\\pard none\\par}");
+    const auto sink =
+        readRtf("{\\rtf1\\ansi{\\*\\listtable"
+                "{\\list\\listtemplateid1{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}"
+                "{\\levelnumbers;}}{\\listlevel\\levelnfc0{\\leveltext\\'02\\'01.;}"
+                "{\\levelnumbers\\'01;}}\\listid100}"
+                "{\\list{\\listlevel\\levelnfc4{\\leveltext\\'02\\'00);}}\\listid200}}"
+                "{\\*\\listoverridetable{\\listoverride\\listid100\\listoverridecount0\\ls1}"
+                "{\\listoverride\\listid200\\listoverridecount0\\ls2}}"
+                "{\\listtext\\'95\\tab}\\ls1\\ilvl0 dot\\par"
+                "{\\listtext 1.\\tab}\\ilvl1 sub\\par"
+                "\\pard{\\listtext a)\\tab}\\ls2 letter\\par"
+                "\\pard{\\listtext X\\tab}\\ls1\\ilvl12 deep\\par\\pard none\\par}");
     ASSERT_EQ(sink.paragraphs.size(), 5u);
     EXPECT_EQ(sink.joined(), u"dot|sub|letter|deep|none");
     EXPECT_EQ(sink.paragraphs[0].format.list, ListKind::Bullet);
@@ -266,10 +266,10 @@ TEST(ReaderLists, WordListTablesWithoutDoubleMarkers) {
 }
 
 TEST(ReaderLists, ListTableWinsOverLegacyPn) {
-    const auto sink = readRtf(
-        "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc2}\\listid7}}"
-        "{\\*\\listoverridetable{\\listoverride\\listid7\\ls3}}"
-        "{\\listtext i.\\tab}\\ls3{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}roman\\par}");
+    const auto sink =
+        readRtf("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc2}\\listid7}}"
+                "{\\*\\listoverridetable{\\listoverride\\listid7\\ls3}}"
+                "{\\listtext i.\\tab}\\ls3{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}roman\\par}");
     ASSERT_EQ(sink.paragraphs.size(), 1u);
     EXPECT_EQ(sink.paragraphs[0].text(), u"roman");
     EXPECT_EQ(sink.paragraphs[0].format.list, ListKind::LowerRoman);
