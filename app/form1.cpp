@@ -35,6 +35,7 @@ Form1::Form1(Platform platform, QWidget* parent)
     : QWidget(parent), CommonDialog1(*platform.dialogs), platform_(std::move(platform)) {
     scale_ = logicalDpiX() / 96.0;
     buildDesign();
+    setupPointerFeedback();
     connectEvents();
 }
 
@@ -136,6 +137,12 @@ void Form1::connectEvents() {
     connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
     connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(PushButton14, &QPushButton::clicked, this, &Form1::PushButton14_Click);
+    connect(PushButton11, &QPushButton::clicked, this, &Form1::PushButton11_Click);
+    connect(PushButton12, &QPushButton::clicked, this, &Form1::PushButton12_Click);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(application, &QGuiApplication::commitDataRequest, this, &Form1::commitSession);
+    connectFormattingEvents();
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {

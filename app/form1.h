@@ -6,6 +6,7 @@
 #include "components/sortedlist.h"
 #include "components/surfacearray.h"
 #include "components/tabstrip.h"
+#include "services/globalshortcuts.h"
 
 #include <QCursor>
 #include <QTimer>
@@ -17,6 +18,7 @@ class QCheckBox;
 class QComboBox;
 class QRadioButton;
 class StatementGuard;
+class QSessionManager;
 
 // The main window. Its controls and the program's few state variables keep
 // their designed names; each handler is defined in the folder of its
@@ -65,6 +67,8 @@ public:
     bool loadingFlag = false;
     QString applicationTitle; // the title of boxes given none of their own
     OleColor backColor = 0xFFFFFF;
+    qint16 MousePointer = 0; // 0 the arrow, 99 the hand of MouseIcon
+    GlobalShortcuts shortcuts;
 
     // --- Handlers ------------------------------------------------------------
     void Form_Load();
@@ -76,6 +80,15 @@ public:
     void PushButton7_Click();  // Save
     void PushButton8_Click();  // Save All
     void PushButton14_Click(); // Save As
+    void PushButton11_Click(); // Close
+    void PushButton12_Click(); // Close All
+    // Asked before the window closes, however the close was requested; a
+    // non-zero cancel keeps the window.
+    void Form_QueryUnload(qint16& cancel, qint16 reason);
+    // Ends the program at once: nothing more runs, nothing is saved.
+    void Form_Unload(qint16& cancel);
+    // The first tick registers the shortcut keys; later ticks never come.
+    void Timer1_Timer();
     // Copies the format of the surface's selection into the toolbar.
     void RefreshToolbar(RichTextSurface& surface);
 
@@ -104,12 +117,55 @@ public:
     const QString& programFolder() const { return platform_.programFolder; }
     // Twips of the design to pixels on this screen.
     int twips(int value) const;
+    // True when a tab's caption carries the changed mark.
+    bool AnyDocumentChanged() const;
+    void setMousePointer(qint16 pointer);
     // The surface of the selected tab; throws when no tab is selected or its
     // element is missing.
     RichTextSurface& currentSurface() const;
 
+    // --- Search and formatting ---
+    QString lastSearchString;   // the string of the active search; "" when none
+    qint32 nextSearchStart = 0; // 1-based position where Find Next goes on
+    void PushButton3_Click();   // Find
+    void PushButton13_Click();  // Find Next
+    void PushButton4_Click();   // Font Select Wizard
+    void PushButton5_Click();   // Indent Left
+    void PushButton6_Click();   // Indent Right
+    void PushButton9_Click();   // Text Color
+    void PushButton10_Click();  // Back Color
+    void Combo1_Change();
+    void Combo1_Click(); // the size command
+    void Combo2_Change();
+    void Combo2_Click(); // the font-name command
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void Check4_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+
+private:
+    void connectFormattingEvents();
+    // Runs a toolbar command on the current document's surface and gives it
+    // the focus; without a current document, or when the surface refuses the
+    // value, nothing happens.
+    void applyToSelection(const std::function<void(RichTextSurface&)>& apply);
+    void stepIndent(const QString& location, qint32 twips);
+    void applyColor(const QString& location, const std::function<void(RichTextSurface&, OleColor)>& apply);
+    // Where the toolbar commands would have left the focus after the program
+    // mirrored a format into the toolbar: on the current document.
+    void focusCurrentSurface();
+    // The surface of the selected tab, or none (the toolbar's boxes then do nothing).
+    RichTextSurface* currentSurfaceOrNull() const;
+    // --- End of search and formatting ---
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Raises documentCount and returns the new document's index; throws
@@ -129,6 +185,10 @@ private:
                           const std::function<RichTextSurface&()>& surface, const QString& path);
 
     void buildDesign();
+    // The toolbar controls that show the hand while the mouse moves over them.
+    void setupPointerFeedback();
+    // A logout asks as the close box does; staying cancels the logout.
+    void commitSession(QSessionManager& manager);
     void connectEvents();
     void layoutDocuments();
     void setControlBackColor(QWidget* control, OleColor color);

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // The list of font families the program offers; throws RuntimeError when the
@@ -22,6 +23,7 @@ struct Platform {
     std::unique_ptr<MessageBoxes> messages;
     std::unique_ptr<FontSource> fonts;
     QString programFolder; // the folder of the executable, without a trailing separator
+    std::function<void()> endProgram; // ends the process at once; never returns in the program
 };
 
 // The Platform the program runs with: Qt's dialogs and message boxes,

@@ -64,7 +64,8 @@ Form1& FormHarness::build() {
     messages = scriptedMessages.get();
     dialogs = scriptedDialogs.get();
     Platform platform{std::move(scriptedDialogs), std::move(scriptedMessages),
-                      std::make_unique<ScriptedFonts>(fonts_, fontsFail_), folder.path()};
+                      std::make_unique<ScriptedFonts>(fonts_, fontsFail_), folder.path(),
+                      [this] { ++programEnds; }};
     form = std::make_unique<Form1>(std::move(platform));
     return *form;
 }

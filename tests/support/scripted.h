@@ -66,6 +66,7 @@ struct FormHarness {
     ScriptedMessageBoxes* messages = nullptr;
     ScriptedDialogs* dialogs = nullptr;
     std::unique_ptr<Form1> form;
+    int programEnds = 0; // how often the window ended the program
 
 private:
     QStringList fonts_;
