@@ -2,6 +2,7 @@
 
 #include "components/rtf/codepage.h"
 #include "components/rtf/documentsink.h"
+#include "components/rtf/textbuffer.h"
 
 #include <QStringDecoder>
 
@@ -15,6 +16,8 @@ QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
 
 // Qt keeps its frame markers and the paragraph separator out of block text;
 // as characters inside a line they would break the document's structure.
+// They are marked rather than dropped, since a text file meant something by
+// them.
 void replaceStructureCharacters(QString& text) {
     for (QChar& c : text) {
         const char16_t u = c.unicode();
@@ -52,8 +55,10 @@ void readPlainText(const QString& decoded, DocumentSink& sink) {
         qsizetype end = start;
         while (end < size && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        if (end > start)
-            sink.text(QStringView(text).sliced(start, end - start), format);
+        QString line = text.sliced(start, end - start);
+        removeNonText(line);
+        if (!line.isEmpty())
+            sink.text(line, format);
         sink.endParagraph(paragraph, format);
         if (end < size && text[end] == u'\r' && end + 1 < size && text[end + 1] == u'\n')
             ++end;

@@ -2,6 +2,8 @@
 
 #include "components/rtf/codepage.h"
 
+#include <algorithm>
+
 namespace rtf {
 namespace {
 
@@ -22,7 +24,11 @@ bool needsCleaning(QChar c) {
            u == 0xFFFC || c.isSurrogate();
 }
 
-void clean(QString& text) {
+} // namespace
+
+void removeNonText(QString& text) {
+    if (std::none_of(text.cbegin(), text.cend(), needsCleaning))
+        return;
     QString cleaned;
     cleaned.reserve(text.size());
     const qsizetype size = text.size();
@@ -39,8 +45,6 @@ void clean(QString& text) {
     }
     text = cleaned;
 }
-
-} // namespace
 
 void TextBuffer::appendBytes(std::string_view bytes, int codePage) {
     if (!bytes_.empty() && codePage != codePage_)
@@ -69,12 +73,7 @@ void TextBuffer::decodeBytes() {
 
 const QString& TextBuffer::text() {
     decodeBytes();
-    for (QChar c : std::as_const(text_)) {
-        if (needsCleaning(c)) {
-            clean(text_);
-            break;
-        }
-    }
+    removeNonText(text_);
     return text_;
 }
 

@@ -6,6 +6,13 @@
 
 namespace rtf {
 
+// Drops what a document cannot hold as text: control characters other than
+// the tab, DEL, paragraph separators and Qt's own frame and object markers;
+// a surrogate without its partner becomes U+FFFD. Whatever is read, RTF or
+// plain text, passes through here, so that saving and reading it back gives
+// the same text.
+void removeNonText(QString& text);
+
 // The text of the run being read. Legacy bytes wait here until the run ends or
 // the code page changes, so that a double-byte character whose two bytes came
 // as separate \'hh escapes (or one escape and one plain letter) decodes whole.
