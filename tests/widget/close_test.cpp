@@ -1,3 +1,4 @@
+#include "app/cursorfile.h"
 #include "tests/support/scripted.h"
 
 #include <QCheckBox>
@@ -222,6 +223,16 @@ TEST_F(Closing, TheHandShowsOverToolbarControlsAndTheArrowOverBareWindow) {
     EXPECT_EQ(form().MousePointer, 99);
     QTest::mouseMove(form().TabControl1, QPoint(3, 3));
     EXPECT_EQ(form().MousePointer, 99) << "the tab strip leaves the pointer alone";
+}
+
+TEST(HandCursor, TheShippedCursorLoadsWithItsHotspotAtTheFingertip) {
+    const QCursor hand = loadCursorFile(QStringLiteral(FERROTAB_HAND_CURSOR));
+    EXPECT_EQ(hand.pixmap().size(), QSize(32, 32));
+    EXPECT_EQ(hand.hotSpot(), QPoint(6, 1));
+    const QImage image = hand.pixmap().toImage();
+    EXPECT_EQ(qAlpha(image.pixel(0, 31)), 0) << "clear outside the hand";
+    EXPECT_EQ(image.pixel(6, 2), qRgba(255, 255, 255, 255)) << "white inside the finger";
+    EXPECT_EQ(image.pixel(5, 0), qRgba(0, 0, 0, 255)) << "black outline";
 }
 
 } // namespace
