@@ -11,7 +11,9 @@
 #include <QTextEdit>
 #include <QTextList>
 
+#include <algorithm>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -305,6 +307,23 @@ void RichTextSurface::setSelIndent(qint32 twips) {
     QTextBlockFormat format;
     format.setLeftMargin(qMax(0, twips) / kTwipsPerPixel);
     edit_->textCursor().mergeBlockFormat(format);
+}
+
+void RichTextSurface::stepSelIndent(qint32 twips) {
+    QTextCursor cursor = edit_->textCursor();
+    const QTextDocument* doc = edit_->document();
+    const QTextBlock last = doc->findBlock(cursor.selectionEnd());
+    cursor.beginEditBlock();
+    for (QTextBlock block = doc->findBlock(cursor.selectionStart()); block.isValid(); block = block.next()) {
+        QTextBlockFormat format;
+        const qint64 now = qRound64(block.blockFormat().leftMargin() * kTwipsPerPixel);
+        const qint64 moved = std::clamp<qint64>(now + twips, 0, std::numeric_limits<qint32>::max());
+        format.setLeftMargin(double(moved) / kTwipsPerPixel);
+        QTextCursor(block).mergeBlockFormat(format);
+        if (block == last)
+            break;
+    }
+    cursor.endEditBlock();
 }
 
 std::optional<OleColor> RichTextSurface::selColor() const {

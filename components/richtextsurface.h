@@ -67,6 +67,9 @@ public:
     // Left indent of the selected paragraphs in twips; a negative put is held at 0.
     std::optional<qint32> selIndent() const;
     void setSelIndent(qint32 twips);
+    // Moves the left indent of every selected paragraph by the step from its
+    // own indent, held at 0 as a put is.
+    void stepSelIndent(qint32 twips);
     std::optional<OleColor> selColor() const;
     void setSelColor(OleColor color);
 
