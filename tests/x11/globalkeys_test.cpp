@@ -1,0 +1,230 @@
+#include "tests/e2e/x11session.h"
+#include "tests/support/scripted.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Lets the window handle what the X server sent meanwhile.
+void settle(int ms = 300) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+// Another X client that has the keyboard focus and prints every key it gets.
+class OtherClient {
+public:
+    explicit OtherClient(X11Session& session) : session_(session) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), X11Session::display());
+        xev_.setProcessEnvironment(env);
+        xev_.start(QStringLiteral("xev"), {QStringLiteral("-name"), QStringLiteral("ferrotab-other-client"),
+                                           QStringLiteral("-event"), QStringLiteral("keyboard")});
+        window_ = session_.waitForWindow(QStringLiteral("^ferrotab-other-client$")).value_or(QString());
+    }
+    ~OtherClient() {
+        xev_.kill();
+        xev_.waitForFinished();
+    }
+    bool ready() const { return !window_.isEmpty(); }
+    void focus() { session_.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_}); }
+    // Everything xev printed so far.
+    QString seen() {
+        settle(200);
+        output_ += QString::fromLocal8Bit(xev_.readAllStandardOutput());
+        return output_;
+    }
+    // Whether the key came since the given length of seen().
+    bool sawKey(const QString& keysymName, qsizetype since = 0) {
+        return seen().mid(since).contains(QStringLiteral(", ") + keysymName + QLatin1Char(')'));
+    }
+
+private:
+    X11Session& session_;
+    QProcess xev_;
+    QString window_;
+    QString output_;
+};
+
+class GlobalKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1StringView("xcb"))
+            GTEST_SKIP() << "no X display for the X11 shortcut tests";
+        harness.load();
+        harness.form->show();
+        harness.form->Timer1_Timer();
+        settle(100);
+    }
+    Form1& form() { return *harness.form; }
+    void press(const QString& keys) {
+        session.xdotool({QStringLiteral("key"), keys});
+        settle();
+    }
+
+    FormHarness harness;
+    X11Session session;
+};
+
+TEST_F(GlobalKeys, ActWhileAnotherClientHasTheFocusWhichNeverSeesThem) {
+    ASSERT_TRUE(form().shortcuts.systemWide());
+    EXPECT_EQ(form().shortcuts.active(), (QList<char>{'N', 'O', 'S', 'A', 'W'}));
+    OtherClient other(session);
+    ASSERT_TRUE(other.ready());
+    other.focus();
+
+    press(QStringLiteral("ctrl+n"));
+    EXPECT_EQ(form().TabControl1->count(), 2);
+    EXPECT_FALSE(other.sawKey(QStringLiteral("n")));
+
+    // With the NumLock and CapsLock variants grabbed too.
+    press(QStringLiteral("Num_Lock"));
+    press(QStringLiteral("ctrl+n"));
+    press(QStringLiteral("Num_Lock"));
+    EXPECT_EQ(form().TabControl1->count(), 3);
+
+    // Shift, Alt or Super with Ctrl make no shortcut: the focused client gets them.
+    press(QStringLiteral("ctrl+shift+s"));
+    press(QStringLiteral("ctrl+alt+n"));
+    EXPECT_TRUE(harness.dialogs->saveRequests.empty());
+    EXPECT_EQ(form().TabControl1->count(), 3);
+    EXPECT_TRUE(other.sawKey(QStringLiteral("S")));
+
+    // Ctrl+S saves the current document, which has a path, without a dialog.
+    const QString path = harness.folder.filePath(QStringLiteral("keys.txt"));
+    form().currentSurface().setText(QStringLiteral("saved by Ctrl+S"));
+    form().currentSurface().setTag(QStringLiteral("1|") + path);
+    const qsizetype mark = other.seen().size();
+    press(QStringLiteral("ctrl+s"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "saved by Ctrl+S\r\n");
+    EXPECT_FALSE(other.sawKey(QStringLiteral("s"), mark));
+
+    // Given up, the keys reach the focused client again.
+    form().shortcuts.release();
+    press(QStringLiteral("ctrl+n"));
+    EXPECT_EQ(form().TabControl1->count(), 3);
+    EXPECT_TRUE(other.sawKey(QStringLiteral("n")));
+}
+
+TEST_F(GlobalKeys, AKeyPressedWhileAMessageBoxIsOpenIsDroppedNotQueued) {
+    OtherClient other(session);
+    ASSERT_TRUE(other.ready());
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Busy"), QStringLiteral("A box is open"),
+                    QMessageBox::Ok, &form());
+    QTimer::singleShot(200, [&] {
+        other.focus();
+        session.xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
+        QTimer::singleShot(300, &box, &QMessageBox::accept);
+    });
+    box.exec();
+    settle(400);
+    EXPECT_EQ(form().TabControl1->count(), 1);
+}
+
+TEST_F(GlobalKeys, ASecondInstanceGetsNoneAndTheFirstKeepsAllFive) {
+    // Our window registered first; the real program is the second instance.
+    X11Session second;
+    ASSERT_TRUE(second.start());
+    settle(500); // its first tick registers (and fails) its keys
+    OtherClient other(session);
+    ASSERT_TRUE(other.ready());
+    other.focus();
+    press(QStringLiteral("ctrl+n"));
+    EXPECT_EQ(form().TabControl1->count(), 2);
+    press(QStringLiteral("ctrl+o"));
+    EXPECT_EQ(harness.dialogs->openRequests.size(), 1u) << "Open ran here";
+    EXPECT_FALSE(second.waitForWindow(QStringLiteral("^Select File$"), 500)) << "and not in the second";
+}
+
+TEST_F(GlobalKeys, AKeyAnotherClientHoldsFailsAloneAndSilently) {
+    form().shortcuts.release();
+    // Another client holds Ctrl+S (every lock variant) before we ask.
+    xcb_connection_t* other = xcb_connect(X11Session::display().toLocal8Bit().constData(), nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(other);
+    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 's');
+    ASSERT_NE(codes, nullptr);
+    for (int locks : {0, int(XCB_MOD_MASK_LOCK), int(XCB_MOD_MASK_2), int(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2)})
+        xcb_grab_key(other, 0, root, uint16_t(XCB_MOD_MASK_CONTROL | locks), codes[0], XCB_GRAB_MODE_ASYNC,
+                     XCB_GRAB_MODE_ASYNC);
+    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr)); // a round trip: grabs in place
+    std::free(codes);
+    xcb_key_symbols_free(symbols);
+
+    FormHarness late;
+    late.load();
+    late.form->Timer1_Timer();
+    EXPECT_TRUE(late.form->shortcuts.systemWide());
+    EXPECT_EQ(late.form->shortcuts.active(), (QList<char>{'N', 'O', 'A', 'W'}));
+    EXPECT_TRUE(late.messages->shown.empty()) << "no report for a key that is taken";
+    press(QStringLiteral("ctrl+n"));
+    EXPECT_EQ(late.form->TabControl1->count(), 2) << "the other four work";
+    xcb_disconnect(other);
+}
+
+// Asks the window to close as a window manager's close box does.
+void requestClose(const QString& windowId) {
+    xcb_connection_t* connection = xcb_connect(X11Session::display().toLocal8Bit().constData(), nullptr);
+    auto atom = [connection](const char* name) {
+        xcb_intern_atom_reply_t* reply =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return value;
+    };
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = windowId.toUInt();
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+    xcb_disconnect(connection);
+}
+
+TEST(Leaving, TheCloseBoxWithAChangedTabAsksAndNoKeepsTheWindow) {
+    if (X11Session::display().isEmpty())
+        GTEST_SKIP() << "no X display";
+    X11Session session;
+    ASSERT_TRUE(session.start());
+    session.clickControl(1000, 6000, 3000, 1000);
+    session.type(QStringLiteral("unsaved"));
+    requestClose(session.mainWindow());
+    const auto question = session.waitForWindow(QStringLiteral("^Continue Exit$"));
+    ASSERT_TRUE(question) << "Exit without saving? is asked";
+    session.screenshot(*question, QStringLiteral("exit-question"));
+    session.key(QStringLiteral("Escape")); // No
+    QThread::msleep(300);
+    EXPECT_EQ(session.process().state(), QProcess::Running);
+    EXPECT_TRUE(session.waitForWindow(QStringLiteral("^Ferrotab$"), 1000));
+
+    requestClose(session.mainWindow());
+    ASSERT_TRUE(session.waitForWindow(QStringLiteral("^Continue Exit$")));
+    session.key(QStringLiteral("Return")); // Yes, the default
+    EXPECT_TRUE(session.process().waitForFinished(3000));
+    EXPECT_EQ(session.process().exitCode(), 0);
+}
+
+} // namespace
