@@ -1,0 +1,160 @@
+// Speed and memory of the RTF codec on WordPad-style documents of 1, 10 and
+// 50 MB (or the sizes given): reading into the plain sink, the surface's
+// LoadFile, SaveFile and Text. Each step runs in a child process of its own so
+// that its memory high-water mark is its own.
+//
+//   rtf_bench [MB...]
+#include "bench/benchsupport.h"
+#include "components/richtextsurface.h"
+#include "components/rtf/plaintextsink.h"
+#include "components/rtf/reader.h"
+#include "wordpadgenerator.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+constexpr double megabyte = 1000.0 * 1000.0;
+
+// Peak resident memory of this process in kilobytes.
+qint64 peakKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    return file.readAll();
+}
+
+template <typename Sink> double bestReadMs(const QByteArray& content, int rounds) {
+    double best = 1e300;
+    for (int i = 0; i < rounds; ++i) {
+        Sink sink;
+        const auto start = std::chrono::steady_clock::now();
+        rtf::Reader(sink).read(std::string_view(content.constData(), std::size_t(content.size())));
+        best = std::min(best, millisecondsSince(start));
+    }
+    return best;
+}
+
+// One step in this process; prints "milliseconds peak-KB" for the parent.
+int runStep(const QString& step, const QString& path, int argc, char** argv) {
+    if (step == QLatin1String("plain") || step == QLatin1String("null")) {
+        const QByteArray content = readAll(path);
+        const double ms = step == QLatin1String("plain")
+                              ? bestReadMs<rtf::PlainTextSink>(content, 3)
+                              : bestReadMs<rtf::NullSink>(content, 3);
+        std::printf("%.3f %lld\n", ms, static_cast<long long>(peakKilobytes()));
+        return 0;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QWidget window;
+    RichTextSurface surface(0, &window);
+    const auto start = std::chrono::steady_clock::now();
+    surface.loadFile(path);
+    double ms = millisecondsSince(start);
+    if (step == QLatin1String("save")) {
+        const auto saveStart = std::chrono::steady_clock::now();
+        surface.saveFile(path + QStringLiteral(".saved.rtf"));
+        ms = millisecondsSince(saveStart);
+    } else if (step == QLatin1String("text")) {
+        const auto textStart = std::chrono::steady_clock::now();
+        const QString text = surface.text();
+        ms = millisecondsSince(textStart);
+        if (text.isEmpty())
+            return 1;
+    }
+    std::printf("%.3f %lld\n", ms, static_cast<long long>(peakKilobytes()));
+    return 0;
+}
+
+struct Result {
+    double ms = -1;
+    qint64 peakKb = -1;
+};
+
+Result runChild(const char* self, const QString& step, const QString& path) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QString::fromLocal8Bit(self), {QStringLiteral("--step"), step, path});
+    if (!child.waitForFinished(600000) || child.exitCode() != 0)
+        return {};
+    const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+    return {fields.value(0).toDouble(), fields.value(1).toLongLong()};
+}
+
+void printRow(const char* name, const Result& result, double sizeMb, bool rate) {
+    if (result.ms < 0) {
+        std::printf("  %-24s failed\n", name);
+        return;
+    }
+    const double peakMb = result.peakKb * 1024.0 / megabyte;
+    std::printf("  %-24s %9.1f ms", name, result.ms);
+    if (rate)
+        std::printf(" %9.1f MB/s", sizeMb / (result.ms / 1000.0));
+    else
+        std::printf(" %14s", "");
+    std::printf("   peak %7.1f MB (%4.1fx file)\n", peakMb, peakMb / sizeMb);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string_view(argv[1]) == "--step")
+        return runStep(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), argc,
+                       argv);
+
+    QCoreApplication app(argc, argv);
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes << std::max(1, std::atoi(argv[i]));
+    if (sizes.isEmpty())
+        sizes = {1, 10, 50};
+    QTemporaryDir dir;
+
+    std::printf("RTF codec, WordPad-style documents; each step in its own process\n");
+    std::printf("(peak = that process's VmHWM, Qt included; Text has no MB/s of its own)\n");
+    for (const int size : sizes) {
+        const QByteArray content = wordpadDocument(qsizetype(size * megabyte));
+        const QString path = dir.filePath(QStringLiteral("doc%1.rtf").arg(size));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        file.close();
+        const double sizeMb = content.size() / megabyte;
+        std::printf("\n%.1f MB document (%lld bytes)\n", sizeMb,
+                    static_cast<long long>(content.size()));
+        printRow("read, no sink", runChild(argv[0], QStringLiteral("null"), path), sizeMb, true);
+        printRow("read, plain sink", runChild(argv[0], QStringLiteral("plain"), path), sizeMb,
+                 true);
+        printRow("LoadFile (surface)", runChild(argv[0], QStringLiteral("load"), path), sizeMb,
+                 true);
+        printRow("SaveFile (after load)", runChild(argv[0], QStringLiteral("save"), path), sizeMb,
+                 true);
+        printRow("Text (after load)", runChild(argv[0], QStringLiteral("text"), path), sizeMb,
+                 false);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,92 @@
+// libFuzzer target for the RTF reader: any bytes go through the reader into
+// the plain sink, then into a QTextDocument as the surface loads a file, out
+// through the writer and back in again. Whatever the input, none of this may
+// crash, leak or take long.
+#include "components/rtf/documentdump.h"
+#include "components/rtf/documentfile.h"
+#include "components/rtf/plaintextsink.h"
+#include "components/rtf/reader.h"
+#include "components/rtf/writer.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QTextDocument>
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+// QTextDocument and QFont want a QGuiApplication; it lives for the whole run.
+QGuiApplication* application = nullptr;
+
+// A wrong result is a fault like a crash: say where it went wrong and stop,
+// so libFuzzer keeps the input.
+// Text for the report: controls and everything outside ASCII as escapes.
+QByteArray printable(QStringView text) {
+    QByteArray out;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F)
+            out += char(c.unicode());
+        else
+            out += "\\u{" + QByteArray::number(c.unicode(), 16) + '}';
+    }
+    return out;
+}
+
+// A wrong result is a fault like a crash: say where it went wrong and stop,
+// so libFuzzer keeps the input.
+[[noreturn]] void fail(const char* what, const QString& before, const QString& after) {
+    qsizetype at = 0;
+    while (at < before.size() && at < after.size() && before[at] == after[at])
+        ++at;
+    const qsizetype from = std::max<qsizetype>(0, at - 40);
+    std::fprintf(stderr, "%s at %lld:\n  before: %s\n  after:  %s\n", what,
+                 static_cast<long long>(at),
+                 printable(QStringView(before).mid(from, 80)).constData(),
+                 printable(QStringView(after).mid(from, 80)).constData());
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    application = new QGuiApplication(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    rtf::PlainTextSink plain;
+    rtf::Reader(plain).read(bytes);
+
+    // The document path costs far more per byte; big inputs only get the
+    // reader above, so that the run explores instead of waiting on layout.
+    if (size > 64 * 1024)
+        return 0;
+    const QByteArray content = QByteArray::fromRawData(bytes.data(), qsizetype(size));
+    QTextDocument document;
+    rtf::loadBytes(document, content);
+    const QString text = rtf::documentText(document);
+    const QByteArray written = rtf::writeRtf(document);
+
+    QTextDocument again;
+    rtf::loadBytes(again, written);
+    const QString textAgain = rtf::documentText(again);
+    // What an RTF file showed must come back from what we wrote of it. A plain
+    // file may hold control characters that RTF does not carry, so for those
+    // only the second round below counts.
+    if (rtf::isRtf(content) && textAgain != text)
+        fail("round trip changed the text", text, textAgain);
+    // Saving what we read of our own file gives the same bytes.
+    const QByteArray writtenAgain = rtf::writeRtf(again);
+    if (writtenAgain != written)
+        fail("second save differs from the first", QString::fromLatin1(written),
+             QString::fromLatin1(writtenAgain));
+    return 0;
+}
