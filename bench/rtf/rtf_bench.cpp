@@ -4,6 +4,8 @@
 // that its memory high-water mark is its own.
 //
 //   rtf_bench [MB...]
+//   rtf_bench --generate MB FILE     (the document alone, for a profiler)
+//   rtf_bench --step null|plain|load|save|text FILE
 #include "bench/benchsupport.h"
 #include "components/richtextsurface.h"
 #include "components/rtf/plaintextsink.h"
@@ -11,6 +13,7 @@
 #include "wordpadgenerator.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -123,6 +126,15 @@ int main(int argc, char** argv) {
         return runStep(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), argc,
                        argv);
 
+    if (argc == 4 && std::string_view(argv[1]) == "--generate") {
+        QFile file(QString::fromLocal8Bit(argv[3]));
+        const QByteArray content = wordpadDocument(qsizetype(std::atof(argv[2]) * megabyte));
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? 0 : 1;
+    }
+
+    // Qt's warning about a missing runtime directory would only clutter the table.
+    if (qgetenv("XDG_RUNTIME_DIR").isEmpty())
+        qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toLocal8Bit());
     QCoreApplication app(argc, argv);
     QList<int> sizes;
     for (int i = 1; i < argc; ++i)
