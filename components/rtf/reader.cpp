@@ -144,12 +144,18 @@ void Reader::unicode(int value) {
     for (char16_t c : units) {
         if (c == 0)
             break;
-        if (state().destination == Destination::Body)
-            character(c);
-        else if (state().destination == Destination::FontTable)
-            fonts_.appendNameChar(c, documentCodePage());
+        nameOrBodyCharacter(c);
     }
     unicodeSkipLeft_ = state().unicodeSkip;
+}
+
+void Reader::nameOrBodyCharacter(char16_t c) {
+    // A font name may hold any character the body can (the writer escapes
+    // both alike), so that it reads back as it was written.
+    if (state().destination == Destination::FontTable)
+        fonts_.appendNameChar(c, documentCodePage());
+    else
+        character(c);
 }
 
 void Reader::character(char16_t c) {

@@ -47,6 +47,8 @@ private:
     void bytes(std::string_view bytes);
     void unicode(int value);
     void character(char16_t c);
+    // A character of the body, or of the font name being read.
+    void nameOrBodyCharacter(char16_t c);
     void bodyContent();
 
     void syncRunFormat();

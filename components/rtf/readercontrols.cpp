@@ -317,13 +317,13 @@ void Reader::controlSymbol(const Token& token) {
         pendingStar_ = true;
         break;
     case '~':
-        character(0x00A0);
+        nameOrBodyCharacter(0x00A0);
         break;
     case '-':
-        character(0x00AD);
+        nameOrBodyCharacter(0x00AD);
         break;
     case '_':
-        character(0x2011);
+        nameOrBodyCharacter(0x2011);
         break;
     case '\\':
     case '{':
