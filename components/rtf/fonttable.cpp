@@ -1,6 +1,7 @@
 #include "components/rtf/fonttable.h"
 
 #include "components/rtf/codepage.h"
+#include "components/rtf/textbuffer.h"
 
 namespace rtf {
 
@@ -49,6 +50,10 @@ void FontTable::endFont(int documentCodePage) {
         return;
     flushNameBytes(documentCodePage);
     Font& font = fonts_[current_];
+    // Cleaned as body text is, and without tabs, so that the name the writer
+    // writes back reads as the same name.
+    removeNonText(name_);
+    name_.remove(QLatin1Char('\t'));
     font.name = name_.trimmed();
     font.codePage = explicitCodePage_ ? explicitCodePage_ : charsetCodePage_;
     current_ = -1;

@@ -157,6 +157,19 @@ TEST_F(WriterTest, DeterministicAndIdempotent) {
     EXPECT_EQ(rtf::saveBytes(loaded), first);
 }
 
+TEST_F(WriterTest, OddFontNamesReadBackAsTheyWereWritten) {
+    // Control bytes, a leading space, and characters the writer escapes as
+    // control symbols (\~ \- \_) inside a font name.
+    const QByteArray odd = "{\\rtf1{\\fonttbl{\\f0 \x05 Lucida\\~G\\-x\\_y;}}\\f0 text\\par}";
+    QTextDocument loaded;
+    rtf::loadBytes(loaded, odd);
+    const QByteArray first = rtf::saveBytes(loaded);
+    QTextDocument again;
+    rtf::loadBytes(again, first);
+    EXPECT_EQ(rtf::saveBytes(again), first);
+    EXPECT_TRUE(first.contains("Lucida\\~G\\-x\\_y;")) << first.constData();
+}
+
 TEST_F(WriterTest, EmptyDocumentAndEmptyParagraphs) {
     EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
     QTextCharFormat big;
