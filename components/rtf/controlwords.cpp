@@ -6,7 +6,7 @@
 namespace rtf {
 namespace {
 
-// Destinations of the RTF 1.9.1 specification whose text is never body text.
+// Destinations whose text is never body text (the published RTF 1.9.1 list).
 constexpr std::string_view skippedDestinations =
     "aftncn aftnsep aftnsepc annotation atnauthor atndate atnicn atnid atnparent atnref atntime "
     "atrfend atrfstart author background bkmkend bkmkstart blipuid buptim category "
