@@ -34,8 +34,7 @@ QByteArray generateRtf(int megabytes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
     const int megabytes = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
 

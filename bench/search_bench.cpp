@@ -42,8 +42,7 @@ void fill(QTextDocument& document, int megabytes, int matches) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
     const int megabytes = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
     const int matches = argc > 2 ? std::max(1, atoi(argv[2])) : 10000;

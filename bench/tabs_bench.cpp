@@ -10,8 +10,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
     const int documents = argc > 1 ? std::max(2, atoi(argv[1])) : 1000;
 

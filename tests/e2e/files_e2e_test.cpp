@@ -18,17 +18,6 @@ void clickSave(X11Session& s) { s.clickControl(3720, kTop, 1560); }
 // the document has the focus again after a button took it.
 void clickIntoText(X11Session& s) { s.clickControl(1000, 6000, 3000, 1000); }
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
 TEST(FilesEndToEnd, SaveThroughTheRealDialogThenSaveAgainAndOpenInANewTab) {
     if (X11Session::display().isEmpty())
         GTEST_SKIP() << "no X display for end-to-end tests";

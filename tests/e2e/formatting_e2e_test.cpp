@@ -11,17 +11,6 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
 QJsonObject dump(const QString& path) {
     QProcess tool;
     tool.start(QStringLiteral(FERROTAB_RTF_TOOL), {QStringLiteral("dump"), path});

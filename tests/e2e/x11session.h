@@ -4,7 +4,11 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
+
+// Polls the condition until it holds or the time is up; true when it held.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 // The real editor under the test X server, driven with xdotool as a user
 // would: it finds windows by title, clicks, types, and takes screenshots.
