@@ -96,8 +96,7 @@ void QtDocumentSink::text(QStringView text, const RunFormat& format) {
     // QTextCharFormat per change keeps the document's format table small.
     if (runs_.empty() || !(format == lastRun_)) {
         lastRun_ = format;
-        lastCharFormat_ = toCharFormat(format);
-        runs_.emplace_back(text.toString(), lastCharFormat_);
+        runs_.emplace_back(text.toString(), charFormat(format));
     } else {
         runs_.back().first += text;
     }
@@ -105,7 +104,7 @@ void QtDocumentSink::text(QStringView text, const RunFormat& format) {
 
 void QtDocumentSink::endParagraph(const ParagraphFormat& format, const RunFormat& markFormat) {
     const QTextBlockFormat blockFormat = toBlockFormat(format);
-    const QTextCharFormat markCharFormat = toCharFormat(markFormat);
+    const QTextCharFormat& markCharFormat = charFormat(markFormat);
     if (paragraphs_++ == 0) {
         cursor_.setBlockFormat(blockFormat);
         cursor_.setBlockCharFormat(markCharFormat);
@@ -116,6 +115,26 @@ void QtDocumentSink::endParagraph(const ParagraphFormat& format, const RunFormat
     for (const auto& [text, charFormat] : runs_)
         cursor_.insertText(text, charFormat);
     runs_.clear();
+}
+
+std::size_t QtDocumentSink::RunFormatHash::operator()(const RunFormat& format) const {
+    std::size_t seed = qHash(format.family);
+    const auto mix = [&seed](std::size_t value) {
+        seed ^= value + 0x9e3779b9 + (seed << 6) + (seed >> 2);
+    };
+    mix(std::hash<double>{}(format.points));
+    mix(format.bold | format.italic << 1 | format.underline << 2 | format.strike << 3 |
+        static_cast<unsigned>(format.position) << 4);
+    mix(format.color ? *format.color : 0x1000000u);
+    mix(format.background ? *format.background : 0x1000000u);
+    return seed;
+}
+
+const QTextCharFormat& QtDocumentSink::charFormat(const RunFormat& format) {
+    auto [entry, added] = charFormats_.try_emplace(format);
+    if (added)
+        entry->second = toCharFormat(format);
+    return entry->second;
 }
 
 void QtDocumentSink::attachToList(const ParagraphFormat& format) {

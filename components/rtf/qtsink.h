@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextListFormat>
 #include <map>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,11 @@ public:
 
 private:
     void attachToList(const ParagraphFormat& format);
+    const QTextCharFormat& charFormat(const RunFormat& format);
+
+    struct RunFormatHash {
+        std::size_t operator()(const RunFormat& format) const;
+    };
 
     QTextDocument& document_;
     QTextCursor cursor_;
@@ -45,7 +51,10 @@ private:
     int paragraphs_ = 0;
     std::vector<std::pair<QString, QTextCharFormat>> runs_;
     RunFormat lastRun_;
-    QTextCharFormat lastCharFormat_;
+    // A document uses few distinct formats but changes between them at every
+    // run; building a QTextCharFormat property by property each time cost more
+    // than the reading itself.
+    std::unordered_map<RunFormat, QTextCharFormat, RunFormatHash> charFormats_;
     // The lists of the current stretch of list paragraphs, by kind and level.
     std::map<std::pair<ListKind, int>, QTextList*> lists_;
 };
