@@ -29,7 +29,9 @@ bool X11Session::start(const QStringList& arguments) {
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     editor_.setProcessEnvironment(env);
     editor_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    editor_.start(QStringLiteral(FERROTAB_BINARY), arguments);
+    if (!workingDirectory_.isEmpty())
+        editor_.setWorkingDirectory(workingDirectory_);
+    editor_.start(program_.isEmpty() ? QStringLiteral(FERROTAB_BINARY) : program_, arguments);
     if (!editor_.waitForStarted(5000))
         return false;
     const auto window = waitForWindow(QStringLiteral("^Ferrotab$"));
@@ -65,9 +67,46 @@ std::optional<QString> X11Session::waitForWindow(const QString& titleRegex, int 
     return std::nullopt;
 }
 
+std::optional<QString> X11Session::waitForDialog(const QString& titleRegex, int timeoutMs) {
+    std::optional<QString> found;
+    waitFor(
+        [&] {
+            const QStringList windows =
+                xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                         QStringLiteral("--name"), titleRegex})
+                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            for (const QString& window : windows)
+                if (window != window_)
+                    found = window;
+            return found.has_value();
+        },
+        timeoutMs);
+    return found;
+}
+
+bool X11Session::isShown(const QString& window) {
+    // xwininfo names the map state of any window, ours or not.
+    return run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
+        .contains(QStringLiteral("Map State: IsViewable"));
+}
+
+bool X11Session::waitUntilGone(const QString& window, int timeoutMs) {
+    return waitFor([&] { return !isShown(window); }, timeoutMs);
+}
+
+void X11Session::focus(const QString& window) {
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    QThread::msleep(100);
+}
+
+QString X11Session::title(const QString& window) {
+    return xdotool({QStringLiteral("getwindowname"), window});
+}
+
 QRect X11Session::geometry(const QString& window) {
     // "WINDOW=1\nX=156\nY=176\nWIDTH=968\nHEIGHT=672\nSCREEN=0"
-    const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    const QString shell =
+        xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
     auto field = [&shell](const char* name) {
         const QRegularExpression pattern(QStringLiteral("^%1=(-?\\d+)$").arg(QLatin1String(name)),
                                          QRegularExpression::MultilineOption);
@@ -88,6 +127,14 @@ void X11Session::clickControl(int leftTwips, int topTwips, int widthTwips, int h
     const int y = (topTwips + heightTwips / 2) / 15;
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window_, QString::number(x),
              QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+    QThread::msleep(150);
+}
+
+void X11Session::pointAtControl(int leftTwips, int topTwips, int widthTwips, int heightTwips) {
+    const int x = (leftTwips + widthTwips / 2) / 15;
+    const int y = (topTwips + heightTwips / 2) / 15;
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window_, QString::number(x),
+             QString::number(y)});
     QThread::msleep(150);
 }
 

@@ -23,19 +23,38 @@ public:
     // Starts the editor in a program folder of its own and waits for its
     // main window; returns false when it does not appear.
     bool start(const QStringList& arguments = {});
+    // Which program start() runs (the built editor unless set), and from
+    // which working directory (the test's own unless set).
+    void setProgram(const QString& program) { program_ = program; }
+    void setWorkingDirectory(const QString& folder) { workingDirectory_ = folder; }
     QProcess& process() { return editor_; }
 
     // Runs a command on the test display; returns its standard output.
     QString run(const QString& program, const QStringList& arguments, int timeoutMs = 10000);
-    QString xdotool(const QStringList& arguments) { return run(QStringLiteral("xdotool"), arguments); }
+    QString xdotool(const QStringList& arguments) {
+        return run(QStringLiteral("xdotool"), arguments);
+    }
     // The first visible window whose title matches, waiting up to the timeout.
     std::optional<QString> waitForWindow(const QString& titleRegex, int timeoutMs = 10000);
+
+    // A visible window of the given title other than the main window: a
+    // dialog or message box, which may carry the main window's title.
+    std::optional<QString> waitForDialog(const QString& titleRegex, int timeoutMs = 10000);
+    // Whether the window is (or, within the timeout, is no longer) shown.
+    bool isShown(const QString& window);
+    bool waitUntilGone(const QString& window, int timeoutMs = 5000);
+    // Gives a window the keyboard focus, as a click on it or a window
+    // manager would; there is no window manager on the test display.
+    void focus(const QString& window);
+    QString title(const QString& window);
 
     QString mainWindow() const { return window_; }
     // Clicks the middle of a main-window control given by its designed left,
     // top and width in twips (15 twips to the pixel at 96 dpi; every control
     // of the toolbar is 405 twips high).
     void clickControl(int leftTwips, int topTwips, int widthTwips, int heightTwips = 405);
+    // Moves the pointer to the middle of such a control, without a click.
+    void pointAtControl(int leftTwips, int topTwips, int widthTwips, int heightTwips = 405);
     // Types text, or presses a key such as "Return", into the focused window.
     void type(const QString& text);
     void key(const QString& name);
@@ -49,4 +68,6 @@ public:
 private:
     QProcess editor_;
     QString window_;
+    QString program_;
+    QString workingDirectory_;
 };
