@@ -36,12 +36,15 @@ Form1::Form1(Platform platform, QWidget* parent)
     scale_ = logicalDpiX() / 96.0;
     buildDesign();
     setupPointerFeedback();
+    setupFileDrops();
     connectEvents();
 }
 
 Form1::~Form1() = default;
 
-int Form1::twips(int value) const { return qRound(value / 15.0 * scale_); }
+int Form1::twips(int value) const {
+    return qRound(value / 15.0 * scale_);
+}
 
 void Form1::buildDesign() {
     setWindowTitle(QString());
@@ -87,9 +90,8 @@ void Form1::buildDesign() {
     Option1 = new QRadioButton(QStringLiteral("Left"), this);
     Option2 = new QRadioButton(QStringLiteral("Center"), this);
     Option3 = new QRadioButton(QStringLiteral("Right"), this);
-    const BoxDesign boxes[] = {{Check1, 8280, 630},   {Check2, 9840, 630},
-                               {Check3, 11400, 630},  {Check4, 12960, 630},
-                               {Option1, 120, 1140},  {Option2, 2160, 1140},
+    const BoxDesign boxes[] = {{Check1, 8280, 630},  {Check2, 9840, 630},  {Check3, 11400, 630},
+                               {Check4, 12960, 630}, {Option1, 120, 1140}, {Option2, 2160, 1140},
                                {Option3, 4200, 1140}};
     for (const BoxDesign& design : boxes) {
         design.box->setFont(captionFont());
@@ -156,10 +158,9 @@ void Form1::layoutDocuments() {
     const int tabWidth = qMax(twips(2000), width() - twips(kTabLeft + kTabRightMargin));
     const int tabHeight = qMax(twips(2000), height() - twips(kTabTop + kTabBottomMargin));
     TabControl1->setGeometry(twips(kTabLeft), twips(kTabTop), tabWidth, tabHeight);
-    RichTextBox1->setGeometry(
-        QRect(twips(kSurfaceLeft), twips(kSurfaceTop),
-              tabWidth - twips(kSurfaceLeft + kSurfaceRightMargin),
-              tabHeight - twips(kSurfaceTop + kSurfaceBottomMargin)));
+    RichTextBox1->setGeometry(QRect(twips(kSurfaceLeft), twips(kSurfaceTop),
+                                    tabWidth - twips(kSurfaceLeft + kSurfaceRightMargin),
+                                    tabHeight - twips(kSurfaceTop + kSurfaceBottomMargin)));
 }
 
 void Form1::setControlBackColor(QWidget* control, OleColor color) {

@@ -32,15 +32,15 @@ public:
     ~Form1() override;
 
     // --- Controls, as designed ---------------------------------------------
-    PushButton* PushButton1; // Open
-    PushButton* PushButton2; // New
-    PushButton* PushButton3; // Find
-    PushButton* PushButton4; // Font Select Wizard
-    PushButton* PushButton5; // Indent Left
-    PushButton* PushButton6; // Indent Right
-    PushButton* PushButton7; // Save
-    PushButton* PushButton8; // Save All
-    PushButton* PushButton9; // Text Color
+    PushButton* PushButton1;  // Open
+    PushButton* PushButton2;  // New
+    PushButton* PushButton3;  // Find
+    PushButton* PushButton4;  // Font Select Wizard
+    PushButton* PushButton5;  // Indent Left
+    PushButton* PushButton6;  // Indent Right
+    PushButton* PushButton7;  // Save
+    PushButton* PushButton8;  // Save All
+    PushButton* PushButton9;  // Text Color
     PushButton* PushButton10; // Back Color
     PushButton* PushButton11; // Close
     PushButton* PushButton12; // Close All
@@ -91,6 +91,10 @@ public:
     void Timer1_Timer();
     // Copies the format of the surface's selection into the toolbar.
     void RefreshToolbar(RichTextSurface& surface);
+    // Files from outside the window (the command line, a drop): each opens as
+    // Open opens the file its dialog returned, in order; one that cannot be
+    // read gets the report and no tab, and the rest still open.
+    void OpenFiles(const QStringList& paths);
 
     // --- Helpers -------------------------------------------------------------
     // The two entries of the open and save dialogs.
@@ -153,7 +157,8 @@ private:
     // value, nothing happens.
     void applyToSelection(const std::function<void(RichTextSurface&)>& apply);
     void stepIndent(const QString& location, qint32 twips);
-    void applyColor(const QString& location, const std::function<void(RichTextSurface&, OleColor)>& apply);
+    void applyColor(const QString& location,
+                    const std::function<void(RichTextSurface&, OleColor)>& apply);
     // Where the toolbar commands would have left the focus after the program
     // mirrored a format into the toolbar: on the current document.
     void focusCurrentSurface();
@@ -175,6 +180,10 @@ private:
     // firstLine; the tab goes first or after the last one. False when the
     // document limit stopped it before anything was touched.
     bool addUntitledDocument(StatementGuard& guard, int firstLine, bool atFront);
+    // Open's statements after its dialog: a new tab with the file's name and
+    // content, tag "0|" and the path. False, with no tab left behind, when the
+    // file could not be read.
+    bool openDocument(StatementGuard& guard, const QString& fileName);
     // The numbers of the extension test and of the RTF and plain-text writes.
     struct SaveLines {
         int test, rtf, text;
@@ -193,6 +202,9 @@ private:
     void layoutDocuments();
     void setControlBackColor(QWidget* control, OleColor color);
     void applySkin(const QString& skinPath);
+    // Files dropped anywhere on the window open as documents; a surface or a
+    // text box would otherwise paste their names as text.
+    void setupFileDrops();
 
     Platform platform_;
     double scale_ = 1.0;

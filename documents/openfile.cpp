@@ -1,24 +1,31 @@
 #include "app/form1.h"
 #include "app/statementguard.h"
 
-const QString Form1::kDocumentFilter = QStringLiteral("RTF File (*.rtf)|*.rtf|Text File (*.txt)|*.txt");
+#include <QFileInfo>
+
+const QString Form1::kDocumentFilter =
+    QStringLiteral("RTF File (*.rtf)|*.rtf|Text File (*.txt)|*.txt");
 
 void Form1::PushButton1_Click() {
-    StatementGuard guard(messages(), QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton1_Click "));
+    StatementGuard guard(messages(),
+                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton1_Click "));
     guard(100, [&] { CommonDialog1.FileName = QString(); });
     guard(102, [&] { CommonDialog1.DialogTitle = QStringLiteral("Select File"); });
     guard(104, [&] { CommonDialog1.Filter = kDocumentFilter; });
     guard(106, [&] { CommonDialog1.ShowOpen(); });
     if (guard.test(108, [&] { return CommonDialog1.FileName.isEmpty(); }))
         return;
-    const QString fileName = CommonDialog1.FileName;
+    openDocument(guard, CommonDialog1.FileName);
+}
+
+bool Form1::openDocument(StatementGuard& guard, const QString& fileName) {
     const int previous = TabControl1->selectedPosition();
     guard(110, [&] { loadingFlag = true; });
     std::optional<qint16> index;
     guard(112, [&] { index = nextDocumentIndex(); });
     if (!index) { // at the limit: touch no existing document
         loadingFlag = false;
-        return;
+        return false;
     }
     const qint16 n = *index;
     int position = -1;
@@ -40,11 +47,22 @@ void Form1::PushButton1_Click() {
         if (previous >= 0 && previous < TabControl1->count())
             TabControl1->select(previous);
         loadingFlag = false;
-        return;
+        return false;
     }
     guard(124, [&] { (*RichTextBox1)[n].setTag(QStringLiteral("0|") + fileName); });
     guard(126, [&] { (*RichTextBox1)[n].setVisible(true); });
     guard(128, [&] { (*RichTextBox1)[n].zOrder(); });
     guard(130, [&] { (*RichTextBox1)[n].setFocus(); });
     guard(132, [&] { loadingFlag = false; });
+    return true;
+}
+
+void Form1::OpenFiles(const QStringList& paths) {
+    for (const QString& path : paths) {
+        StatementGuard guard(messages(),
+                             QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton1_Click "));
+        // The tag keeps the path for every later Save: make it independent
+        // of the folder the program was started in.
+        openDocument(guard, QFileInfo(path).absoluteFilePath());
+    }
 }
