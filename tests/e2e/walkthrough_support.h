@@ -21,15 +21,18 @@ QString prefix();
 QString installedProgram(); // PREFIX/bin/ferrotab, the link a user starts
 
 // The toolbar by its designed place in twips (left, top, width, height).
+// Check boxes and option buttons answer a click on their box and caption
+// only, not on the rest of their designed width: they are given the width
+// of the start of their caption, where a user clicks.
 struct Control {
     int left, top, width, height = 405;
 };
 inline constexpr Control kNew{120, 120, 1560}, kOpen{1800, 120, 1800}, kSave{3720, 120, 1560},
     kSaveAs{5400, 120, 1920}, kSaveAll{7440, 120, 1080}, kFind{8640, 120, 1080},
     kFindNext{9840, 120, 1200}, kClose{11160, 120, 1800}, kCloseAll{13080, 120, 1320},
-    kFontWizard{4680, 630, 3480}, kBold{8280, 630, 1440}, kItalic{9840, 630, 1440},
-    kUnderline{11400, 630, 1440}, kBullet{12960, 630, 1440}, kLeft{120, 1140, 1920},
-    kCenter{2160, 1140, 1920}, kRight{4200, 1140, 1920}, kIndentLeft{6240, 1140, 1920},
+    kFontWizard{4680, 630, 3480}, kBold{8280, 630, 600}, kItalic{9840, 630, 600},
+    kUnderline{11400, 630, 600}, kBullet{12960, 630, 600}, kLeft{120, 1140, 600},
+    kCenter{2160, 1140, 600}, kRight{4200, 1140, 600}, kIndentLeft{6240, 1140, 1920},
     kIndentRight{8280, 1140, 1920}, kTextColor{10320, 1140, 1920}, kBackColor{12360, 1140, 2040},
     // The drop-down arrows at the right end of the font-name and size boxes.
     kFontNameArrow{3375, 630, 240, 345}, kFontSizeArrow{4335, 630, 240, 345},
@@ -128,3 +131,8 @@ private:
         if (X11Session::display().isEmpty())                                                       \
             GTEST_SKIP() << "no X display for the end-to-end tests";                               \
     } while (false)
+
+// Readable QStrings in the test output.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
