@@ -1,5 +1,7 @@
 #include "components/rtf/controlwords.h"
 
+#include "components/rtf/documentsink.h"
+
 #include <string>
 #include <unordered_map>
 
@@ -19,7 +21,7 @@ constexpr std::string_view skippedDestinations =
     "listpicture liststylename lsdlockedexcept macc maccPr mailmerge manager mmath mmathPict "
     "mmathPr nextfile nonesttables nonshppict objalias objclass objdata objname "
     "objsect objtime oldcprops oldpprops oldsprops oldtprops oleclsid operator panose password "
-    "passwordhash pgp pgptbl picprop pict pnseclvl pntxta pntxtb printim private propname "
+    "passwordhash pgp pgptbl picprop pnseclvl pntxta pntxtb printim private propname "
     "protend protstart protusertbl pxe revtbl revtim rsidtbl rxe shprslt sn sp "
     "staticval stylesheet subject sv svb tc template themedata title txe ud userprops "
     "wgrffmtfilter windowcaption writereservation writereservhash xe xform xmlattrname "
@@ -47,9 +49,10 @@ Table buildTable() {
         {"do", Control::Transparent},
         {"dptxbxtext", Control::Transparent},
         {"upr", Control::Transparent},
-        // Holds only row properties, except in files that put the nested
-        // cells' text inside it too; that text belongs to the body.
-        {"nesttableprops", Control::Transparent},
+        // Holds a nested row's definition, and in some files the nested
+        // cells' text too; that text belongs to the body.
+        {"nesttableprops", Control::NestTableProps},
+        {"pict", Control::Picture},
         {"fonttbl", Control::FontTable},
         {"colortbl", Control::ColorTable},
         {"listtable", Control::ListTable},
@@ -119,7 +122,35 @@ Table buildTable() {
         {"sect", Control::SoftBreak},
         {"column", Control::SoftBreak},
         {"cell", Control::Cell},
-        {"nestcell", Control::Cell},
+        {"nestcell", Control::NestCell},
+        {"row", Control::Row},
+        {"nestrow", Control::NestRow},
+        {"intbl", Control::InTable},
+        {"itap", Control::NestingLevel},
+        {"trowd", Control::RowDefaults},
+        {"trgaph", Control::RowGap},
+        {"trleft", Control::RowLeft},
+        {"cellx", Control::CellEdge},
+        {"clmgf", Control::CellMergeFirst},
+        {"clmrg", Control::CellMerged},
+        {"clvmgf", Control::CellVerticalMergeFirst},
+        {"clvmrg", Control::CellVerticalMerged},
+        {"clcbpat", Control::CellBackground},
+        {"brdrw", Control::BorderWidth},
+        {"brdrcf", Control::BorderColor},
+        {"picw", Control::PictureWidth},
+        {"pich", Control::PictureHeight},
+        {"picwgoal", Control::PictureGoalWidth},
+        {"pichgoal", Control::PictureGoalHeight},
+        {"picscalex", Control::PictureScaleX},
+        {"picscaley", Control::PictureScaleY},
+        {"piccropl", Control::PictureCropLeft},
+        {"piccropr", Control::PictureCropRight},
+        {"piccropt", Control::PictureCropTop},
+        {"piccropb", Control::PictureCropBottom},
+        {"wbmbitspixel", Control::BitmapBitsPerPixel},
+        {"wbmplanes", Control::BitmapPlanes},
+        {"wbmwidthbytes", Control::BitmapWidthBytes},
     };
     for (const auto& [name, control] : words)
         table[name] = ControlInfo{control};
@@ -128,6 +159,45 @@ Table buildTable() {
                                   "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
                                   "ulthldash", "ululdbwave", "ulw", "ulwave"})
         table[name] = ControlInfo{Control::Underline};
+    const auto valued = [&](std::string_view name, Control control, auto value) {
+        table[name] = ControlInfo{control, 0, static_cast<std::uint8_t>(value)};
+    };
+    valued("trql", Control::RowAlign, Alignment::Left);
+    valued("trqc", Control::RowAlign, Alignment::Center);
+    valued("trqr", Control::RowAlign, Alignment::Right);
+    valued("clvertalt", Control::CellAlign, CellAlignment::Top);
+    valued("clvertalc", Control::CellAlign, CellAlignment::Center);
+    valued("clvertalb", Control::CellAlign, CellAlignment::Bottom);
+    valued("clbrdrt", Control::CellBorder, 0);
+    valued("clbrdrl", Control::CellBorder, 1);
+    valued("clbrdrb", Control::CellBorder, 2);
+    valued("clbrdrr", Control::CellBorder, 3);
+    for (std::string_view name :
+         {"brdrt", "brdrb", "brdrl", "brdrr", "brdrbtw", "brdrbar", "box", "trbrdrt", "trbrdrl",
+          "trbrdrb", "trbrdrr", "trbrdrh", "trbrdrv", "chbrdr"})
+        table[name] = ControlInfo{Control::OtherBorder};
+    // The document draws four kinds of line; the other styles show as the
+    // nearest of them.
+    for (std::string_view name :
+         {"brdrs", "brdrth", "brdrsh", "brdrhair", "brdrtriple", "brdrwavy", "brdrengrave",
+          "brdremboss", "brdroutset", "brdrinset", "brdrframe"})
+        valued(name, Control::BorderStyle, BorderStyle::Solid);
+    for (std::string_view name : {"brdrdb", "brdrwavydb"})
+        valued(name, Control::BorderStyle, BorderStyle::Double);
+    valued("brdrdot", Control::BorderStyle, BorderStyle::Dotted);
+    for (std::string_view name :
+         {"brdrdash", "brdrdashsm", "brdrdashd", "brdrdashdd", "brdrdashdotstr"})
+        valued(name, Control::BorderStyle, BorderStyle::Dashed);
+    for (std::string_view name : {"brdrnone", "brdrnil", "brdrtbl"})
+        valued(name, Control::BorderStyle, BorderStyle::None);
+    valued("pngblip", Control::PictureKind, PictureKind::Png);
+    valued("jpegblip", Control::PictureKind, PictureKind::Jpeg);
+    valued("emfblip", Control::PictureKind, PictureKind::Emf);
+    valued("wmetafile", Control::PictureKind, PictureKind::Wmf);
+    valued("macpict", Control::PictureKind, PictureKind::MacPict);
+    valued("pmmetafile", Control::PictureKind, PictureKind::Os2Metafile);
+    valued("dibitmap", Control::PictureKind, PictureKind::Dib);
+    valued("wbitmap", Control::PictureKind, PictureKind::Bitmap);
     const std::pair<std::string_view, char16_t> characters[] = {
         {"line", 0x2028},    {"tab", u'\t'},        {"emdash", 0x2014},    {"endash", 0x2013},
         {"emspace", 0x2003}, {"enspace", 0x2002},   {"qmspace", 0x2005},   {"lquote", 0x2018},

@@ -12,6 +12,8 @@ enum class Control : std::uint8_t {
     // Destinations
     SkipDestination,
     Transparent, // a group whose text is body text (\field, \fldrslt, \result, ...)
+    NestTableProps,
+    Picture,
     FontTable,
     ColorTable,
     ListTable,
@@ -75,16 +77,54 @@ enum class Control : std::uint8_t {
     PnLowerAlpha,
     PnUpperRoman,
     PnLowerRoman,
+    // Tables
+    InTable,
+    NestingLevel,
+    RowDefaults,
+    RowGap,
+    RowLeft,
+    RowAlign,
+    CellEdge,
+    CellMergeFirst,
+    CellMerged,
+    CellVerticalMergeFirst,
+    CellVerticalMerged,
+    CellBackground,
+    CellAlign,
+    CellBorder,  // value: the side (0 top, 1 left, 2 bottom, 3 right)
+    OtherBorder, // borders of paragraphs, rows and characters
+    BorderStyle, // value: the rtf::BorderStyle
+    BorderWidth,
+    BorderColor,
+    // Pictures
+    PictureKind, // value: the rtf::PictureKind
+    PictureWidth,
+    PictureHeight,
+    PictureGoalWidth,
+    PictureGoalHeight,
+    PictureScaleX,
+    PictureScaleY,
+    PictureCropLeft,
+    PictureCropRight,
+    PictureCropTop,
+    PictureCropBottom,
+    BitmapBitsPerPixel,
+    BitmapPlanes,
+    BitmapWidthBytes,
     // Breaks and special characters
     Par,
     SoftBreak, // \page, \sect, \column: end a paragraph that has content
     Cell,
+    NestCell,
+    Row,
+    NestRow,
     Character,
 };
 
 struct ControlInfo {
     Control control = Control::Unknown;
     char16_t character = 0; // for Control::Character
+    std::uint8_t value = 0; // which one of a family of words
 };
 
 ControlInfo lookupControl(std::string_view name);

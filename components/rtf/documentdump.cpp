@@ -8,7 +8,10 @@
 #include <QJsonObject>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextList>
+#include <QTextTable>
+#include <QUrl>
 #include <cmath>
 
 namespace rtf {
@@ -74,6 +77,122 @@ int twips(qreal pixels) {
     return static_cast<int>(std::lround(pixels * twipsPerPixel));
 }
 
+QString pictureKindName(PictureKind kind) {
+    switch (kind) {
+    case PictureKind::Png:
+        return QStringLiteral("png");
+    case PictureKind::Jpeg:
+        return QStringLiteral("jpeg");
+    case PictureKind::Emf:
+        return QStringLiteral("emf");
+    case PictureKind::Wmf:
+        return QStringLiteral("wmf");
+    case PictureKind::MacPict:
+        return QStringLiteral("macpict");
+    case PictureKind::Os2Metafile:
+        return QStringLiteral("pmmetafile");
+    case PictureKind::Dib:
+        return QStringLiteral("dib");
+    case PictureKind::Bitmap:
+        return QStringLiteral("bitmap");
+    case PictureKind::Unknown:
+        break;
+    }
+    return QStringLiteral("unknown");
+}
+
+QJsonObject imageObject(const QTextDocument& document, const QTextImageFormat& format) {
+    const Picture header =
+        pictureFromHeader(format.property(property::pictureHeader).value<QList<int>>());
+    QJsonObject image;
+    image[QStringLiteral("kind")] = pictureKindName(header.kind);
+    QJsonValue pixels = QJsonValue::Null;
+    if (!format.boolProperty(property::picturePlaceholder)) {
+        const QImage shown =
+            document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+        pixels = QJsonArray{shown.width(), shown.height()};
+    }
+    image[QStringLiteral("pixels")] = pixels;
+    image[QStringLiteral("twips")] = QJsonArray{twips(format.width()), twips(format.height())};
+    image[QStringLiteral("bytes")] = format.property(property::pictureData).toByteArray().size();
+    return image;
+}
+
+QString borderText(qreal width, QTextFrameFormat::BorderStyle style, const QBrush& brush) {
+    if (width <= 0 || style == QTextFrameFormat::BorderStyle_None)
+        return QStringLiteral("none");
+    const char* name = style == QTextFrameFormat::BorderStyle_Double   ? "double"
+                       : style == QTextFrameFormat::BorderStyle_Dotted ? "dotted"
+                       : style == QTextFrameFormat::BorderStyle_Dashed ? "dashed"
+                                                                       : "solid";
+    return QStringLiteral("%1 %2 %3")
+        .arg(QLatin1StringView(name))
+        .arg(twips(width))
+        .arg(brush.color().name());
+}
+
+QJsonObject paragraphObject(const QTextDocument& document, const QTextBlock& block,
+                            WriterTables& tables);
+
+QJsonArray frameItems(const QTextDocument& document, QTextFrame::iterator it, WriterTables& tables);
+
+QJsonObject tableObject(const QTextDocument& document, const QTextTable* table,
+                        WriterTables& tables) {
+    QJsonArray grid;
+    for (int edge : table->format().property(property::tableGrid).value<QList<int>>())
+        grid.append(edge);
+    QJsonArray rows;
+    for (int r = 0; r < table->rows(); ++r) {
+        QJsonArray cells;
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c)
+                continue;
+            const QTextTableCellFormat format = cell.format().toTableCellFormat();
+            QJsonObject object;
+            object[QStringLiteral("column")] = c;
+            object[QStringLiteral("columns")] = cell.columnSpan();
+            object[QStringLiteral("rows")] = cell.rowSpan();
+            if (format.boolProperty(property::fillerCell))
+                object[QStringLiteral("filler")] = true;
+            object[QStringLiteral("background")] = colorValue(format.background());
+            object[QStringLiteral("borders")] = QJsonArray{
+                borderText(format.topBorder(), format.topBorderStyle(), format.topBorderBrush()),
+                borderText(format.leftBorder(), format.leftBorderStyle(), format.leftBorderBrush()),
+                borderText(format.bottomBorder(), format.bottomBorderStyle(),
+                           format.bottomBorderBrush()),
+                borderText(format.rightBorder(), format.rightBorderStyle(),
+                           format.rightBorderBrush())};
+            object[QStringLiteral("paragraphs")] = frameItems(document, cell.begin(), tables);
+            cells.append(object);
+        }
+        rows.append(QJsonObject{{QStringLiteral("cells"), cells}});
+    }
+    QJsonObject object;
+    object[QStringLiteral("edges")] = grid;
+    object[QStringLiteral("rows")] = rows;
+    return object;
+}
+
+QJsonArray frameItems(const QTextDocument& document, QTextFrame::iterator it,
+                      WriterTables& tables) {
+    QJsonArray items;
+    for (; !it.atEnd(); ++it) {
+        if (const QTextFrame* frame = it.currentFrame()) {
+            if (const auto* table = qobject_cast<const QTextTable*>(frame)) {
+                items.append(
+                    QJsonObject{{QStringLiteral("table"), tableObject(document, table, tables)}});
+            } else {
+                for (const QJsonValue& item : frameItems(document, frame->begin(), tables))
+                    items.append(item);
+            }
+        } else {
+            items.append(paragraphObject(document, it.currentBlock(), tables));
+        }
+    }
+    return items;
+}
+
 } // namespace
 
 QString documentText(const QTextDocument& document) {
@@ -87,30 +206,41 @@ QString documentText(const QTextDocument& document) {
     return text;
 }
 
+namespace {
+
+QJsonObject paragraphObject(const QTextDocument& document, const QTextBlock& block,
+                            WriterTables& tables) {
+    const QTextBlockFormat format = block.blockFormat();
+    QJsonObject paragraph;
+    paragraph[QStringLiteral("align")] = alignmentName(format.alignment());
+    paragraph[QStringLiteral("left")] = twips(format.leftMargin());
+    paragraph[QStringLiteral("right")] = twips(format.rightMargin());
+    paragraph[QStringLiteral("first")] = twips(format.textIndent());
+    paragraph[QStringLiteral("before")] = twips(format.topMargin());
+    paragraph[QStringLiteral("after")] = twips(format.bottomMargin());
+    const QTextList* list = block.textList();
+    paragraph[QStringLiteral("list")] = listName(listKindOf(list));
+    paragraph[QStringLiteral("level")] = list ? std::clamp(list->format().indent() - 1, 0, 8) : 0;
+    QJsonArray runs;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat charFormat = fragment.charFormat();
+        QJsonObject run = runObject(fragment.text(), charFormat, tables);
+        if (charFormat.isImageFormat())
+            run[QStringLiteral("image")] = imageObject(document, charFormat.toImageFormat());
+        runs.append(run);
+    }
+    paragraph[QStringLiteral("runs")] = runs;
+    return paragraph;
+}
+
+} // namespace
+
 QByteArray dumpDocument(const QTextDocument& document) {
     WriterTables tables(document.defaultFont());
-    QJsonArray paragraphs;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const QTextBlockFormat format = block.blockFormat();
-        QJsonObject paragraph;
-        paragraph[QStringLiteral("align")] = alignmentName(format.alignment());
-        paragraph[QStringLiteral("left")] = twips(format.leftMargin());
-        paragraph[QStringLiteral("right")] = twips(format.rightMargin());
-        paragraph[QStringLiteral("first")] = twips(format.textIndent());
-        paragraph[QStringLiteral("before")] = twips(format.topMargin());
-        paragraph[QStringLiteral("after")] = twips(format.bottomMargin());
-        const QTextList* list = block.textList();
-        paragraph[QStringLiteral("list")] = listName(listKindOf(list));
-        paragraph[QStringLiteral("level")] =
-            list ? std::clamp(list->format().indent() - 1, 0, 8) : 0;
-        QJsonArray runs;
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            runs.append(runObject(it.fragment().text(), it.fragment().charFormat(), tables));
-        paragraph[QStringLiteral("runs")] = runs;
-        paragraphs.append(paragraph);
-    }
     QJsonObject root;
-    root[QStringLiteral("paragraphs")] = paragraphs;
+    root[QStringLiteral("paragraphs")] =
+        frameItems(document, document.rootFrame()->begin(), tables);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QRgb>
 #include <QString>
 #include <QStringView>
 #include <optional>
+#include <vector>
 
 namespace rtf {
 
@@ -39,13 +41,83 @@ struct ParagraphFormat {
     int spaceAfter = 0;
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8
+    // 0 outside tables, 1 in a cell of a table of the body, 2 in a table inside
+    // such a cell, and so on.
+    int tableDepth = 0;
 
     bool operator==(const ParagraphFormat&) const = default;
 };
 
-// The reader's only output. Calls come in document order: the runs of a
-// paragraph, then its end. Pictures and table structure will get calls of
-// their own; until then the reader skips pictures and ends a paragraph per cell.
+enum class BorderStyle { None, Solid, Double, Dotted, Dashed };
+
+// One side of a cell's border; width in twips.
+struct CellBorder {
+    BorderStyle style = BorderStyle::None;
+    int width = 0;
+    std::optional<QRgb> color;
+
+    bool operator==(const CellBorder&) const = default;
+};
+
+enum class CellAlignment { Top, Center, Bottom };
+
+// A cell as the row definition gives it: its right edge (\cellx) in twips from
+// the margin, borders, shading and how it merges with its neighbours.
+struct CellFormat {
+    int rightEdge = 0;
+    CellBorder top, left, bottom, right;
+    std::optional<QRgb> background;
+    CellAlignment alignment = CellAlignment::Top;
+    bool mergeFirst = false;         // \clmgf: cells marked merged follow
+    bool merged = false;             // \clmrg: part of the cell on its left
+    bool verticalMergeFirst = false; // \clvmgf
+    bool verticalMerged = false;     // \clvmrg: part of the cell above
+
+    bool operator==(const CellFormat&) const = default;
+};
+
+// A table row's definition (\trowd ... \cellx), in twips.
+struct RowFormat {
+    int left = 0; // \trleft: where the first cell begins
+    int gap = 0;  // \trgaph: half the space between cells' text
+    Alignment alignment = Alignment::Left;
+    std::vector<CellFormat> cells;
+
+    bool operator==(const RowFormat&) const = default;
+};
+
+enum class PictureKind { Unknown, Png, Jpeg, Emf, Wmf, MacPict, Os2Metafile, Dib, Bitmap };
+
+// A picture as the file holds it. Sizes are as written: \picw and \pich are
+// pixels for bitmaps and hundredths of a millimetre for metafiles, the goals
+// twips, the scales percent. data holds the picture's own bytes (decoded from
+// hex, or as \bin gave them).
+struct Picture {
+    PictureKind kind = PictureKind::Unknown;
+    int kindParameter = 0; // \wmetafileN's mapping mode, \dibitmapN's type
+    int width = 0;
+    int height = 0;
+    int goalWidth = 0; // 0: not given
+    int goalHeight = 0;
+    int scaleX = 100;
+    int scaleY = 100;
+    int cropLeft = 0, cropRight = 0, cropTop = 0, cropBottom = 0;
+    int bitsPerPixel = 0, planes = 0, widthBytes = 0; // old bitmaps' layout
+    QByteArray data;
+
+    // The size the picture is meant to show at, in twips; naturalWidth and
+    // naturalHeight are its pixels when the file gives none.
+    int intendedWidth(int naturalWidth = 0) const;
+    int intendedHeight(int naturalHeight = 0) const;
+    bool isBitmap() const;
+};
+
+// The reader's only output. Calls come in document order: the runs and
+// pictures of a paragraph, then its end. Inside a table every paragraph comes
+// with its tableDepth; after the last paragraph of a cell comes endCell, after
+// the last cell of a row endRow with the row's definition (files may define a
+// row before or after its cells, so the definition only counts at its end).
+// A sink that knows no tables sees the cells as paragraphs in order.
 class DocumentSink {
 public:
     virtual ~DocumentSink() = default;
@@ -54,6 +126,13 @@ public:
     // Ends the paragraph whose runs came since the last end. markFormat is the
     // character format at the paragraph mark, which an empty paragraph shows.
     virtual void endParagraph(const ParagraphFormat& format, const RunFormat& markFormat) = 0;
+    // A picture inside the current paragraph, where a run would be. Sinks that
+    // cannot show pictures get the object character that stands for one.
+    virtual void picture(const Picture& picture, const RunFormat& format);
+    // The paragraphs since the previous cell end at this depth form one cell.
+    virtual void endCell(int /*depth*/) {}
+    // The cells since the previous row end at this depth form one row.
+    virtual void endRow(const RowFormat& /*row*/, int /*depth*/) {}
     // The end of the document; no call follows.
     virtual void finish() {}
 };

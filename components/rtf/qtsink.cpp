@@ -1,7 +1,15 @@
 #include "components/rtf/qtsink.h"
 
+#include "components/rtf/qttablebuilder.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
 #include <QTextDocument>
 #include <QTextList>
+#include <QUrl>
+#include <algorithm>
+#include <atomic>
 
 namespace rtf {
 
@@ -77,6 +85,95 @@ QTextListFormat::Style toListStyle(ListKind kind) {
     }
 }
 
+QList<int> pictureHeader(const Picture& p) {
+    return {static_cast<int>(p.kind),
+            p.kindParameter,
+            p.width,
+            p.height,
+            p.goalWidth,
+            p.goalHeight,
+            p.scaleX,
+            p.scaleY,
+            p.cropLeft,
+            p.cropRight,
+            p.cropTop,
+            p.cropBottom,
+            p.bitsPerPixel,
+            p.planes,
+            p.widthBytes};
+}
+
+Picture pictureFromHeader(const QList<int>& h) {
+    Picture p;
+    if (h.size() != 15)
+        return p;
+    const int kind = h[0];
+    p.kind = kind >= 0 && kind <= static_cast<int>(PictureKind::Bitmap)
+                 ? static_cast<PictureKind>(kind)
+                 : PictureKind::Unknown;
+    p.kindParameter = h[1];
+    p.width = h[2];
+    p.height = h[3];
+    p.goalWidth = h[4];
+    p.goalHeight = h[5];
+    p.scaleX = h[6];
+    p.scaleY = h[7];
+    p.cropLeft = h[8];
+    p.cropRight = h[9];
+    p.cropTop = h[10];
+    p.cropBottom = h[11];
+    p.bitsPerPixel = h[12];
+    p.planes = h[13];
+    p.widthBytes = h[14];
+    return p;
+}
+
+namespace {
+
+// What a picture the document cannot draw shows: a grey frame, stretched to
+// the picture's size.
+const QImage& placeholderImage() {
+    static const QImage image = [] {
+        QImage frame(32, 32, QImage::Format_RGB32);
+        frame.fill(QColor(0xe8, 0xe8, 0xe8));
+        QPainter painter(&frame);
+        painter.setPen(QColor(0x90, 0x90, 0x90));
+        painter.drawRect(0, 0, 31, 31);
+        return frame;
+    }();
+    return image;
+}
+
+// PNG and JPEG within the size bound; anything else stays bytes. The size
+// is read from the header first, so that a small file claiming a huge
+// picture allocates nothing.
+QImage decode(const Picture& picture) {
+    const char* format = picture.kind == PictureKind::Png    ? "png"
+                         : picture.kind == PictureKind::Jpeg ? "jpeg"
+                                                             : nullptr;
+    if (!format || picture.data.isEmpty() || picture.data.size() > QtDocumentSink::maxDecodedBytes)
+        return {};
+    QBuffer buffer;
+    buffer.setData(picture.data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (!size.isValid() ||
+        qint64(size.width()) * size.height() * 4 > QtDocumentSink::maxDecodedBytes)
+        return {};
+    return reader.read();
+}
+
+// Resource names are unique in the process, so that an image copied from
+// one document into another never finds a different picture of the same name.
+QUrl newPictureName() {
+    static std::atomic<quint64> next{0};
+    return QUrl(QStringLiteral("ferrotab-picture:%1").arg(++next));
+}
+
+} // namespace
+
 QtDocumentSink::QtDocumentSink(QTextDocument& document)
     : document_(document), cursor_(&document), undoWasEnabled_(document.isUndoRedoEnabled()) {
     document_.setUndoRedoEnabled(false);
@@ -94,27 +191,81 @@ QtDocumentSink::~QtDocumentSink() {
 void QtDocumentSink::text(QStringView text, const RunFormat& format) {
     // Neighbouring runs often share a format (a format change and back); one
     // QTextCharFormat per change keeps the document's format table small.
-    if (runs_.empty() || !(format == lastRun_)) {
+    if (runs_.empty() || runClosed_ || !(format == lastRun_)) {
         lastRun_ = format;
         runs_.emplace_back(text.toString(), charFormat(format));
+        runClosed_ = false;
     } else {
         runs_.back().first += text;
     }
 }
 
+void QtDocumentSink::picture(const Picture& picture, const RunFormat& format) {
+    QImage image = decode(picture);
+    const bool decoded = !image.isNull();
+    if (!decoded)
+        image = placeholderImage();
+    double width = picture.intendedWidth(decoded ? image.width() : 0) / twipsPerPixel;
+    double height = picture.intendedHeight(decoded ? image.height() : 0) / twipsPerPixel;
+    // A picture that gives no size at all shows at an inch.
+    if (width <= 0)
+        width = 96;
+    if (height <= 0)
+        height = 96;
+    const QUrl name = newPictureName();
+    document_.addResource(QTextDocument::ImageResource, name, QVariant(image));
+    QTextImageFormat imageFormat;
+    imageFormat.merge(charFormat(format));
+    imageFormat.setName(name.toString());
+    imageFormat.setWidth(width);
+    imageFormat.setHeight(height);
+    imageFormat.setProperty(property::pictureData, picture.data);
+    imageFormat.setProperty(property::pictureHeader, QVariant::fromValue(pictureHeader(picture)));
+    if (!decoded)
+        imageFormat.setProperty(property::picturePlaceholder, true);
+    runs_.emplace_back(QString(QChar::ObjectReplacementCharacter), imageFormat);
+    runClosed_ = true;
+}
+
 void QtDocumentSink::endParagraph(const ParagraphFormat& format, const RunFormat& markFormat) {
-    const QTextBlockFormat blockFormat = toBlockFormat(format);
-    const QTextCharFormat& markCharFormat = charFormat(markFormat);
-    if (paragraphs_++ == 0) {
-        cursor_.setBlockFormat(blockFormat);
-        cursor_.setBlockCharFormat(markCharFormat);
-    } else {
-        cursor_.insertBlock(blockFormat, markCharFormat);
-    }
-    attachToList(format);
-    for (const auto& [text, charFormat] : runs_)
-        cursor_.insertText(text, charFormat);
+    const int depth = std::clamp(format.tableDepth, 0, 64);
+    closeTablesDeeperThan(depth);
+    PendingParagraph paragraph{format, charFormat(markFormat), std::move(runs_)};
     runs_.clear();
+    runClosed_ = false;
+    if (depth == 0) {
+        writeParagraph(cursor_, blockFree_, paragraph, lists_);
+        return;
+    }
+    openTablesTo(depth);
+    openTables_[static_cast<std::size_t>(depth - 1)]->current.items.push_back(
+        PendingItem{std::move(paragraph), nullptr});
+}
+
+void QtDocumentSink::endCell(int depth) {
+    depth = std::clamp(depth, 1, 64);
+    closeTablesDeeperThan(depth);
+    openTablesTo(depth);
+    PendingTable& table = *openTables_[static_cast<std::size_t>(depth - 1)];
+    table.cells.push_back(std::move(table.current));
+    table.current = PendingCell{};
+}
+
+void QtDocumentSink::endRow(const RowFormat& row, int depth) {
+    depth = std::clamp(depth, 1, 64);
+    closeTablesDeeperThan(depth);
+    // A row end with no table open has nothing to end.
+    if (openTables_.size() < static_cast<std::size_t>(depth))
+        return;
+    PendingTable& table = *openTables_[static_cast<std::size_t>(depth - 1)];
+    if (!table.current.items.empty()) {
+        table.cells.push_back(std::move(table.current));
+        table.current = PendingCell{};
+    }
+    if (table.cells.empty() && row.cells.empty())
+        return;
+    table.rows.push_back(PendingRow{row, std::move(table.cells)});
+    table.cells.clear();
 }
 
 std::size_t QtDocumentSink::RunFormatHash::operator()(const RunFormat& format) const {
@@ -137,21 +288,31 @@ const QTextCharFormat& QtDocumentSink::charFormat(const RunFormat& format) {
     return entry->second;
 }
 
-void QtDocumentSink::attachToList(const ParagraphFormat& format) {
-    if (format.list == ListKind::None) {
-        lists_.clear();
-        return;
+void QtDocumentSink::openTablesTo(int depth) {
+    while (openTables_.size() < static_cast<std::size_t>(depth))
+        openTables_.push_back(std::make_unique<PendingTable>());
+}
+
+void QtDocumentSink::closeTablesDeeperThan(int depth) {
+    while (openTables_.size() > static_cast<std::size_t>(depth)) {
+        std::unique_ptr<PendingTable> table = std::move(openTables_.back());
+        openTables_.pop_back();
+        // Cells whose row never ended still show, in a row of their own.
+        if (!table->current.items.empty())
+            table->cells.push_back(std::move(table->current));
+        if (!table->cells.empty()) {
+            RowFormat format = table->rows.empty() ? RowFormat{} : table->rows.back().format;
+            table->rows.push_back(PendingRow{std::move(format), std::move(table->cells)});
+        }
+        if (table->rows.empty())
+            continue;
+        if (openTables_.empty()) {
+            buildTable(cursor_, blockFree_, *table);
+            lists_.clear();
+        } else {
+            openTables_.back()->current.items.push_back(PendingItem{{}, std::move(table)});
+        }
     }
-    const auto key = std::make_pair(format.list, format.listLevel);
-    auto found = lists_.find(key);
-    if (found != lists_.end()) {
-        found->second->add(cursor_.block());
-        return;
-    }
-    QTextListFormat listFormat;
-    listFormat.setStyle(toListStyle(format.list));
-    listFormat.setIndent(format.listLevel + 1);
-    lists_[key] = cursor_.createList(listFormat);
 }
 
 void QtDocumentSink::finish() {
@@ -160,11 +321,52 @@ void QtDocumentSink::finish() {
     finished_ = true;
     // Runs after the last paragraph end cannot come from the reader, which
     // ends the last paragraph itself; keep them anyway rather than lose text.
-    for (const auto& [text, charFormat] : runs_)
-        cursor_.insertText(text, charFormat);
+    Runs runs = std::move(runs_);
     runs_.clear();
+    closeTablesDeeperThan(0);
+    for (const auto& [text, charFormat] : runs)
+        cursor_.insertText(text, charFormat);
     cursor_.endEditBlock();
     document_.setUndoRedoEnabled(undoWasEnabled_);
+}
+
+void writeParagraph(QTextCursor& cursor, bool& blockFree,
+                    const QtDocumentSink::PendingParagraph& paragraph, QtDocumentSink::Lists& lists,
+                    bool cellStart) {
+    const ParagraphFormat& format = paragraph.format;
+    const QTextBlockFormat blockFormat = toBlockFormat(format);
+    const QTextCharFormat& markCharFormat = paragraph.mark;
+    if (blockFree) {
+        cursor.setBlockFormat(blockFormat);
+        if (cellStart) {
+            // The first block's character format is the cell's own format (its
+            // spans, borders, shading): add to it, never replace it.
+            QTextCharFormat mark = markCharFormat;
+            mark.clearProperty(QTextFormat::BackgroundBrush);
+            cursor.mergeBlockCharFormat(mark);
+        } else {
+            cursor.setBlockCharFormat(markCharFormat);
+        }
+        blockFree = false;
+    } else {
+        cursor.insertBlock(blockFormat, markCharFormat);
+    }
+    if (format.list == ListKind::None) {
+        lists.clear();
+    } else {
+        const auto key = std::make_pair(format.list, format.listLevel);
+        auto found = lists.find(key);
+        if (found != lists.end()) {
+            found->second->add(cursor.block());
+        } else {
+            QTextListFormat listFormat;
+            listFormat.setStyle(toListStyle(format.list));
+            listFormat.setIndent(format.listLevel + 1);
+            lists[key] = cursor.createList(listFormat);
+        }
+    }
+    for (const auto& [text, charFormat] : paragraph.runs)
+        cursor.insertText(text, charFormat);
 }
 
 } // namespace rtf

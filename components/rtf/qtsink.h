@@ -5,8 +5,10 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextImageFormat>
 #include <QTextListFormat>
 #include <map>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -19,25 +21,79 @@ namespace rtf {
 // Twips per pixel of the editor's document model.
 constexpr double twipsPerPixel = 15.0;
 
+// What the document keeps of a file beyond Qt's own formats, so that saving
+// writes it back as it came.
+namespace property {
+// On an image: the picture's bytes as the file held them (QByteArray).
+constexpr int pictureData = QTextFormat::UserProperty + 0x7201;
+// On an image: the picture's header numbers (see pictureHeader).
+constexpr int pictureHeader = QTextFormat::UserProperty + 0x7202;
+// On a table: the edges of its columns in twips, the left one first (QList<int>).
+constexpr int tableGrid = QTextFormat::UserProperty + 0x7203;
+// On a cell: it only fills the grid where a row is shorter than the table.
+constexpr int fillerCell = QTextFormat::UserProperty + 0x7204;
+// On an image: it shows a placeholder, not the picture.
+constexpr int picturePlaceholder = QTextFormat::UserProperty + 0x7205;
+} // namespace property
+
 QTextCharFormat toCharFormat(const RunFormat& format);
 QTextBlockFormat toBlockFormat(const ParagraphFormat& format);
 QTextListFormat::Style toListStyle(ListKind kind);
+// A picture's header as stored on its image, and back (without the bytes).
+QList<int> pictureHeader(const Picture& picture);
+Picture pictureFromHeader(const QList<int>& header);
 
 // Builds a QTextDocument from the reader's output, replacing what it held.
 // Everything happens in one edit block with undo off; a paragraph's runs wait
 // until its end, when its format is known, and go in one insertText each.
+// A table waits until it ends, when every row's cells are known, and becomes
+// one QTextTable whose columns are the union of its rows' cell edges, so that
+// rows of different cells stay as they were written. Pictures become images
+// at their intended size; the ones the document cannot draw (and any whose
+// decoded size passes maxDecodedBytes) show a placeholder and keep their bytes.
 // The document's default font is left alone.
 class QtDocumentSink : public DocumentSink {
 public:
+    static constexpr qint64 maxDecodedBytes = 64 << 20;
+
     explicit QtDocumentSink(QTextDocument& document);
     ~QtDocumentSink() override;
 
     void text(QStringView text, const RunFormat& format) override;
+    void picture(const Picture& picture, const RunFormat& format) override;
     void endParagraph(const ParagraphFormat& format, const RunFormat& markFormat) override;
+    void endCell(int depth) override;
+    void endRow(const RowFormat& row, int depth) override;
     void finish() override;
 
+    using Runs = std::vector<std::pair<QString, QTextCharFormat>>;
+    using Lists = std::map<std::pair<ListKind, int>, QTextList*>;
+    struct PendingParagraph {
+        ParagraphFormat format;
+        QTextCharFormat mark;
+        Runs runs;
+    };
+    struct PendingTable;
+    struct PendingItem {
+        PendingParagraph paragraph;
+        std::unique_ptr<PendingTable> table; // set: the item is a table
+    };
+    struct PendingCell {
+        std::vector<PendingItem> items;
+    };
+    struct PendingRow {
+        RowFormat format;
+        std::vector<PendingCell> cells;
+    };
+    struct PendingTable {
+        std::vector<PendingRow> rows;
+        std::vector<PendingCell> cells; // ended, their row not yet
+        PendingCell current;
+    };
+
 private:
-    void attachToList(const ParagraphFormat& format);
+    void closeTablesDeeperThan(int depth);
+    void openTablesTo(int depth);
     const QTextCharFormat& charFormat(const RunFormat& format);
 
     struct RunFormatHash {
@@ -48,15 +104,17 @@ private:
     QTextCursor cursor_;
     bool undoWasEnabled_;
     bool finished_ = false;
-    int paragraphs_ = 0;
-    std::vector<std::pair<QString, QTextCharFormat>> runs_;
+    bool blockFree_ = true; // the cursor's block holds nothing yet
+    Runs runs_;
     RunFormat lastRun_;
     // A document uses few distinct formats but changes between them at every
     // run; building a QTextCharFormat property by property each time cost more
     // than the reading itself.
     std::unordered_map<RunFormat, QTextCharFormat, RunFormatHash> charFormats_;
+    bool runClosed_ = false; // the last run was a picture
     // The lists of the current stretch of list paragraphs, by kind and level.
-    std::map<std::pair<ListKind, int>, QTextList*> lists_;
+    Lists lists_;
+    std::vector<std::unique_ptr<PendingTable>> openTables_; // [0] is depth 1
 };
 
 } // namespace rtf

@@ -1,6 +1,7 @@
 #include "components/rtf/reader.h"
 
 #include <algorithm>
+#include <array>
 
 namespace rtf {
 
@@ -37,6 +38,8 @@ void Reader::read(std::string_view data) {
             controlSymbol(token);
             break;
         case TokenType::HexByte: {
+            if (state().destination == Destination::Picture)
+                break; // a picture's bytes come as hex digits or \bin only
             const char byte = static_cast<char>(token.param);
             bytes(std::string_view(&byte, 1));
             break;
@@ -44,8 +47,14 @@ void Reader::read(std::string_view data) {
         case TokenType::Text:
             bytes(token.text);
             break;
+        case TokenType::Binary:
+            if (state().destination == Destination::Picture) {
+                picture_.data.append(token.text.data(), static_cast<qsizetype>(token.text.size()));
+                pictureNibble_ = -1;
+            }
+            break;
         default:
-            break; // binary data: pictures and objects are not shown yet
+            break;
         }
     }
     if (paragraphHasContent_)
@@ -77,6 +86,8 @@ bool Reader::closeGroup() {
         closedParagraphState_ = stack_.back();
     const GroupState closed = stack_.back();
     stack_.pop_back();
+    if (closed.destination == Destination::Picture && state().destination == Destination::Body)
+        endPicture(closed);
     if (closed.destination == Destination::FontTable) {
         // A font's group may end without its ';'.
         fonts_.endFont(documentCodePage());
@@ -123,6 +134,9 @@ void Reader::bytes(std::string_view text) {
         for (char c : text)
             if (c == ';')
                 colors_.endEntry();
+        break;
+    case Destination::Picture:
+        pictureHex(text);
         break;
     default:
         break;
@@ -188,10 +202,12 @@ void Reader::flushRun() {
     run_.clear();
 }
 
-void Reader::endParagraph() {
+void Reader::endParagraph(int minDepth, int maxDepth) {
     flushRun();
     const GroupState& format = closedParagraphState_ ? *closedParagraphState_ : state();
-    sink_.endParagraph(resolve(format.para), resolve(format.chr));
+    ParagraphFormat paragraph = resolve(format.para);
+    paragraph.tableDepth = std::clamp(paragraph.tableDepth, minDepth, maxDepth);
+    sink_.endParagraph(paragraph, resolve(format.chr));
     paragraphHasContent_ = false;
     closedParagraphState_.reset();
 }
@@ -237,6 +253,7 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     format.firstIndent = para.firstIndent;
     format.spaceBefore = para.spaceBefore;
     format.spaceAfter = para.spaceAfter;
+    format.tableDepth = tableDepth(para);
     const int level = std::clamp(para.ilvl, 0, 8);
     if (para.ls > 0 && lists_.knows(para.ls)) {
         format.list = lists_.kind(para.ls, level);
@@ -253,6 +270,60 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
         format.listLevel = level;
     }
     return format;
+}
+
+int Reader::tableDepth(const ParaState& para) const {
+    if (para.nesting >= 0)
+        return std::min(para.nesting, maxTableDepth);
+    return para.inTable ? 1 : 0;
+}
+
+void Reader::endCell(int depth) {
+    endParagraph(depth, depth);
+    sink_.endCell(depth);
+}
+
+void Reader::endRow(int depth) {
+    // Text after the last \cell still belongs to the row: keep it as a cell.
+    if (paragraphHasContent_)
+        endCell(depth);
+    sink_.endRow(rowDefinitions_[static_cast<std::size_t>(depth)], depth);
+}
+
+void Reader::pictureHex(std::string_view text) {
+    static constexpr signed char none = -1;
+    static const auto values = [] {
+        std::array<signed char, 256> table{};
+        table.fill(none);
+        for (int i = 0; i < 10; ++i)
+            table['0' + i] = static_cast<signed char>(i);
+        for (int i = 0; i < 6; ++i) {
+            table['a' + i] = static_cast<signed char>(10 + i);
+            table['A' + i] = static_cast<signed char>(10 + i);
+        }
+        return table;
+    }();
+    QByteArray& data = picture_.data;
+    data.reserve(data.size() + static_cast<qsizetype>(text.size() / 2 + 1));
+    for (char c : text) {
+        const signed char value = values[static_cast<unsigned char>(c)];
+        if (value == none)
+            continue; // spaces and whatever else a writer put between the digits
+        if (pictureNibble_ < 0) {
+            pictureNibble_ = value;
+        } else {
+            data.append(static_cast<char>(pictureNibble_ * 16 + value));
+            pictureNibble_ = -1;
+        }
+    }
+}
+
+void Reader::endPicture(const GroupState& pictureState) {
+    flushRun();
+    sink_.picture(picture_, resolve(pictureState.chr));
+    picture_ = Picture{};
+    pictureNibble_ = -1;
+    bodyContent();
 }
 
 } // namespace rtf

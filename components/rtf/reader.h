@@ -26,6 +26,10 @@ public:
     // for a long way; real files go past 2,700 levels. The stack lives on the
     // heap, so the bound only caps memory.
     static constexpr std::size_t maxDepth = 4096;
+    // Tables nested deeper read into the deepest level; Word stops at 64.
+    static constexpr int maxTableDepth = 16;
+    // Cells beyond this in one row definition are dropped (Word allows 63).
+    static constexpr std::size_t maxRowCells = 256;
 
     explicit Reader(DocumentSink& sink) : sink_(sink) {}
     // Reads one document; call once per Reader.
@@ -43,6 +47,15 @@ private:
     void tableControl(const ControlInfo& info, const Token& token);
     void characterControl(const ControlInfo& info, const Token& token);
     void paragraphControl(const ControlInfo& info, const Token& token);
+    void rowControl(const ControlInfo& info, const Token& token);
+    void pictureControl(const ControlInfo& info, const Token& token);
+    void pictureHex(std::string_view text);
+    void endPicture(const GroupState& pictureState);
+    // Ends a cell or a row at the depth; false outside the body.
+    void endCell(int depth);
+    void endRow(int depth);
+    int tableDepth(const ParaState& para) const;
+    CellBorder* borderTarget();
     void controlSymbol(const Token& token);
     void bytes(std::string_view bytes);
     void unicode(int value);
@@ -53,7 +66,8 @@ private:
 
     void syncRunFormat();
     void flushRun();
-    void endParagraph();
+    // minDepth, maxDepth: the table depth the paragraph's end puts it at.
+    void endParagraph(int minDepth = 0, int maxDepth = maxTableDepth);
     int documentCodePage() const;
     int currentCodePage();
     RunFormat resolve(const CharState& chr) const;
@@ -80,6 +94,16 @@ private:
     std::size_t lastContentDepth_ = 0;
     int codePageFont_ = -2; // font number whose code page codePage_ caches
     int codePage_ = 1252;
+
+    // Row definitions by table depth; a nested definition leaves its outer
+    // row's alone, since Word defines the outer row again only at its end.
+    std::vector<RowFormat> rowDefinitions_ = std::vector<RowFormat>(maxTableDepth + 1);
+    int definitionDepth_ = 1;
+    CellFormat pendingCell_;
+    int borderSide_ = -1; // the side of pendingCell_ that border words describe
+
+    Picture picture_;
+    int pictureNibble_ = -1; // the first hex digit of a byte not yet complete
 };
 
 } // namespace rtf

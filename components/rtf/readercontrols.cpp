@@ -36,11 +36,33 @@ void Reader::controlWord(const Token& token) {
     }
     if (destination(info))
         return;
+    if (state().destination == Destination::Picture) {
+        pictureControl(info, token);
+        return;
+    }
+    const bool body = state().destination == Destination::Body;
     switch (info.control) {
     case Control::Par:
-    case Control::Cell:
-        if (state().destination == Destination::Body)
+        if (body)
             endParagraph();
+        return;
+    case Control::Cell:
+        if (body)
+            endCell(1);
+        return;
+    case Control::NestCell:
+        if (body)
+            endCell(std::max(2, tableDepth(state().para)));
+        return;
+    case Control::Row:
+        if (body)
+            endRow(1);
+        return;
+    case Control::NestRow:
+        if (body) {
+            const int depth = tableDepth(state().para);
+            endRow(depth >= 2 ? depth : std::max(2, definitionDepth_));
+        }
         return;
     case Control::SoftBreak:
         // A page or section break ends its paragraph; the breaks that Word writes
@@ -61,6 +83,8 @@ void Reader::controlWord(const Token& token) {
     tableControl(info, token);
     characterControl(info, token);
     paragraphControl(info, token);
+    if (body)
+        rowControl(info, token);
 }
 
 bool Reader::destination(const ControlInfo& info) {
@@ -72,6 +96,19 @@ bool Reader::destination(const ControlInfo& info) {
         break;
     case Control::Transparent:
         return true;
+    case Control::NestTableProps:
+        state().nestedRowDefinition = true;
+        return true;
+    case Control::Picture:
+        // Only a picture of the body can be shown; one inside another is noise.
+        if (state().destination != Destination::Body) {
+            target = Destination::Skip;
+            break;
+        }
+        picture_ = Picture{};
+        pictureNibble_ = -1;
+        target = Destination::Picture;
+        break;
     case Control::FontTable:
         target = Destination::FontTable;
         break;
@@ -305,6 +342,155 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
         break;
     case Control::PnLowerRoman:
         para.pnStyle = ListKind::LowerRoman;
+        break;
+    default:
+        break;
+    }
+}
+
+CellBorder* Reader::borderTarget() {
+    switch (borderSide_) {
+    case 0:
+        return &pendingCell_.top;
+    case 1:
+        return &pendingCell_.left;
+    case 2:
+        return &pendingCell_.bottom;
+    case 3:
+        return &pendingCell_.right;
+    default:
+        return nullptr;
+    }
+}
+
+void Reader::rowControl(const ControlInfo& info, const Token& token) {
+    ParaState& para = state().para;
+    RowFormat& row = rowDefinitions_[static_cast<std::size_t>(definitionDepth_)];
+    switch (info.control) {
+    case Control::InTable:
+        para.inTable = true;
+        break;
+    case Control::NestingLevel:
+        para.nesting = std::clamp(param(token, 1), 0, maxTableDepth);
+        break;
+    case Control::RowDefaults: {
+        int depth = 1;
+        if (state().nestedRowDefinition)
+            depth = std::max(2, tableDepth(para));
+        definitionDepth_ = depth;
+        rowDefinitions_[static_cast<std::size_t>(depth)] = RowFormat{};
+        pendingCell_ = CellFormat{};
+        borderSide_ = -1;
+        break;
+    }
+    case Control::RowGap:
+        row.gap = std::clamp(param(token, 0), 0, 31680);
+        break;
+    case Control::RowLeft:
+        row.left = twips(token);
+        break;
+    case Control::RowAlign:
+        row.alignment = static_cast<Alignment>(info.value);
+        break;
+    case Control::CellEdge:
+        pendingCell_.rightEdge = std::clamp(param(token, 0), -31680, 63360);
+        if (row.cells.size() < maxRowCells)
+            row.cells.push_back(pendingCell_);
+        pendingCell_ = CellFormat{};
+        borderSide_ = -1;
+        break;
+    case Control::CellMergeFirst:
+        pendingCell_.mergeFirst = true;
+        break;
+    case Control::CellMerged:
+        pendingCell_.merged = true;
+        break;
+    case Control::CellVerticalMergeFirst:
+        pendingCell_.verticalMergeFirst = true;
+        break;
+    case Control::CellVerticalMerged:
+        pendingCell_.verticalMerged = true;
+        break;
+    case Control::CellBackground:
+        if (index(token) > 0)
+            pendingCell_.background = colors_.color(index(token));
+        break;
+    case Control::CellAlign:
+        pendingCell_.alignment = static_cast<CellAlignment>(info.value);
+        break;
+    case Control::CellBorder:
+        borderSide_ = info.value;
+        // A side named again starts over; without a style word it shows no line.
+        if (CellBorder* border = borderTarget())
+            *border = CellBorder{};
+        break;
+    case Control::OtherBorder:
+        borderSide_ = -1;
+        break;
+    case Control::BorderStyle:
+        if (CellBorder* border = borderTarget())
+            border->style = static_cast<BorderStyle>(info.value);
+        break;
+    case Control::BorderWidth:
+        if (CellBorder* border = borderTarget())
+            border->width = std::clamp(param(token, 0), 0, 1440);
+        break;
+    case Control::BorderColor:
+        if (CellBorder* border = borderTarget())
+            border->color = colors_.color(index(token));
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::pictureControl(const ControlInfo& info, const Token& token) {
+    Picture& pict = picture_;
+    // Sizes beyond these mean nothing a page can show; they are held there.
+    const int size = std::clamp(param(token, 0), 0, 1 << 20);
+    switch (info.control) {
+    case Control::PictureKind:
+        pict.kind = static_cast<PictureKind>(info.value);
+        pict.kindParameter = token.hasParam ? std::clamp(token.param, 0, 1 << 16) : 0;
+        break;
+    case Control::PictureWidth:
+        pict.width = size;
+        break;
+    case Control::PictureHeight:
+        pict.height = size;
+        break;
+    case Control::PictureGoalWidth:
+        pict.goalWidth = std::min(size, 31680 * 4);
+        break;
+    case Control::PictureGoalHeight:
+        pict.goalHeight = std::min(size, 31680 * 4);
+        break;
+    case Control::PictureScaleX:
+        pict.scaleX = std::clamp(param(token, 100), 1, 1000);
+        break;
+    case Control::PictureScaleY:
+        pict.scaleY = std::clamp(param(token, 100), 1, 1000);
+        break;
+    case Control::PictureCropLeft:
+        pict.cropLeft = twips(token);
+        break;
+    case Control::PictureCropRight:
+        pict.cropRight = twips(token);
+        break;
+    case Control::PictureCropTop:
+        pict.cropTop = twips(token);
+        break;
+    case Control::PictureCropBottom:
+        pict.cropBottom = twips(token);
+        break;
+    case Control::BitmapBitsPerPixel:
+        pict.bitsPerPixel = std::min(size, 64);
+        break;
+    case Control::BitmapPlanes:
+        pict.planes = std::min(size, 64);
+        break;
+    case Control::BitmapWidthBytes:
+        pict.widthBytes = size;
         break;
     default:
         break;

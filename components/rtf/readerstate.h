@@ -15,6 +15,7 @@ enum class Destination : std::uint8_t {
     ListTable,
     ListOverrideTable,
     Pn,
+    Picture,
 };
 
 // Character properties as the file states them; resolved into a RunFormat
@@ -49,6 +50,8 @@ struct ParaState {
     PnType pnType = PnType::None;
     ListKind pnStyle = ListKind::None;
     int pnLevel = 0;
+    bool inTable = false; // \intbl
+    int nesting = -1;     // \itapN; -1: not given
 };
 
 // What a '{' saves and the matching '}' restores.
@@ -56,7 +59,8 @@ struct GroupState {
     CharState chr;
     ParaState para;
     Destination destination = Destination::Body;
-    int unicodeSkip = 1; // \ucN
+    int unicodeSkip = 1;              // \ucN
+    bool nestedRowDefinition = false; // inside \nesttableprops
 };
 
 } // namespace rtf

@@ -2,6 +2,8 @@
 
 #include "components/rtf/codepage.h"
 
+#include <algorithm>
+
 namespace rtf {
 namespace {
 
@@ -94,6 +96,25 @@ void RtfOutput::text(QStringView text) {
         }
         wrap(false);
     }
+}
+
+} // namespace rtf
+
+namespace rtf {
+
+void RtfOutput::hex(QByteArrayView data) {
+    constexpr qsizetype bytesPerLine = 64;
+    bytes_.reserve(bytes_.size() + data.size() * 2 + data.size() / bytesPerLine * 2 + 2);
+    for (qsizetype start = 0; start < data.size(); start += bytesPerLine) {
+        const qsizetype end = std::min(data.size(), start + bytesPerLine);
+        for (qsizetype i = start; i < end; ++i) {
+            const auto byte = static_cast<unsigned char>(data[i]);
+            const char pair[2] = {hexDigits[byte >> 4], hexDigits[byte & 15]};
+            bytes_.append(pair, 2);
+        }
+        endLine();
+    }
+    needsDelimiter_ = false;
 }
 
 } // namespace rtf

@@ -20,6 +20,8 @@ public:
     // as \uN with a "?" fallback (a surrogate pair as two \uN).
     void text(QStringView text);
     void endLine();
+    // Binary data as lines of hex digits, each line ended.
+    void hex(QByteArrayView data);
     QByteArray take() { return std::move(bytes_); }
 
 private:

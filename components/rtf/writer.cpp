@@ -4,10 +4,16 @@
 #include "components/rtf/rtfoutput.h"
 #include "components/rtf/writerformats.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextList>
+#include <QTextTable>
+#include <QUrl>
 #include <cmath>
+#include <variant>
 #include <vector>
 
 namespace rtf {
@@ -79,16 +85,24 @@ private:
     void fontTable();
     void colorTable();
     void listTables();
+    void collectTableColors(const QTextFrame* frame);
     void body();
-    void paragraph(const QTextBlock& block);
+    // The blocks and tables of a frame at a table depth; the last paragraph
+    // ends with lastEnd (\cell in a cell) instead of \par.
+    void frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd);
+    void paragraph(const QTextBlock& block, int depth, std::string_view end);
     void listParagraph(const QTextBlock& block, const QTextList* list);
     void format(const WrittenFormat& format);
+    void table(const QTextTable* table, int depth);
+    void rowDefinition(const QTextTable* table, int row, const std::vector<int>& grid);
+    void cellBorders(const QTextTableCellFormat& format);
+    void picture(const QTextImageFormat& format);
 
     const QTextDocument& document_;
     WriterTables tables_;
     RtfOutput out_;
-    std::vector<WrittenFormat> formats_; // per fragment, or per empty block, in order
-    std::size_t nextFormat_ = 0;
+    std::vector<WrittenFormat> formats_;    // per fragment, or per empty block, in order
+    std::vector<std::size_t> blockFormats_; // per block number: its first entry in formats_
     std::vector<WrittenList> lists_;
     QHash<const QTextList*, int> listNumbers_;
     WrittenFormat current_;
@@ -96,7 +110,9 @@ private:
 };
 
 void Writer::collect() {
+    blockFormats_.reserve(static_cast<std::size_t>(document_.blockCount()));
     for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
+        blockFormats_.push_back(formats_.size());
         if (const QTextList* list = block.textList(); list && !listNumbers_.contains(list)) {
             lists_.push_back({list, listKindOf(list)});
             listNumbers_.insert(list, static_cast<int>(lists_.size()));
@@ -108,6 +124,28 @@ void Writer::collect() {
         }
         if (empty)
             formats_.push_back(tables_.add(block.charFormat()));
+    }
+    collectTableColors(document_.rootFrame());
+}
+
+void Writer::collectTableColors(const QTextFrame* frame) {
+    for (const QTextFrame* child : frame->childFrames()) {
+        if (const auto* table = qobject_cast<const QTextTable*>(child)) {
+            for (int r = 0; r < table->rows(); ++r) {
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    if (cell.row() != r || cell.column() != c)
+                        continue;
+                    const QTextTableCellFormat format = cell.format().toTableCellFormat();
+                    tables_.colorOf(format.background());
+                    for (const QBrush& brush :
+                         {format.topBorderBrush(), format.leftBorderBrush(),
+                          format.bottomBorderBrush(), format.rightBorderBrush()})
+                        tables_.colorOf(brush);
+                }
+            }
+        }
+        collectTableColors(child);
     }
 }
 
@@ -203,13 +241,42 @@ void Writer::listTables() {
 }
 
 void Writer::body() {
-    for (QTextBlock block = document_.begin(); block.isValid(); block = block.next())
-        paragraph(block);
+    frameContent(document_.rootFrame()->begin(), 0, "par");
 }
 
-void Writer::paragraph(const QTextBlock& block) {
+void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd) {
+    std::vector<std::variant<QTextBlock, QTextFrame*>> items;
+    for (; !it.atEnd(); ++it) {
+        if (QTextFrame* frame = it.currentFrame())
+            items.emplace_back(frame);
+        else
+            items.emplace_back(it.currentBlock());
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (const auto* block = std::get_if<QTextBlock>(&items[i])) {
+            // The document keeps an empty paragraph before a table that
+            // begins its frame; the file had none.
+            if (i == 0 && items.size() > 1 && block->length() == 1 &&
+                std::holds_alternative<QTextFrame*>(items[1]) &&
+                qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[1])))
+                continue;
+            paragraph(*block, depth, i + 1 == items.size() ? lastEnd : "par");
+        } else if (const auto* table = qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[i]))) {
+            this->table(table, depth + 1);
+        } else {
+            // Other frames hold paragraphs of the page like any other.
+            frameContent(std::get<QTextFrame*>(items[i])->begin(), depth, "par");
+        }
+    }
+}
+
+void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end) {
     const QTextBlockFormat para = block.blockFormat();
     out_.word("pard");
+    if (depth > 0)
+        out_.word("intbl");
+    if (depth > 1)
+        out_.word("itap", depth);
     const Qt::Alignment align = para.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignHCenter)
         out_.word("qc");
@@ -226,16 +293,221 @@ void Writer::paragraph(const QTextBlock& block) {
             out_.word(name, twips);
     if (const QTextList* list = block.textList())
         listParagraph(block, list);
+    std::size_t next = blockFormats_[static_cast<std::size_t>(block.blockNumber())];
     bool empty = true;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
-        format(formats_[nextFormat_++]);
-        out_.text(it.fragment().text());
+        format(formats_[next++]);
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat charFormat = fragment.charFormat();
+        if (charFormat.isImageFormat()) {
+            const QString text = fragment.text();
+            for (QChar c : text)
+                if (c == QChar::ObjectReplacementCharacter)
+                    picture(charFormat.toImageFormat());
+        } else {
+            out_.text(fragment.text());
+        }
         empty = false;
     }
     if (empty)
-        format(formats_[nextFormat_++]); // what the empty paragraph shows, and typing there gets
-    out_.word("par");
+        format(formats_[next]); // what the empty paragraph shows, and typing there gets
+    out_.word(end);
     out_.endLine();
+}
+
+std::vector<int> gridOf(const QTextTable* table) {
+    const QTextTableFormat format = table->format();
+    const int columns = table->columns();
+    const QList<int> stored = format.property(property::tableGrid).value<QList<int>>();
+    if (stored.size() == columns + 1)
+        return std::vector<int>(stored.begin(), stored.end());
+    // A table from elsewhere: its widths where fixed, else an inch a column.
+    std::vector<int> grid{0};
+    const QList<QTextLength> widths = format.columnWidthConstraints();
+    for (int c = 0; c < columns; ++c) {
+        int width = 1440;
+        if (c < widths.size() && widths[c].type() == QTextLength::FixedLength)
+            width = std::max(1, toTwips(widths[c].rawValue()));
+        grid.push_back(grid.back() + width);
+    }
+    return grid;
+}
+
+bool isFiller(const QTextTableCell& cell) {
+    return cell.format().boolProperty(property::fillerCell) &&
+           cell.firstPosition() == cell.lastPosition();
+}
+
+void Writer::cellBorders(const QTextTableCellFormat& format) {
+    const struct {
+        std::string_view word;
+        qreal width;
+        QTextFrameFormat::BorderStyle style;
+        QBrush brush;
+    } sides[] = {
+        {"clbrdrt", format.topBorder(), format.topBorderStyle(), format.topBorderBrush()},
+        {"clbrdrl", format.leftBorder(), format.leftBorderStyle(), format.leftBorderBrush()},
+        {"clbrdrb", format.bottomBorder(), format.bottomBorderStyle(), format.bottomBorderBrush()},
+        {"clbrdrr", format.rightBorder(), format.rightBorderStyle(), format.rightBorderBrush()},
+    };
+    for (const auto& side : sides) {
+        const int width = toTwips(side.width);
+        if (width <= 0 || side.style == QTextFrameFormat::BorderStyle_None)
+            continue;
+        out_.word(side.word);
+        switch (side.style) {
+        case QTextFrameFormat::BorderStyle_Double:
+            out_.word("brdrdb");
+            break;
+        case QTextFrameFormat::BorderStyle_Dotted:
+            out_.word("brdrdot");
+            break;
+        case QTextFrameFormat::BorderStyle_Dashed:
+        case QTextFrameFormat::BorderStyle_DotDash:
+        case QTextFrameFormat::BorderStyle_DotDotDash:
+            out_.word("brdrdash");
+            break;
+        default:
+            out_.word("brdrs");
+        }
+        out_.word("brdrw", width);
+        if (const int color = tables_.colorOf(side.brush))
+            out_.word("brdrcf", color);
+    }
+}
+
+void Writer::rowDefinition(const QTextTable* table, int row, const std::vector<int>& grid) {
+    out_.word("trowd");
+    bool first = true;
+    for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(row, c);
+        if (cell.column() != c || isFiller(cell))
+            continue;
+        const QTextTableCellFormat format = cell.format().toTableCellFormat();
+        if (first) {
+            first = false;
+            out_.word("trgaph", toTwips(format.leftPadding()));
+            out_.word("trleft", grid[static_cast<std::size_t>(c)]);
+            const Qt::Alignment align = table->format().alignment();
+            if (align & Qt::AlignHCenter)
+                out_.word("trqc");
+            else if (align & Qt::AlignRight)
+                out_.word("trqr");
+        }
+        if (cell.rowSpan() > 1)
+            out_.word(cell.row() == row ? "clvmgf" : "clvmrg");
+        if (format.verticalAlignment() == QTextCharFormat::AlignMiddle)
+            out_.word("clvertalc");
+        else if (format.verticalAlignment() == QTextCharFormat::AlignBottom)
+            out_.word("clvertalb");
+        cellBorders(format);
+        if (const int background = tables_.colorOf(format.background()))
+            out_.word("clcbpat", background);
+        out_.word("cellx", grid[static_cast<std::size_t>(c + cell.columnSpan())]);
+    }
+    out_.endLine();
+}
+
+void Writer::table(const QTextTable* table, int depth) {
+    const std::vector<int> grid = gridOf(table);
+    const std::string_view cellEnd = depth > 1 ? "nestcell" : "cell";
+    for (int r = 0; r < table->rows(); ++r) {
+        // Word and LibreOffice want the definition of an outer row before its
+        // cells, and a nested row's inside \nesttableprops after them.
+        if (depth == 1)
+            rowDefinition(table, r, grid);
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.column() != c || isFiller(cell))
+                continue;
+            if (cell.row() != r) {
+                // The lower part of a vertically merged cell holds nothing.
+                out_.word("pard");
+                out_.word("intbl");
+                if (depth > 1)
+                    out_.word("itap", depth);
+                out_.word(cellEnd);
+                out_.endLine();
+                continue;
+            }
+            frameContent(cell.begin(), depth, cellEnd);
+        }
+        if (depth == 1) {
+            out_.word("row");
+        } else {
+            out_.raw("{\\*");
+            out_.word("nesttableprops");
+            rowDefinition(table, r, grid);
+            out_.word("nestrow");
+            out_.raw("}{");
+            out_.word("nonesttables");
+            out_.word("par");
+            out_.raw("}");
+        }
+        out_.endLine();
+    }
+}
+
+void Writer::picture(const QTextImageFormat& image) {
+    Picture header = pictureFromHeader(image.property(property::pictureHeader).value<QList<int>>());
+    QByteArray data = image.property(property::pictureData).toByteArray();
+    if (data.isEmpty()) {
+        // An image from elsewhere (pasted): write what the document shows as PNG.
+        const QImage shown =
+            document_.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+        if (shown.isNull())
+            return;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        shown.save(&buffer, "PNG");
+        header = Picture{};
+        header.kind = PictureKind::Png;
+        header.width = shown.width();
+        header.height = shown.height();
+        header.goalWidth = toTwips(image.width() > 0 ? image.width() : shown.width());
+        header.goalHeight = toTwips(image.height() > 0 ? image.height() : shown.height());
+    }
+    out_.raw("{");
+    out_.word("pict");
+    static const std::pair<PictureKind, std::string_view> kinds[] = {
+        {PictureKind::Png, "pngblip"},     {PictureKind::Jpeg, "jpegblip"},
+        {PictureKind::Emf, "emfblip"},     {PictureKind::Wmf, "wmetafile"},
+        {PictureKind::MacPict, "macpict"}, {PictureKind::Os2Metafile, "pmmetafile"},
+        {PictureKind::Dib, "dibitmap"},    {PictureKind::Bitmap, "wbitmap"},
+    };
+    for (const auto& [kind, word] : kinds) {
+        if (kind != header.kind)
+            continue;
+        const bool parameter = kind == PictureKind::Wmf || kind == PictureKind::Os2Metafile ||
+                               kind == PictureKind::Dib || kind == PictureKind::Bitmap;
+        if (parameter)
+            out_.word(word, header.kindParameter);
+        else
+            out_.word(word);
+    }
+    const std::pair<std::string_view, int> numbers[] = {
+        {"picw", header.width},
+        {"pich", header.height},
+        {"picwgoal", header.goalWidth},
+        {"pichgoal", header.goalHeight},
+        {"wbmbitspixel", header.bitsPerPixel},
+        {"wbmplanes", header.planes},
+        {"wbmwidthbytes", header.widthBytes},
+        {"piccropl", header.cropLeft},
+        {"piccropr", header.cropRight},
+        {"piccropt", header.cropTop},
+        {"piccropb", header.cropBottom},
+    };
+    for (const auto& [word, value] : numbers)
+        if (value != 0)
+            out_.word(word, value);
+    if (header.scaleX != 100)
+        out_.word("picscalex", header.scaleX);
+    if (header.scaleY != 100)
+        out_.word("picscaley", header.scaleY);
+    out_.endLine();
+    out_.hex(data);
+    out_.raw("}");
 }
 
 void Writer::listParagraph(const QTextBlock& block, const QTextList* list) {

@@ -35,6 +35,8 @@ public:
     explicit WriterTables(const QFont& defaultFont);
 
     WrittenFormat add(const QTextCharFormat& format);
+    // The colour table index of a brush (0 for none), added when new.
+    int colorOf(const QBrush& brush) { return colorIndex(brush); }
     const QStringList& fonts() const { return fonts_; }
     const QVector<QRgb>& colors() const { return colors_; }
 

@@ -115,13 +115,15 @@ QStringList normalised(const QString& text) {
 }
 
 // Our document as LibreOffice's text export shows one: a marker before
-// every list paragraph.
+// every list paragraph, and no pictures (its text has nothing for them).
 QString withMarkers(const QTextDocument& document) {
     QStringList paragraphs;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        paragraphs << (block.textList() && !block.text().isEmpty()
-                           ? QStringLiteral("\u2022 ") + block.text()
-                           : block.text());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString text = block.text();
+        text.remove(QChar::ObjectReplacementCharacter);
+        paragraphs << (block.textList() && !text.isEmpty() ? QStringLiteral("\u2022 ") + text
+                                                           : text);
+    }
     return paragraphs.join(QLatin1Char('\n'));
 }
 

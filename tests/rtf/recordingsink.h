@@ -42,6 +42,15 @@ public:
         paragraphs.push_back(current);
         current = {};
     }
+    void picture(const rtf::Picture& picture, const rtf::RunFormat&) override {
+        EXPECT_FALSE(finished);
+        pictures.push_back(picture);
+    }
+    void endCell(int depth) override { events.push_back(QStringLiteral("cell%1").arg(depth)); }
+    void endRow(const rtf::RowFormat& row, int depth) override {
+        events.push_back(QStringLiteral("row%1").arg(depth));
+        rows.push_back(row);
+    }
     void finish() override {
         EXPECT_TRUE(current.runs.empty());
         finished = true;
@@ -56,6 +65,9 @@ public:
     }
 
     std::vector<RecordedParagraph> paragraphs;
+    std::vector<rtf::Picture> pictures;
+    std::vector<rtf::RowFormat> rows;
+    QStringList events; // cell and row ends, in order
     RecordedParagraph current;
     bool finished = false;
 };

@@ -1,0 +1,273 @@
+#include "components/rtf/qttablebuilder.h"
+
+#include <QTextTable>
+#include <algorithm>
+#include <map>
+
+namespace rtf {
+namespace {
+
+using PendingTable = QtDocumentSink::PendingTable;
+using PendingRow = QtDocumentSink::PendingRow;
+using PendingCell = QtDocumentSink::PendingCell;
+
+// Word allows 63 columns; a union of edges beyond that comes from rows that
+// share no grid, and those become tables of their own.
+constexpr std::size_t maxColumns = 64;
+constexpr int defaultCellWidth = 1440;
+
+// The edges of a row's cells, left edge first, strictly increasing: a row with
+// more cells than definitions gets cells an inch wide, an edge left of its
+// neighbour moves right of it.
+std::vector<int> rowEdges(const PendingRow& row) {
+    const std::size_t count = std::max(row.format.cells.size(), row.cells.size());
+    std::vector<int> edges;
+    edges.reserve(count + 1);
+    int previous = row.format.left;
+    if (!row.format.cells.empty())
+        previous = std::min(previous, row.format.cells.front().rightEdge - 1);
+    edges.push_back(previous);
+    for (std::size_t i = 0; i < count; ++i) {
+        int edge = i < row.format.cells.size() ? row.format.cells[i].rightEdge
+                                               : previous + defaultCellWidth;
+        edge = std::max(edge, previous + 1);
+        edges.push_back(edge);
+        previous = edge;
+    }
+    return edges;
+}
+
+bool hasContent(const PendingCell& cell) {
+    for (const auto& item : cell.items)
+        if (item.table || !item.paragraph.runs.empty())
+            return true;
+    return false;
+}
+
+void append(PendingCell& into, PendingCell& from) {
+    // A merged-away cell's empty paragraph is no content of the merged cell.
+    if (!hasContent(from))
+        return;
+    for (auto& item : from.items)
+        into.items.push_back(std::move(item));
+    from.items.clear();
+}
+
+struct Placed {
+    int row = 0;
+    int column = 0;
+    int rows = 1;
+    int columns = 1;
+    CellFormat format;
+    int gap = 0;
+    PendingCell* content = nullptr; // null: a filler
+};
+
+QBrush borderBrush(const CellBorder& border) {
+    return QBrush(border.color ? QColor::fromRgb(*border.color) : QColor(Qt::black));
+}
+
+QTextFrameFormat::BorderStyle toBorderStyle(BorderStyle style) {
+    switch (style) {
+    case BorderStyle::Solid:
+        return QTextFrameFormat::BorderStyle_Solid;
+    case BorderStyle::Double:
+        return QTextFrameFormat::BorderStyle_Double;
+    case BorderStyle::Dotted:
+        return QTextFrameFormat::BorderStyle_Dotted;
+    case BorderStyle::Dashed:
+        return QTextFrameFormat::BorderStyle_Dashed;
+    case BorderStyle::None:
+        break;
+    }
+    return QTextFrameFormat::BorderStyle_None;
+}
+
+QTextTableCellFormat cellFormat(const Placed& placed) {
+    QTextTableCellFormat format;
+    const CellFormat& cell = placed.format;
+    const auto side = [](const CellBorder& border, auto setWidth, auto setStyle, auto setBrush) {
+        if (border.style == BorderStyle::None || border.width <= 0)
+            return;
+        setWidth(border.width / twipsPerPixel);
+        setStyle(toBorderStyle(border.style));
+        setBrush(borderBrush(border));
+    };
+    side(
+        cell.top, [&](qreal w) { format.setTopBorder(w); },
+        [&](auto s) { format.setTopBorderStyle(s); },
+        [&](const QBrush& b) { format.setTopBorderBrush(b); });
+    side(
+        cell.left, [&](qreal w) { format.setLeftBorder(w); },
+        [&](auto s) { format.setLeftBorderStyle(s); },
+        [&](const QBrush& b) { format.setLeftBorderBrush(b); });
+    side(
+        cell.bottom, [&](qreal w) { format.setBottomBorder(w); },
+        [&](auto s) { format.setBottomBorderStyle(s); },
+        [&](const QBrush& b) { format.setBottomBorderBrush(b); });
+    side(
+        cell.right, [&](qreal w) { format.setRightBorder(w); },
+        [&](auto s) { format.setRightBorderStyle(s); },
+        [&](const QBrush& b) { format.setRightBorderBrush(b); });
+    if (cell.background)
+        format.setBackground(QColor::fromRgb(*cell.background));
+    if (cell.alignment == CellAlignment::Center)
+        format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+    else if (cell.alignment == CellAlignment::Bottom)
+        format.setVerticalAlignment(QTextCharFormat::AlignBottom);
+    if (placed.gap > 0) {
+        format.setLeftPadding(placed.gap / twipsPerPixel);
+        format.setRightPadding(placed.gap / twipsPerPixel);
+    }
+    if (!placed.content)
+        format.setProperty(property::fillerCell, true);
+    return format;
+}
+
+void fillCell(QTextCursor cursor, PendingCell& cell);
+
+// One QTextTable of the rows whose edges make the grid.
+void buildGrid(QTextCursor& cursor, bool& blockFree, std::vector<PendingRow*>& rows,
+               const std::vector<int>& grid) {
+    const int columns = static_cast<int>(grid.size()) - 1;
+    const auto column = [&](int edge) {
+        return static_cast<int>(std::lower_bound(grid.begin(), grid.end(), edge) - grid.begin());
+    };
+    std::vector<Placed> placed;
+    // Per first column: the cell of the row above that a \clvmrg below extends.
+    std::map<int, std::size_t> above;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        PendingRow& row = *rows[static_cast<std::size_t>(r)];
+        const std::vector<int> edges = rowEdges(row);
+        // Every cell of the definition gets content, empty where none came;
+        // sized once, so that the pointers taken below stay valid.
+        row.cells.resize(edges.size() - 1);
+        std::map<int, std::size_t> here;
+        const int first = column(edges.front());
+        if (first > 0)
+            placed.push_back({r, 0, 1, first, {}, row.format.gap, nullptr});
+        std::size_t previous = SIZE_MAX;
+        for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
+            const int start = column(edges[i]);
+            const int end = column(edges[i + 1]);
+            const CellFormat format =
+                i < row.format.cells.size() ? row.format.cells[i] : CellFormat{};
+            PendingCell& cell = row.cells[i];
+            if (format.merged && previous != SIZE_MAX) {
+                placed[previous].columns = end - placed[previous].column;
+                append(*placed[previous].content, cell);
+                continue;
+            }
+            if (format.verticalMerged) {
+                auto up = above.find(start);
+                if (up != above.end()) {
+                    Placed& top = placed[up->second];
+                    if (top.column + top.columns == end && top.row + top.rows == r) {
+                        ++top.rows;
+                        append(*top.content, cell);
+                        here[start] = up->second;
+                        previous = SIZE_MAX;
+                        continue;
+                    }
+                }
+            }
+            placed.push_back({r, start, 1, end - start, format, row.format.gap, &cell});
+            previous = placed.size() - 1;
+            if (format.verticalMergeFirst)
+                here[start] = previous;
+        }
+        const int last = column(edges.back());
+        if (last < columns)
+            placed.push_back({r, last, 1, columns - last, {}, row.format.gap, nullptr});
+        above = std::move(here);
+    }
+
+    QTextTableFormat tableFormat;
+    tableFormat.setBorder(0);
+    tableFormat.setBorderStyle(QTextFrameFormat::BorderStyle_None);
+    tableFormat.setBorderCollapse(true);
+    tableFormat.setCellSpacing(0);
+    tableFormat.setCellPadding(0);
+    tableFormat.setMargin(0);
+    if (grid.front() > 0)
+        tableFormat.setLeftMargin(grid.front() / twipsPerPixel);
+    QList<QTextLength> widths;
+    for (int c = 0; c < columns; ++c)
+        widths << QTextLength(QTextLength::FixedLength, (grid[static_cast<std::size_t>(c) + 1] -
+                                                         grid[static_cast<std::size_t>(c)]) /
+                                                            twipsPerPixel);
+    tableFormat.setColumnWidthConstraints(widths);
+    const Alignment alignment = rows.front()->format.alignment;
+    tableFormat.setAlignment(alignment == Alignment::Center  ? Qt::AlignHCenter
+                             : alignment == Alignment::Right ? Qt::AlignRight
+                                                             : Qt::AlignLeft);
+    tableFormat.setProperty(property::tableGrid,
+                            QVariant::fromValue(QList<int>(grid.begin(), grid.end())));
+
+    QTextTable* table = cursor.insertTable(static_cast<int>(rows.size()), columns, tableFormat);
+    // Formats first: a cell's format holds its spans, so setting one after
+    // the merges would undo them.
+    for (const Placed& cell : placed)
+        table->cellAt(cell.row, cell.column).setFormat(cellFormat(cell));
+    for (const Placed& cell : placed)
+        if (cell.rows > 1 || cell.columns > 1)
+            table->mergeCells(cell.row, cell.column, cell.rows, cell.columns);
+    for (const Placed& cell : placed)
+        if (cell.content)
+            fillCell(table->cellAt(cell.row, cell.column).firstCursorPosition(), *cell.content);
+    cursor = table->lastCursorPosition();
+    cursor.movePosition(QTextCursor::NextBlock);
+    cursor.setBlockFormat(QTextBlockFormat{});
+    cursor.setBlockCharFormat(QTextCharFormat{});
+    blockFree = true;
+}
+
+void fillCell(QTextCursor cursor, PendingCell& cell) {
+    bool blockFree = true;
+    bool cellStart = true;
+    QtDocumentSink::Lists lists;
+    for (auto& item : cell.items) {
+        if (item.table) {
+            buildTable(cursor, blockFree, *item.table);
+            lists.clear();
+        } else {
+            writeParagraph(cursor, blockFree, item.paragraph, lists, cellStart);
+        }
+        cellStart = false;
+    }
+}
+
+} // namespace
+
+void buildTable(QTextCursor& cursor, bool& blockFree, PendingTable& table) {
+    // Consecutive rows share a table as long as their edges make a grid of
+    // reasonable width.
+    std::vector<PendingRow*> rows;
+    std::vector<int> grid;
+    for (PendingRow& row : table.rows) {
+        // Cells beyond what a row may define keep their text in the last one.
+        constexpr std::size_t maxCells = 256;
+        if (row.cells.size() > maxCells) {
+            for (std::size_t i = maxCells; i < row.cells.size(); ++i)
+                append(row.cells[maxCells - 1], row.cells[i]);
+            row.cells.resize(maxCells);
+        }
+        if (row.format.cells.size() > maxCells)
+            row.format.cells.resize(maxCells);
+        const std::vector<int> edges = rowEdges(row);
+        std::vector<int> merged;
+        std::set_union(grid.begin(), grid.end(), edges.begin(), edges.end(),
+                       std::back_inserter(merged));
+        if (!rows.empty() && merged.size() > maxColumns + 1) {
+            buildGrid(cursor, blockFree, rows, grid);
+            rows.clear();
+            merged = edges;
+        }
+        grid = std::move(merged);
+        rows.push_back(&row);
+    }
+    if (!rows.empty())
+        buildGrid(cursor, blockFree, rows, grid);
+}
+
+} // namespace rtf

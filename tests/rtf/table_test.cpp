@@ -1,0 +1,202 @@
+#include "components/rtf/documentdump.h"
+#include "components/rtf/documentfile.h"
+#include "recordingsink.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <gtest/gtest.h>
+#include <string>
+
+TEST(ReaderTables, RowDefinitionsWithBordersShadingAndMerges) {
+    const auto sink = readRtf("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}"
+                              "\\trowd\\trgaph108\\trleft-"
+                              "108\\trqc\\clbrdrt\\brdrs\\brdrw10\\brdrcf1\\clcbpat1\\cellx2000"
+                              "\\clmgf\\clvertalc\\cellx4000\\clmrg\\clvmgf\\cellx6000"
+                              "\\pard\\intbl A\\cell B\\cell\\cell\\row}");
+    ASSERT_EQ(sink.rows.size(), 1u);
+    const rtf::RowFormat& row = sink.rows[0];
+    EXPECT_EQ(row.gap, 108);
+    EXPECT_EQ(row.left, -108);
+    EXPECT_EQ(row.alignment, rtf::Alignment::Center);
+    ASSERT_EQ(row.cells.size(), 3u);
+    EXPECT_EQ(row.cells[0].rightEdge, 2000);
+    EXPECT_EQ(row.cells[0].top.style, rtf::BorderStyle::Solid);
+    EXPECT_EQ(row.cells[0].top.width, 10);
+    EXPECT_EQ(row.cells[0].top.color, qRgb(255, 0, 0));
+    EXPECT_EQ(row.cells[0].background, qRgb(255, 0, 0));
+    EXPECT_TRUE(row.cells[1].mergeFirst);
+    EXPECT_EQ(row.cells[1].alignment, rtf::CellAlignment::Center);
+    EXPECT_TRUE(row.cells[2].merged);
+    EXPECT_TRUE(row.cells[2].verticalMergeFirst);
+    EXPECT_EQ(sink.events.join(QLatin1Char(' ')), u"cell1 cell1 cell1 row1");
+    EXPECT_EQ(sink.joined(), u"A|B|");
+    EXPECT_EQ(sink.paragraphs[0].format.tableDepth, 1);
+}
+
+TEST(ReaderTables, NestedRowsLeaveTheOuterDefinitionAlone) {
+    const auto sink = readRtf(
+        "{\\rtf1\\trowd\\cellx3000\\cellx6000\\pard\\intbl X\\cell"
+        "\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell"
+        "{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}{\\nonesttables hidden\\par}"
+        "\\pard\\intbl\\itap1\\cell\\row\\pard after\\par}");
+    EXPECT_EQ(sink.events.join(QLatin1Char(' ')), u"cell1 cell2 cell2 row2 cell1 row1");
+    EXPECT_EQ(sink.joined(), u"X|n1|n2||after");
+    ASSERT_EQ(sink.rows.size(), 2u);
+    ASSERT_EQ(sink.rows[0].cells.size(), 2u);
+    EXPECT_EQ(sink.rows[0].cells[1].rightEdge, 2000);
+    ASSERT_EQ(sink.rows[1].cells.size(), 2u);
+    EXPECT_EQ(sink.rows[1].cells[1].rightEdge, 6000);
+    EXPECT_EQ(sink.paragraphs[1].format.tableDepth, 2);
+    EXPECT_EQ(sink.paragraphs[3].format.tableDepth, 1);
+    EXPECT_EQ(sink.paragraphs[4].format.tableDepth, 0);
+}
+
+TEST(ReaderTables, TextAfterTheLastCellAndAPardBeforeTheRowStayInTheRow) {
+    const auto sink =
+        readRtf("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\pard\\row c\\par}");
+    EXPECT_EQ(sink.events.join(QLatin1Char(' ')), u"cell1 cell1 row1");
+    EXPECT_EQ(sink.joined(), u"a|b|c");
+    EXPECT_EQ(sink.paragraphs[1].format.tableDepth, 1);
+    EXPECT_EQ(sink.paragraphs[2].format.tableDepth, 0);
+}
+
+namespace {
+
+QTextDocument* load(QTextDocument& document, const QByteArray& rtf) {
+    document.setDefaultFont(QFont(QStringLiteral("Arial"), 9));
+    rtf::loadBytes(document, rtf);
+    return &document;
+}
+
+std::vector<QTextTable*> tablesOf(const QTextFrame* frame) {
+    std::vector<QTextTable*> tables;
+    for (QTextFrame* child : frame->childFrames())
+        if (auto* table = qobject_cast<QTextTable*>(child))
+            tables.push_back(table);
+    return tables;
+}
+
+QString cellText(const QTextTable* table, int row, int column) {
+    const QTextTableCell cell = table->cellAt(row, column);
+    QTextCursor cursor = cell.firstCursorPosition();
+    cursor.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
+// Saving and reading back gives the same document and the same bytes again.
+void expectStableRoundTrip(const QTextDocument& document) {
+    const QByteArray saved = rtf::saveBytes(document);
+    QTextDocument again;
+    load(again, saved);
+    EXPECT_EQ(rtf::dumpDocument(again).toStdString(), rtf::dumpDocument(document).toStdString());
+    EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
+    EXPECT_EQ(rtf::saveBytes(again).toStdString(), saved.toStdString());
+}
+
+} // namespace
+
+TEST(DocumentTables, RowsOfDifferentCellsShareOneGridAndMergesSpanIt) {
+    QTextDocument document;
+    load(document, "{\\rtf1 before\\par"
+                   "\\trowd\\cellx2000\\clmgf\\cellx4000\\clmrg\\cellx6000"
+                   "\\pard\\intbl A\\cell B\\cell kept\\cell\\row"
+                   "\\trowd\\clvmgf\\cellx3000\\cellx6000\\pard\\intbl C\\cell D\\cell\\row"
+                   "\\trowd\\clvmrg\\cellx3000\\cellx6000\\pard\\intbl\\cell E\\cell\\row"
+                   "\\trowd\\trleft1000\\cellx4000\\pard\\intbl F\\cell\\row"
+                   "\\pard after\\par}");
+    const auto tables = tablesOf(document.rootFrame());
+    ASSERT_EQ(tables.size(), 1u);
+    const QTextTable* table = tables[0];
+    // Edges 0, 1000, 2000, 3000, 4000, 6000.
+    EXPECT_EQ(table->columns(), 5);
+    EXPECT_EQ(table->rows(), 4);
+    EXPECT_EQ(table->cellAt(0, 0).columnSpan(), 2);
+    EXPECT_EQ(table->cellAt(0, 2).columnSpan(), 3);
+    // The merged-away cell's text stays, in the cell it merged into.
+    EXPECT_EQ(cellText(table, 0, 2), QStringLiteral("B\u2029kept"));
+    EXPECT_EQ(table->cellAt(1, 0).rowSpan(), 2);
+    EXPECT_EQ(table->cellAt(1, 0).columnSpan(), 3);
+    EXPECT_EQ(cellText(table, 2, 3), u"E");
+    // The short last row: a filler before it and after it.
+    EXPECT_EQ(table->cellAt(3, 1).columnSpan(), 3);
+    EXPECT_EQ(cellText(table, 3, 1), u"F");
+    EXPECT_EQ(rtf::documentText(document).toStdString(),
+              "before\r\nA\r\nB\r\nkept\r\nC\r\nD\r\nE\r\n\r\nF\r\n\r\nafter");
+    expectStableRoundTrip(document);
+
+    const QByteArray saved = rtf::saveBytes(document);
+    // Each row written with its own cells, the filler cells left out.
+    EXPECT_TRUE(saved.contains("\\trowd\\trgaph0\\trleft0\\cellx2000\\cellx6000\r\n"));
+    EXPECT_TRUE(saved.contains("\\trowd\\trgaph0\\trleft0\\clvmrg\\cellx3000\\cellx6000\r\n"));
+    EXPECT_TRUE(saved.contains("\\trowd\\trgaph0\\trleft1000\\cellx4000\r\n"));
+}
+
+TEST(DocumentTables, TablesAtTheStartAndEndAddNoParagraphsOnSave) {
+    QTextDocument document;
+    load(document,
+         "{\\rtf1\\trowd\\cellx1000\\pard\\intbl\\trowd\\cellx500\\cellx1000"
+         "\\pard\\intbl\\itap2 in\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}"
+         "\\pard\\intbl\\cell\\row}");
+    // The document holds an empty paragraph before each table that starts
+    // its frame and after each table; Text shows them as the surface does.
+    EXPECT_EQ(rtf::documentText(document).toStdString(), "\r\n\r\nin\r\n\r\n\r\n");
+    const QByteArray saved = rtf::saveBytes(document);
+    // The one before the table is not written; the one after it is, as Word
+    // writes one, and the \nonesttables fallback has its own.
+    EXPECT_EQ(saved.count("\\par\r\n") + saved.count("\\par}"), 2) << saved.constData();
+    EXPECT_TRUE(saved.contains(
+        "\\uc1\r\n{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\r\n{\\colortbl;}\r\n\\trowd"))
+        << saved.constData();
+    expectStableRoundTrip(document);
+}
+
+TEST(DocumentTables, BordersShadingAndGapSurvive) {
+    QTextDocument document;
+    load(document, "{\\rtf1{\\colortbl;\\red0\\green0\\blue255;\\red200\\green200\\blue200;}"
+                   "\\trowd\\trgaph108\\trleft-108\\trqc\\clbrdrt\\brdrdb\\brdrw30\\brdrcf1"
+                   "\\clbrdrb\\brdrdot\\brdrw15\\clcbpat2\\clvertalb\\cellx2000"
+                   "\\pard\\intbl\\qc x\\cell\\row}");
+    const QTextTable* table = tablesOf(document.rootFrame()).at(0);
+    const QTextTableCellFormat cell = table->cellAt(0, 0).format().toTableCellFormat();
+    EXPECT_EQ(cell.topBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+    EXPECT_DOUBLE_EQ(cell.topBorder(), 2.0);
+    EXPECT_EQ(cell.topBorderBrush().color(), QColor(0, 0, 255));
+    EXPECT_EQ(cell.bottomBorderStyle(), QTextFrameFormat::BorderStyle_Dotted);
+    EXPECT_EQ(cell.background().color(), QColor(200, 200, 200));
+    EXPECT_EQ(cell.verticalAlignment(), QTextCharFormat::AlignBottom);
+    EXPECT_DOUBLE_EQ(cell.leftPadding(), 108 / 15.0);
+    EXPECT_EQ(table->format().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    expectStableRoundTrip(document);
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("\\trowd\\trgaph108\\trleft-108\\trqc\\clvertalb\\clbrdrt\\brdrdb"
+                               "\\brdrw30\\brdrcf2\\clbrdrb\\brdrdot\\brdrw15\\brdrcf3\\clcbpat1"
+                               "\\cellx2000"))
+        << saved.constData();
+}
+
+TEST(DocumentTables, CountsFromTheFileAreBounded) {
+    // A row claiming a hundred thousand cells, five thousand cells of text
+    // without a row end, and rows whose edges share nothing.
+    std::string rtf = "{\\rtf1\\trowd";
+    for (int i = 1; i <= 100000; ++i)
+        rtf += "\\cellx" + std::to_string(i * 10);
+    rtf += "\\pard\\intbl a\\cell\\row\\pard\\intbl ";
+    for (int i = 0; i < 5000; ++i)
+        rtf += "c" + std::to_string(i) + "\\cell ";
+    rtf += "\\pard between\\par";
+    for (int i = 0; i < 200; ++i)
+        rtf += "\\trowd\\cellx" + std::to_string(100 + i * 7) + "\\pard\\intbl r\\cell\\row";
+    rtf += "\\pard\\intbl\\itap999 deep\\nestcell\\nestrow\\row\\nestrow\\cellx-5\\cellx-9}";
+    QTextDocument document;
+    load(document, QByteArray::fromStdString(rtf));
+    const QString text = rtf::documentText(document);
+    EXPECT_TRUE(text.contains(u"c0\r\n"));
+    EXPECT_TRUE(text.contains(u"c4999"));
+    EXPECT_EQ(text.split(QStringLiteral("\r\n")).count(QStringLiteral("r")), 200);
+    EXPECT_TRUE(text.contains(u"deep"));
+    for (const QTextTable* table : tablesOf(document.rootFrame()))
+        EXPECT_LE(table->columns(), 257);
+    expectStableRoundTrip(document);
+}
