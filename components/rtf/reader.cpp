@@ -57,6 +57,14 @@ void Reader::read(std::string_view data) {
             break;
         }
     }
+    // A picture cut off by the end of the file still shows what it has.
+    for (std::size_t i = 1; i < stack_.size(); ++i) {
+        if (stack_[i].destination == Destination::Picture &&
+            stack_[i - 1].destination == Destination::Body) {
+            endPicture(stack_[i]);
+            break;
+        }
+    }
     if (paragraphHasContent_)
         endParagraph();
     sink_.finish();

@@ -451,7 +451,7 @@ void Writer::table(const QTextTable* table, int depth) {
 void Writer::picture(const QTextImageFormat& image) {
     Picture header = pictureFromHeader(image.property(property::pictureHeader).value<QList<int>>());
     QByteArray data = image.property(property::pictureData).toByteArray();
-    if (data.isEmpty()) {
+    if (!image.hasProperty(property::pictureHeader)) {
         // An image from elsewhere (pasted): write what the document shows as PNG.
         const QImage shown =
             document_.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();

@@ -22,7 +22,9 @@ protected:
         surface.setSelStart(start);
         surface.setSelLength(length);
     }
-    QString selectedText() const { return surface.text().mid(surface.selStart(), surface.selLength()); }
+    QString selectedText() const {
+        return surface.text().mid(surface.selStart(), surface.selLength());
+    }
 };
 
 TEST_F(Surface, TextJoinsParagraphsWithCrLfAndEmptyTextEmpties) {
@@ -77,7 +79,8 @@ TEST_F(Surface, OffsetMappingMatchesTextOverManyParagraphs) {
         const QString needle = QStringLiteral("line %1 ").arg(i);
         const int at = int(plain.indexOf(needle));
         select(at, int(needle.size()) + 2);
-        EXPECT_EQ(surface.widget()->textCursor().selectedText(), needle + QStringLiteral("\U0001F4A1"));
+        EXPECT_EQ(surface.widget()->textCursor().selectedText(),
+                  needle + QStringLiteral("\U0001F4A1"));
         EXPECT_EQ(surface.selStart(), at);
     }
 }
@@ -204,7 +207,57 @@ TEST_F(Surface, PlainTextFileLoadsAsParagraphsAndAMissingFileLeavesTheContent) {
 
     EXPECT_THROW(surface.loadFile(dir.filePath(QStringLiteral("missing.rtf"))), RuntimeError);
     EXPECT_EQ(surface.text(), QStringLiteral("first {\\b not rtf}\r\nsecond"));
-    EXPECT_THROW(surface.saveFile(dir.filePath(QStringLiteral("no/such/folder/x.rtf"))), RuntimeError);
+    EXPECT_THROW(surface.saveFile(dir.filePath(QStringLiteral("no/such/folder/x.rtf"))),
+                 RuntimeError);
 }
 
 } // namespace
+
+namespace {
+
+// Tables (one nested, one cell merged), pictures and a paragraph after.
+const char* const tableAndPictures =
+    "{\\rtf1 before {\\pict\\wmetafile8\\picw100\\pich100 0102}\\par"
+    "\\trowd\\cellx1000\\clmgf\\cellx2000\\clmrg\\cellx3000\\pard\\intbl one\\cell"
+    "\\pard\\intbl\\itap2 in{\\pict\\emfblip 00}ner\\nestcell x\\nestcell"
+    "{\\*\\nesttableprops\\trowd\\cellx500\\cellx900\\nestrow}\\pard\\intbl two\\cell\\cell\\row"
+    "\\pard after {\\pict\\wmetafile8 03}\\par}";
+
+} // namespace
+
+TEST_F(Surface, TextAndSelectionAgreeAcrossTablesAndPictures) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.rtf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(tableAndPictures);
+    file.close();
+    surface.loadFile(path);
+    const QString text = surface.text();
+    EXPECT_EQ(text, QStringLiteral(
+                        "before \uFFFC\r\none\r\n\r\nin\uFFFCner\r\nx\r\ntwo\r\nafter \uFFFC"));
+    // Every offset maps to a document position and back, and the document
+    // holds Text's character there.
+    const QString raw = surface.document()->toRawText();
+    for (int offset = 0; offset <= text.size(); ++offset) {
+        if (offset > 0 && text[offset - 1] == u'\r')
+            continue; // between CR and LF
+        const int position = surface.positionOfTextOffset(offset);
+        EXPECT_EQ(surface.textOffsetOf(position), offset) << offset;
+        if (offset < text.size() && text[offset] != u'\r') {
+            EXPECT_EQ(raw[position], text[offset]) << offset;
+        }
+    }
+    // Selections by Text offsets select exactly those characters, inside a
+    // cell, inside the nested table, around a picture and after the table.
+    for (const QString& word :
+         {QStringLiteral("before \uFFFC"), QStringLiteral("one"), QStringLiteral("n\uFFFCn"),
+          QStringLiteral("two"), QStringLiteral("ter \uFFFC")}) {
+        const int at = int(text.indexOf(word));
+        ASSERT_GE(at, 0);
+        select(at, int(word.size()));
+        EXPECT_EQ(surface.widget()->textCursor().selectedText(), word);
+        EXPECT_EQ(surface.selStart(), at);
+        EXPECT_EQ(surface.selLength(), word.size());
+    }
+}

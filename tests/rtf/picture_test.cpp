@@ -1,0 +1,200 @@
+#include "components/rtf/documentdump.h"
+#include "components/rtf/documentfile.h"
+#include "components/rtf/qtsink.h"
+#include "recordingsink.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray pngOf(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QImage testImage() {
+    QImage image(5, 3, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setPixel(1, 1, qRgb(10, 200, 30));
+    image.setPixel(4, 2, qRgb(250, 0, 128));
+    return image;
+}
+
+void load(QTextDocument& document, const QByteArray& rtf) {
+    document.setDefaultFont(QFont(QStringLiteral("Arial"), 9));
+    rtf::loadBytes(document, rtf);
+}
+
+// The images of the document in order, with what they show.
+struct Shown {
+    QTextImageFormat format;
+    QImage image;
+};
+std::vector<Shown> imagesOf(const QTextDocument& document) {
+    std::vector<Shown> images;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat()) {
+                const QTextImageFormat format = it.fragment().charFormat().toImageFormat();
+                images.push_back(
+                    {format, document.resource(QTextDocument::ImageResource, QUrl(format.name()))
+                                 .value<QImage>()});
+            }
+    return images;
+}
+
+QByteArray roundTrip(const QTextDocument& document, QTextDocument& again) {
+    const QByteArray saved = rtf::saveBytes(document);
+    load(again, saved);
+    return saved;
+}
+
+} // namespace
+
+TEST(ReaderPictures, HexAndBinaryDataWithTheirSizes) {
+    const auto sink =
+        readRtf("{\\rtf1 a{\\pict\\pngblip\\picw6\\pich4\\picwgoal90\\pichgoal60\\picscalex50"
+                "\\picscaley200{\\*\\blipuid 0011}\r\n01 0a\r\nFf 7}b"
+                "{\\pict\\wmetafile8\\bin5 {}\\x}}c{\\pict\\emfblip\\bin99 short}");
+    ASSERT_EQ(sink.pictures.size(), 3u);
+    const rtf::Picture& png = sink.pictures[0];
+    EXPECT_EQ(png.kind, rtf::PictureKind::Png);
+    EXPECT_EQ(png.data, QByteArray::fromHex("010aff")); // the odd last digit is dropped
+    EXPECT_EQ(png.width, 6);
+    EXPECT_EQ(png.goalHeight, 60);
+    EXPECT_EQ(png.intendedWidth(), 45);
+    EXPECT_EQ(png.intendedHeight(), 120);
+    const rtf::Picture& wmf = sink.pictures[1];
+    EXPECT_EQ(wmf.kind, rtf::PictureKind::Wmf);
+    EXPECT_EQ(wmf.kindParameter, 8);
+    EXPECT_EQ(wmf.data, QByteArray("{}\\x}"));
+    // \bin longer than the file: what there is, and nothing beyond; the
+    // unfinished picture still shows.
+    EXPECT_EQ(sink.pictures[2].data, QByteArray("short}"));
+    EXPECT_EQ(sink.joined(), u"abc");
+}
+
+TEST(ReaderPictures, OnePictureOfAShapePairAndNoneOfSkippedGroups) {
+    const auto sink =
+        readRtf("{\\rtf1 {\\*\\shppict{\\pict\\pngblip 01}}{\\nonshppict{\\pict\\wmetafile8 02}}"
+                "{\\header{\\pict\\pngblip 03}}{\\pict\\jpegblip{\\pict\\pngblip 04}05}"
+                "{\\*\\listpicture{\\pict\\pngblip 06}}}");
+    ASSERT_EQ(sink.pictures.size(), 2u);
+    EXPECT_EQ(sink.pictures[0].data, QByteArray::fromHex("01"));
+    EXPECT_EQ(sink.pictures[1].kind, rtf::PictureKind::Jpeg);
+    EXPECT_EQ(sink.pictures[1].data, QByteArray::fromHex("05"));
+}
+
+TEST(DocumentPictures, PngShowsAtItsSizeAndItsPixelsSurviveSaving) {
+    const QImage original = testImage();
+    const QByteArray rtf = "{\\rtf1 x{\\pict\\pngblip\\picw5\\pich3\\picwgoal150\\pichgoal90 " +
+                           pngOf(original).toHex() + "}y\\par}";
+    QTextDocument document;
+    load(document, rtf);
+    EXPECT_EQ(rtf::documentText(document), u"x\uFFFCy");
+    auto images = imagesOf(document);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_DOUBLE_EQ(images[0].format.width(), 10);
+    EXPECT_DOUBLE_EQ(images[0].format.height(), 6);
+    EXPECT_EQ(images[0].image.convertToFormat(QImage::Format_RGB32), original);
+
+    QTextDocument again;
+    const QByteArray saved = roundTrip(document, again);
+    EXPECT_TRUE(saved.contains("{\\pict\\pngblip\\picw5\\pich3\\picwgoal150\\pichgoal90\r\n"));
+    images = imagesOf(again);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].image.convertToFormat(QImage::Format_RGB32), original);
+    EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
+}
+
+TEST(DocumentPictures, MetafilesKeepTheirBytesBehindAPlaceholder) {
+    QByteArray wmf;
+    for (int i = 0; i < 300; ++i)
+        wmf.append(char(i * 7));
+    const QByteArray rtf = "{\\rtf1{\\pict\\wmetafile8\\picw2540\\pich1270\\picscalex50 " +
+                           wmf.toHex() + "}{\\pict\\emfblip\\picwgoal300\\pichgoal300 00ff}\\par}";
+    QTextDocument document;
+    load(document, rtf);
+    auto images = imagesOf(document);
+    ASSERT_EQ(images.size(), 2u);
+    // 2540 hundredths of a millimetre are an inch; half of it shows.
+    EXPECT_DOUBLE_EQ(images[0].format.width(), 48);
+    EXPECT_DOUBLE_EQ(images[0].format.height(), 48);
+    EXPECT_FALSE(images[0].image.isNull());
+
+    QTextDocument again;
+    const QByteArray saved = roundTrip(document, again);
+    EXPECT_TRUE(saved.contains("{\\pict\\wmetafile8\\picw2540\\pich1270\\picscalex50\r\n"));
+    EXPECT_TRUE(saved.contains("{\\pict\\emfblip\\picwgoal300\\pichgoal300\r\n00ff\r\n}"));
+    images = imagesOf(again);
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[0].format.property(rtf::property::pictureData).toByteArray(), wmf);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
+TEST(DocumentPictures, SizesAndDataFromTheFileAllocateNothingHuge) {
+    // A PNG header that claims 60000 x 60000 pixels, and sizes past any page.
+    QByteArray png = pngOf(testImage());
+    png[16] = 0, png[17] = 0, png[18] = char(0xEA), png[19] = 0x60;
+    png[20] = 0, png[21] = 0, png[22] = char(0xEA), png[23] = 0x60;
+    const QByteArray rtf = "{\\rtf1{\\pict\\pngblip\\picw2147483647\\pich99999999\\picwgoal"
+                           "2147483647\\picscalex99999 " +
+                           png.toHex() + "}{\\pict\\jpegblip\\bin-5 }{\\pict\\pngblip zz}\\par}";
+    QTextDocument document;
+    load(document, rtf);
+    const auto images = imagesOf(document);
+    ASSERT_EQ(images.size(), 3u);
+    EXPECT_TRUE(images[0].format.boolProperty(rtf::property::picturePlaceholder));
+    EXPECT_LE(images[0].format.width(), 31680 / 15.0);
+    EXPECT_LE(images[0].format.height(), 31680 / 15.0);
+    EXPECT_LE(images[0].image.width(), 64);
+    QTextDocument again;
+    roundTrip(document, again);
+    EXPECT_EQ(rtf::dumpDocument(again).toStdString(), rtf::dumpDocument(document).toStdString());
+}
+
+TEST(DocumentPictures, AnImageFromElsewhereIsWrittenAsPng) {
+    QTextDocument document;
+    document.setDefaultFont(QFont(QStringLiteral("Arial"), 9));
+    document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pasted.png")),
+                         testImage());
+    QTextImageFormat image;
+    image.setName(QStringLiteral("pasted.png"));
+    image.setWidth(20);
+    image.setHeight(12);
+    QTextCursor(&document).insertImage(image);
+    QTextDocument again;
+    const QByteArray saved = roundTrip(document, again);
+    EXPECT_TRUE(saved.contains("{\\pict\\pngblip\\picw5\\pich3\\picwgoal300\\pichgoal180\r\n"));
+    const auto images = imagesOf(again);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].image.convertToFormat(QImage::Format_RGB32), testImage());
+}
+
+TEST(CorpusPictures, WmfBytesAndPngPixelsSurviveOpenSaveOpen) {
+    QTextDocument document;
+    rtf::loadFile(document, QStringLiteral(RTF_TEST_DATA "/wordpad-picture.rtf"));
+    QTextDocument again;
+    roundTrip(document, again);
+    const auto before = imagesOf(document);
+    const auto after = imagesOf(again);
+    ASSERT_EQ(before.size(), 2u);
+    ASSERT_EQ(after.size(), 2u);
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].format.property(rtf::property::pictureData).toByteArray(),
+                  before[i].format.property(rtf::property::pictureData).toByteArray());
+        EXPECT_EQ(after[i].image, before[i].image);
+    }
+    EXPECT_EQ(before[0].format.property(rtf::property::pictureData).toByteArray().size(), 32);
+    EXPECT_FALSE(before[1].image.isNull());
+}
