@@ -125,7 +125,7 @@ TEST(Soak, TwoThousandCyclesAndFiftyCloseAllsLeaveNoMemoryAndNoCostBehind) {
         [](const Memory& a, const Memory& b) { return a.residentKb < b.residentKb; });
     std::string heapByRound;
     for (size_t round = 0; round < afterCloseAll.size(); round += 10)
-        heapByRound += " " + std::to_string(afterCloseAll[round].heapBytes);
+        heapByRound.append(1, ' ').append(std::to_string(afterCloseAll[round].heapBytes));
     EXPECT_LE(mostHeap->heapBytes, start.heapBytes * 11 / 10)
         << "heap after Close All of round " << mostHeap - afterCloseAll.begin() + 1
         << "; after rounds 1, 11, 21 ...:" << heapByRound;
