@@ -37,6 +37,23 @@ std::vector<int> rowEdges(const PendingRow& row) {
     return edges;
 }
 
+// The edges where a row's cells really meet: the left edge of a cell merged
+// into its neighbour (\clmrg) is inside that neighbour, and saving writes the
+// two as one cell, so it makes no column of the grid.
+std::vector<int> rowBoundaries(const PendingRow& row) {
+    const std::vector<int> edges = rowEdges(row);
+    const std::vector<CellFormat>& cells = row.format.cells;
+    std::vector<int> boundaries;
+    boundaries.reserve(edges.size());
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        const bool inside =
+            i > 0 && i < cells.size() && cells[i].merged && !cells[i - 1].verticalMerged;
+        if (!inside)
+            boundaries.push_back(edges[i]);
+    }
+    return boundaries;
+}
+
 bool hasContent(const PendingCell& cell) {
     for (const auto& item : cell.items)
         if (item.table || !item.paragraph.runs.empty())
@@ -254,7 +271,7 @@ void buildTable(QTextCursor& cursor, bool& blockFree, PendingTable& table) {
         }
         if (row.format.cells.size() > maxCells)
             row.format.cells.resize(maxCells);
-        const std::vector<int> edges = rowEdges(row);
+        const std::vector<int> edges = rowBoundaries(row);
         std::vector<int> merged;
         std::set_union(grid.begin(), grid.end(), edges.begin(), edges.end(),
                        std::back_inserter(merged));

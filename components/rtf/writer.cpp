@@ -244,6 +244,19 @@ void Writer::body() {
     frameContent(document_.rootFrame()->begin(), 0, "par");
 }
 
+// Whether the paragraph would write any format word of its own.
+bool hasParagraphFormat(const QTextBlock& block) {
+    const QTextBlockFormat para = block.blockFormat();
+    const Qt::Alignment align = para.alignment() & Qt::AlignHorizontal_Mask;
+    if (align & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignTrailing | Qt::AlignJustify))
+        return true;
+    for (qreal pixels : {para.leftMargin(), para.rightMargin(), para.textIndent(), para.topMargin(),
+                         para.bottomMargin()})
+        if (toTwips(pixels) != 0)
+            return true;
+    return block.textList() != nullptr;
+}
+
 void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd) {
     std::vector<std::variant<QTextBlock, QTextFrame*>> items;
     for (; !it.atEnd(); ++it) {
@@ -255,10 +268,12 @@ void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view l
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (const auto* block = std::get_if<QTextBlock>(&items[i])) {
             // The document keeps an empty paragraph before a table that
-            // begins its frame; the file had none.
+            // begins its frame, where the file most likely had none; one with
+            // a format of its own was in the file and is written.
             if (i == 0 && items.size() > 1 && block->length() == 1 &&
                 std::holds_alternative<QTextFrame*>(items[1]) &&
-                qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[1])))
+                qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[1])) &&
+                !hasParagraphFormat(*block))
                 continue;
             paragraph(*block, depth, i + 1 == items.size() ? lastEnd : "par");
         } else if (const auto* table = qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[i]))) {

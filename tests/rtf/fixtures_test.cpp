@@ -208,3 +208,25 @@ TEST(SharedFixtures, SaveRoundTripsAreIdempotent) {
         EXPECT_EQ(rtf::saveBytes(reread), saved);
     }
 }
+
+TEST(SharedFixtures, TablesAndPicturesSurviveTheFirstSave) {
+    if (!QDir(fixtureRoot).exists())
+        GTEST_SKIP() << "no fixtures at " << fixtureRoot.toStdString();
+    int checked = 0;
+    for (const QString& name : fixtures(fixtureRoot)) {
+        const QByteArray content = contents(fixtureRoot + QLatin1Char('/') + name);
+        if (!content.contains("\\trowd") && !content.contains("\\pict"))
+            continue;
+        SCOPED_TRACE(name.toStdString());
+        ++checked;
+        QTextDocument document;
+        document.setDefaultFont(QFont(QStringLiteral("Arial"), 9));
+        rtf::loadBytes(document, content);
+        QTextDocument reread;
+        reread.setDefaultFont(document.defaultFont());
+        rtf::loadBytes(reread, rtf::saveBytes(document));
+        EXPECT_EQ(rtf::dumpDocument(reread).toStdString(),
+                  rtf::dumpDocument(document).toStdString());
+    }
+    EXPECT_GT(checked, 0);
+}

@@ -200,3 +200,18 @@ TEST(DocumentTables, CountsFromTheFileAreBounded) {
         EXPECT_LE(table->columns(), 257);
     expectStableRoundTrip(document);
 }
+
+TEST(DocumentTables, MergedCellsMakeNoColumnsAndFormattedEmptyParagraphsStay) {
+    QTextDocument document;
+    // The edge at 2000 lies inside a merged cell; the empty centred
+    // paragraph before the nested table is the file's own.
+    load(document, "{\\rtf1\\trowd\\cellx1000\\clmgf\\cellx2000\\clmrg\\cellx3000"
+                   "\\pard\\intbl a\\cell b\\cell\\cell\\row"
+                   "\\trowd\\cellx3000\\pard\\intbl\\qc\\par\\pard\\intbl\\itap2 n\\nestcell"
+                   "{\\*\\nesttableprops\\trowd\\cellx900\\nestrow}\\pard\\intbl\\cell\\row}");
+    const QTextTable* table = tablesOf(document.rootFrame()).at(0);
+    EXPECT_EQ(table->columns(), 2);
+    EXPECT_EQ(table->cellAt(0, 1).columnSpan(), 1);
+    EXPECT_EQ(table->cellAt(1, 0).columnSpan(), 2);
+    expectStableRoundTrip(document);
+}
