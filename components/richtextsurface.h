@@ -86,7 +86,10 @@ public:
     void setFocus();
 
     // Offsets of Text and positions of the document differ by one per
-    // paragraph break; both directions cost O(log n) in the paragraphs.
+    // paragraph break; both directions cost O(log n) in the paragraphs. Table
+    // cells are paragraphs like any other (each cell's first paragraph starts
+    // after one frame marker, as any paragraph after its break), and a picture
+    // is one object character in both.
     int textOffsetOf(int position) const;
     int positionOfTextOffset(qint64 offset) const;
 

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -166,13 +168,25 @@ bool comparedWithLibreOffice(const QString& root, const QString& name, bool* sam
 TEST(CopiedFixtures, TextMatchesLibreOffice) {
     const QString root = QStringLiteral(RTF_TEST_DATA "/fixtures");
     const QStringList names = fixtures(root);
-    EXPECT_EQ(names.size(), 3);
+    EXPECT_EQ(names.size(), 5);
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
         bool same = false;
         EXPECT_TRUE(comparedWithLibreOffice(root, name, &same));
         EXPECT_TRUE(same);
     }
+}
+
+TEST(CopiedFixtures, TablesReadAsTables) {
+    QTextDocument document;
+    rtf::loadFile(document, QStringLiteral(RTF_TEST_DATA "/fixtures/minimal_table.rtf"));
+    const QList<QTextFrame*> frames = document.rootFrame()->childFrames();
+    ASSERT_EQ(frames.size(), 1);
+    const auto* table = qobject_cast<const QTextTable*>(frames[0]);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 1);
+    EXPECT_EQ(table->columns(), 3);
+    EXPECT_EQ(document.findBlock(table->cellAt(0, 2).firstPosition()).text(), u"cell 3");
 }
 
 TEST(SharedFixtures, TextMatchesLibreOfficeExceptKnownDifferences) {

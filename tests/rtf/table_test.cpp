@@ -5,6 +5,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
 #include <gtest/gtest.h>
 #include <string>
@@ -214,4 +215,29 @@ TEST(DocumentTables, MergedCellsMakeNoColumnsAndFormattedEmptyParagraphsStay) {
     EXPECT_EQ(table->cellAt(0, 1).columnSpan(), 1);
     EXPECT_EQ(table->cellAt(1, 0).columnSpan(), 2);
     expectStableRoundTrip(document);
+}
+
+TEST(DocumentTables, ATableMadeInTheEditorIsWrittenAndReadBack) {
+    // A table that came from elsewhere (pasted), with no edges of its own and
+    // a list inside a cell.
+    QTextDocument document;
+    document.setDefaultFont(QFont(QStringLiteral("Arial"), 9));
+    QTextCursor cursor(&document);
+    cursor.insertText(QStringLiteral("above"));
+    QTextTable* table = cursor.insertTable(2, 3);
+    table->mergeCells(0, 0, 2, 1);
+    table->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("item"));
+    QTextCursor item = table->cellAt(0, 1).firstCursorPosition();
+    item.createList(QTextListFormat::ListDisc);
+    table->cellAt(1, 2).firstCursorPosition().insertText(QStringLiteral("last"));
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("\\clvmgf\\cellx1440\\cellx2880\\cellx4320\r\n"))
+        << saved.constData();
+    QTextDocument again;
+    load(again, saved);
+    EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
+    const QTextTable* read = tablesOf(again.rootFrame()).at(0);
+    EXPECT_EQ(read->cellAt(1, 0).rowSpan(), 2);
+    EXPECT_NE(again.findBlock(read->cellAt(0, 1).firstPosition()).textList(), nullptr);
+    expectStableRoundTrip(again);
 }
