@@ -107,8 +107,10 @@ TEST(FormattingWalk, EveryControlOnItsOwnLineSurvivesTheSave) {
     walk.click(kBackColor);
     ASSERT_TRUE(chooseColour(walk, QStringLiteral("#ffff00")));
     walk.backToWindow();
-    const QImage shown = walk.screenshot(QStringLiteral("all-formats"));
-    EXPECT_EQ(QColor(shown.pixel(700, 500)), QColor(Qt::yellow)) << "the surface's background";
+    EXPECT_TRUE(waitFor([&] {
+        const QImage shown = walk.screenshot(QStringLiteral("all-formats"));
+        return !shown.isNull() && QColor(shown.pixel(700, 500)) == QColor(Qt::yellow);
+    })) << "the surface's background";
 
     walk.click(kSave);
     ASSERT_TRUE(walk.answerFileDialog(QStringLiteral("^Save \\[Untitled2\\.rtf\\] As$"), path));

@@ -47,6 +47,13 @@ TEST(SearchWalk, FindAndFindNextSelectEachMatchAndSayWhenThereIsNone) {
     expectMessage(walk, QStringLiteral("Ferrotab"), QStringLiteral("Please use 'Find' instead."),
                   Buttons::Ok, Icon::None, QStringLiteral("Return"), QStringLiteral("use-find"));
     find(walk, QStringLiteral("kiwi"));
+    {
+        // The comparison tells a box apart by one letter of its text.
+        const QString box = walk.dialog(kAppTitle);
+        EXPECT_FALSE(showsMessage(walk.session(), box, QStringLiteral("Ferrotab"),
+                                  QStringLiteral("No match is found for the string 'kiwis'"),
+                                  Buttons::Ok, Icon::None, QStringLiteral("search-not-this-text")));
+    }
     expectMessage(walk, QStringLiteral("Ferrotab"),
                   QStringLiteral("No match is found for the string 'kiwi'"), Buttons::Ok,
                   Icon::None, QStringLiteral("Return"), QStringLiteral("no-match"));
