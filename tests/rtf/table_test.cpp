@@ -241,3 +241,14 @@ TEST(DocumentTables, ATableMadeInTheEditorIsWrittenAndReadBack) {
     EXPECT_NE(again.findBlock(read->cellAt(0, 1).firstPosition()).textList(), nullptr);
     expectStableRoundTrip(again);
 }
+
+TEST(DocumentTables, LoadingAgainReplacesTheTables) {
+    QTextDocument document;
+    load(document,
+         "{\\rtf1\\trowd\\cellx1000\\pard\\intbl a\\cell\\row"
+         "\\trowd\\cellx500\\pard\\intbl\\itap2 b\\nestcell\\nestrow\\pard\\intbl\\cell\\row}");
+    ASSERT_EQ(tablesOf(document.rootFrame()).size(), 1u);
+    load(document, "{\\rtf1 plain\\par}");
+    EXPECT_TRUE(document.rootFrame()->childFrames().isEmpty());
+    EXPECT_EQ(rtf::documentText(document), u"plain");
+}
