@@ -4,7 +4,9 @@
 #include <array>
 #include <cerrno>
 #include <iconv.h>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 
 namespace rtf {
@@ -90,6 +92,8 @@ struct CodePages::Cache {
     std::mutex mutex;
     std::unordered_map<int, Converter> converters;
     std::unordered_map<char16_t, unsigned char> from1252;
+    // Null for a code page that has no table.
+    std::unordered_map<int, std::unique_ptr<SingleByteTable>> tables;
 };
 
 CodePages& CodePages::instance() {
@@ -137,9 +141,85 @@ std::optional<unsigned char> CodePages::encode1252(char16_t c) const {
 
 void CodePages::decode(int codePage, std::string_view bytes, QString& out) {
     std::lock_guard lock(cache_->mutex);
+    if (const SingleByteTable* table = tableLocked(codePage)) {
+        const qsizetype start = out.size();
+        out.resize(start + static_cast<qsizetype>(bytes.size()));
+        QChar* to = out.data() + start;
+        for (const char c : bytes)
+            *to++ = QChar(table->chars[static_cast<unsigned char>(c)]);
+        return;
+    }
+    decodeLocked(codePage, bytes, out);
+}
+
+const SingleByteTable* CodePages::singleByteTable(int codePage) {
+    std::lock_guard lock(cache_->mutex);
+    return tableLocked(codePage);
+}
+
+const SingleByteTable* CodePages::tableLocked(int codePage) {
+    auto found = cache_->tables.find(codePage);
+    if (found != cache_->tables.end())
+        return found->second.get();
+    std::unique_ptr<SingleByteTable>& stored = cache_->tables[codePage];
+    auto table = std::make_unique<SingleByteTable>();
+    Converter* const conv = resolvedConverter(codePage);
+    QString decoded;
+    for (int byte = 0; byte <= 0xFF; ++byte) {
+        decoded.clear();
+        char c = static_cast<char>(byte);
+        if (conv) {
+            // A byte that iconv calls incomplete is a lead byte: no table, and
+            // no need for the costly check below.
+            iconv(conv->handle, nullptr, nullptr, nullptr, nullptr);
+            char16_t unit[2];
+            char* in = &c;
+            std::size_t inLeft = 1;
+            char* out = reinterpret_cast<char*>(unit);
+            std::size_t outLeft = sizeof(unit);
+            if (iconv(conv->handle, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) &&
+                errno == EINVAL)
+                return nullptr;
+        }
+        decodeLocked(codePage, std::string_view(&c, 1), decoded);
+        // A byte beyond the BMP gives two units, and a converter may hold a
+        // byte back for what follows: neither fits a table.
+        if (decoded.size() != 1)
+            return nullptr;
+        table->chars[byte] = decoded[0].unicode();
+    }
+    // Some converters keep state: glibc's Vietnamese and Hebrew ones join a
+    // letter and the accent after it. So every pair of bytes through iconv
+    // must give what the table gives, or the table is not used.
+    std::string pairs;
+    pairs.reserve(2 * 256 * 256);
+    for (int first = 0; first <= 0xFF; ++first) {
+        for (int second = 0; second <= 0xFF; ++second) {
+            pairs += static_cast<char>(first);
+            pairs += static_cast<char>(second);
+        }
+    }
+    decoded.clear();
+    decodeLocked(codePage, pairs, decoded);
+    if (decoded.size() != static_cast<qsizetype>(pairs.size()))
+        return nullptr;
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        if (decoded[static_cast<qsizetype>(i)].unicode() !=
+            table->chars[static_cast<unsigned char>(pairs[i])])
+            return nullptr;
+    stored = std::move(table);
+    return stored.get();
+}
+
+CodePages::Converter* CodePages::resolvedConverter(int codePage) {
     Converter* conv = converter(codePage);
     if (!conv && codePage != 1252)
         conv = converter(1252);
+    return conv;
+}
+
+void CodePages::decodeLocked(int codePage, std::string_view bytes, QString& out) {
+    Converter* const conv = resolvedConverter(codePage);
     if (!conv) {
         out += QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
         return;
@@ -148,6 +228,15 @@ void CodePages::decode(int codePage, std::string_view bytes, QString& out) {
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
     std::array<char16_t, 1024> buffer;
+    // glibc's Vietnamese and Hebrew converters hold the last letter back in
+    // case an accent follows; asking with no input hands it out.
+    const auto flush = [&] {
+        char* outPtr = reinterpret_cast<char*>(buffer.data());
+        std::size_t outLeft = sizeof(buffer);
+        iconv(conv->handle, nullptr, nullptr, &outPtr, &outLeft);
+        out.append(reinterpret_cast<const QChar*>(buffer.data()),
+                   static_cast<qsizetype>((sizeof(buffer) - outLeft) / 2));
+    };
     while (inLeft > 0) {
         char* outPtr = reinterpret_cast<char*>(buffer.data());
         std::size_t outLeft = sizeof(buffer);
@@ -158,11 +247,13 @@ void CodePages::decode(int codePage, std::string_view bytes, QString& out) {
             continue;
         // EILSEQ or EINVAL (a lead byte without its trail at the end): mark the
         // byte as undecodable and go on with the next one.
+        flush();
         out += QChar::ReplacementCharacter;
         ++in;
         --inLeft;
         iconv(conv->handle, nullptr, nullptr, nullptr, nullptr);
     }
+    flush();
 }
 
 } // namespace rtf
