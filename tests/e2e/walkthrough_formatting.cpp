@@ -75,6 +75,8 @@ TEST(FormattingWalk, EveryControlOnItsOwnLineSurvivesTheSave) {
     selectLine(walk, 5);
     walk.click(kRight);
     selectLine(walk, 6);
+    walk.click(kCenter);
+    walk.click(kLeft); // back to the left, where it started
     walk.click(kIndentLeft);
     walk.click(kIndentLeft);
     walk.click(kIndentRight);
