@@ -107,4 +107,22 @@ TEST(FilesWalk, OpenAWordPadFileAndSaveItBackWithItsFormats) {
     EXPECT_EQ(text(path), text(original));
 }
 
+TEST(FilesWalk, AFileNamedOnTheCommandLineOpensInItsOwnTabAsTheMenuEntryStartsIt) {
+    WALK_NEEDS_DISPLAY();
+    Walk walk(QStringLiteral("command-line"));
+    const QString path = walk.file(QStringLiteral("shopping list.rtf"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FERROTAB_TEST_DATA "/rtf/wordpad.rtf"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(walk.start({path})); // Exec=ferrotab %F
+    walk.screenshot(QStringLiteral("opened"));
+    walk.click(kSaveAs);
+    const QString dialog = walk.dialog(QStringLiteral("^Save \\[shopping list\\.rtf\\] As$"));
+    ASSERT_FALSE(dialog.isEmpty()) << "the file's tab is the current one";
+    ASSERT_TRUE(walk.close(dialog, QStringLiteral("Escape")));
+    walk.backToWindow();
+    walk.click(kSave); // it has its path: written back without a dialog
+    EXPECT_TRUE(walk.noDialog(QStringLiteral("^Save \\[")));
+    EXPECT_EQ(text(path), text(QStringLiteral(FERROTAB_TEST_DATA "/rtf/wordpad.rtf")));
+}
+
 } // namespace
