@@ -2,17 +2,22 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class QTextDocument;
 
-// A document's Text (paragraphs joined by CR LF, a line break inside a
-// paragraph as LF), kept beside the document for searching. Building Text
-// from the document takes far longer than searching it, so the copy is built
-// once and then follows every edit through the document's change reports; it
-// is rebuilt only when a report does not account for the new length.
+// A document's characters, kept beside it for searching. Reading them out of
+// the document costs more than searching them, so the copy is taken once, on
+// the first search, and then follows every edit through the document's change
+// reports; it is taken again only when a report does not account for the new
+// length.
 //
-// Offsets are those of Text: a paragraph break counts two, a character
-// outside the Basic Multilingual Plane counts as its two UTF-16 units.
+// The copy holds the document's characters, one per position, with any
+// paragraph end (a break or a table's frame marker) as one character: it
+// follows edits by position and is searched as it is. Searches report offsets
+// of Text (paragraphs joined by CR LF, a line break inside a paragraph as LF):
+// a paragraph break counts two, a character outside the Basic Multilingual
+// Plane counts as its two UTF-16 units.
 class DocumentText : public QObject {
     Q_OBJECT
 public:
@@ -20,7 +25,8 @@ public:
     // long as the document.
     static DocumentText& of(QTextDocument& document);
 
-    const QString& text();
+    // Text as the copy gives it (what rtf::documentText gives of the document).
+    QString text();
 
     // The 0-based Text offset of the first occurrence of needle at or after
     // from, compared under Unicode case folding; -1 when there is none, when
@@ -29,12 +35,18 @@ public:
 
 private:
     explicit DocumentText(QTextDocument& document);
+    ~DocumentText() override;
+    // The copy, taken first if need be.
+    QStringView characters();
     void follow(int position, int charsRemoved, int charsAdded);
-    // Text of the document positions [from, to), paragraph ends included.
-    QString textOfRange(int from, int to) const;
-    qsizetype expectedLength() const;
+    // The document's characters at positions [from, to).
+    QString charactersOfRange(int from, int to) const;
+    // The surface's mapping between document positions and Text offsets.
+    qsizetype textOffsetOf(qsizetype position) const;
+    qsizetype positionOfTextOffset(qsizetype offset) const;
 
     QTextDocument& document_;
-    QString text_;
+    struct Characters;
+    std::unique_ptr<Characters> characters_;
     bool valid_ = false;
 };

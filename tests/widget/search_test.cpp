@@ -231,4 +231,35 @@ TEST(DocumentTextCopy, FindReportsTextOffsetsAndNothingBeyondTheEnd) {
     EXPECT_EQ(copy.find(QString(), 0), -1);
 }
 
+// Every search gives what searching Text itself gives: from every offset
+// (the CR and the LF of a break included), for needles within a paragraph and
+// across breaks, in a document with table cells, a picture and line breaks.
+TEST(DocumentTextCopy, FindAgreesWithSearchingTextFromEveryOffset) {
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    cursor.insertText(QStringLiteral("Ab\tab") + QChar(QChar::LineSeparator) +
+                      QStringLiteral("AB\nab \U00010400x"));
+    cursor.insertImage(QStringLiteral("picture.png"));
+    cursor.insertText(QStringLiteral("ab"));
+    cursor.insertTable(1, 2);
+    cursor.insertText(QStringLiteral("aB cell"));
+    cursor.movePosition(QTextCursor::NextCell);
+    cursor.insertText(QStringLiteral("ab"));
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\nend ab"));
+    DocumentText& copy = DocumentText::of(doc);
+    const QString text = rtf::documentText(doc);
+    ASSERT_EQ(copy.text(), text);
+    ASSERT_TRUE(text.contains(QChar(QChar::ObjectReplacementCharacter)));
+    const QString needles[] = {
+        QStringLiteral("ab"),          QStringLiteral("b"),
+        QStringLiteral("\U00010428X"), QString(QChar(QChar::ObjectReplacementCharacter)) + u'A',
+        QStringLiteral("ab\r\nab"),    QStringLiteral("\nab"),
+        QStringLiteral("b\r")};
+    for (const QString& needle : needles)
+        for (qsizetype from = 0; from <= text.size() + 1; ++from)
+            ASSERT_EQ(copy.find(needle, from), text.indexOf(needle, from, Qt::CaseInsensitive))
+                << needle.toStdString() << " from " << from;
+}
+
 } // namespace
