@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     QTextCursor end(surface.document());
     end.movePosition(QTextCursor::End);
     end.insertText(QStringLiteral("The end"));
-    const double firstFind = findLast(); // builds the searched copy of Text
+    const double firstFind = findLast(); // takes the searched copy
     const double secondFind = findLast();
     QTextCursor(surface.document()).insertText(QStringLiteral("typed "));
     const double findAfterEdit = findLast(); // the copy follows the edit
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
 
     std::printf("document:        %lld characters of Text, %d matches\n",
                 static_cast<long long>(surface.text().size()), matches);
-    std::printf("Find (first):    %.1f ms, building the searched copy of Text\n", firstFind);
+    std::printf("Find (first):    %.1f ms, taking the searched copy\n", firstFind);
     std::printf("Find (again):    %.1f ms, the match at the very end\n", secondFind);
     std::printf("Find after edit: %.1f ms\n", findAfterEdit);
     std::printf("Find Next walk:  %.0f ms for %d steps (%.1f us each); half-way %.0f ms\n", walk,

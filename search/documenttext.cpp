@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 #include <sys/mman.h>
+#include <thread>
 
 namespace {
 
@@ -74,6 +75,37 @@ template <typename T> struct LargePageAllocator {
     }
 };
 
+// Where the paragraph that holds at ends (just after its break), or the end
+// of characters. No match crosses it, so a search may stop or split there.
+qsizetype afterParagraph(QStringView characters, qsizetype at) {
+    if (at >= characters.size())
+        return characters.size();
+    const qsizetype end = characters.indexOf(QChar::ParagraphSeparator, at);
+    return end < 0 ? characters.size() : end + 1;
+}
+
+// The first occurrence of needle in characters at or after from. The next
+// stretch is searched first, so that Find Next costs what its distance to
+// the match costs; what is left of a long document is searched in two halves
+// at once, the first half's match, if any, coming first.
+qsizetype search(QStringView characters, const QString& needle, qsizetype from) {
+    constexpr qsizetype near = 256 * 1024;
+    const qsizetype nearEnd = afterParagraph(characters, from + near);
+    const qsizetype found = characters.first(nearEnd).indexOf(needle, from, Qt::CaseInsensitive);
+    if (found >= 0 || nearEnd == characters.size())
+        return found;
+    from = nearEnd;
+    const qsizetype middle = afterParagraph(characters, from + (characters.size() - from) / 2);
+    static const bool twoCores = std::thread::hardware_concurrency() >= 2;
+    if (characters.size() - from < 4 * near || middle == characters.size() || !twoCores)
+        return characters.indexOf(needle, from, Qt::CaseInsensitive);
+    qsizetype later = -1;
+    std::thread second([&] { later = characters.indexOf(needle, middle, Qt::CaseInsensitive); });
+    const qsizetype first = characters.first(middle).indexOf(needle, from, Qt::CaseInsensitive);
+    second.join();
+    return first >= 0 ? first : later;
+}
+
 } // namespace
 
 struct DocumentText::Characters
@@ -87,6 +119,9 @@ DocumentText& DocumentText::of(QTextDocument& document) {
 
 DocumentText::DocumentText(QTextDocument& document)
     : QObject(&document), document_(document), characters_(std::make_unique<Characters>()) {
+    // A document reports its changes only once it has a layout; without the
+    // reports the copy would go stale.
+    document.documentLayout();
     connect(&document, &QTextDocument::contentsChange, this, &DocumentText::follow);
 }
 
@@ -148,8 +183,7 @@ qsizetype DocumentText::find(const QString& needle, qsizetype from) {
         return -1;
     if (std::any_of(needle.cbegin(), needle.cend(), spelledDifferentlyInText))
         return text().indexOf(needle, from, Qt::CaseInsensitive);
-    const qsizetype found =
-        characters().indexOf(needle, positionOfTextOffset(from), Qt::CaseInsensitive);
+    const qsizetype found = search(characters(), needle, positionOfTextOffset(from));
     return found < 0 ? -1 : textOffsetOf(found);
 }
 

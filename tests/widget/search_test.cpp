@@ -262,4 +262,35 @@ TEST(DocumentTextCopy, FindAgreesWithSearchingTextFromEveryOffset) {
                 << needle.toStdString() << " from " << from;
 }
 
+// A long document is searched in stretches and halves; whichever part holds
+// the first match, and wherever the parts meet, the match is Text's.
+TEST(DocumentTextCopy, LongDocumentsGiveTheFirstMatchOfText) {
+    QString plain;
+    for (int i = 0; i < 3000; ++i)
+        plain +=
+            QStringLiteral("paragraph %1 of plain words and nothing else to find here\n").arg(i);
+    QTextDocument doc;
+    doc.setPlainText(plain);
+    QTextCursor cursor(&doc);
+    DocumentText& copy = DocumentText::of(doc);
+    auto expectSame = [&](const QString& needle, const char* step) {
+        const QString text = rtf::documentText(doc);
+        for (const qsizetype from : {qsizetype(0), text.size() / 3, text.size() / 2 + 7})
+            EXPECT_EQ(copy.find(needle, from), text.indexOf(needle, from, Qt::CaseInsensitive))
+                << step << " from " << from;
+    };
+    expectSame(QStringLiteral("NEEDLE"), "nowhere");
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("needle"));
+    expectSame(QStringLiteral("NEEDLE"), "at the end");
+    // At the start of the paragraph after the middle, then also before it.
+    cursor.setPosition(doc.findBlockByNumber(doc.blockCount() / 2 + 1).position());
+    cursor.insertText(QStringLiteral("Needle"));
+    expectSame(QStringLiteral("NEEDLE"), "after the middle");
+    cursor.setPosition(doc.findBlockByNumber(doc.blockCount() / 2 - 1).position() + 3);
+    cursor.insertText(QStringLiteral("nEEDLE"));
+    expectSame(QStringLiteral("NEEDLE"), "both halves");
+    expectSame(QStringLiteral("paragraph 23999"), "a plain word");
+}
+
 } // namespace
