@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QUrl>
 
 namespace {
@@ -27,6 +28,10 @@ int main(int argc, char* argv[]) {
     // QApplication takes its own options (-display, -style ...) out of argv.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(Form1::kProductName));
+    // Lets docks and task bars tie the window to the installed menu entry and
+    // its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ferrotab.Ferrotab"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ferrotab")));
     Form1 form(qtPlatform());
     form.Form_Load();
     form.show();
