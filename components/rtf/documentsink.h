@@ -61,6 +61,11 @@ struct CellBorder {
 
 enum class CellAlignment { Top, Center, Bottom };
 
+// The right-most cell edge read (44 inches). Edges the document makes up for
+// cells without a definition stay within it too, so that what is saved reads
+// back to the same edges.
+constexpr int maxCellEdge = 63360;
+
 // A cell as the row definition gives it: its right edge (\cellx) in twips from
 // the margin, borders, shading and how it merges with its neighbours.
 struct CellFormat {

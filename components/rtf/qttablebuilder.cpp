@@ -29,7 +29,7 @@ std::vector<int> rowEdges(const PendingRow& row) {
     edges.push_back(previous);
     for (std::size_t i = 0; i < count; ++i) {
         int edge = i < row.format.cells.size() ? row.format.cells[i].rightEdge
-                                               : previous + defaultCellWidth;
+                                               : std::min(previous + defaultCellWidth, maxCellEdge);
         edge = std::max(edge, previous + 1);
         edges.push_back(edge);
         previous = edge;

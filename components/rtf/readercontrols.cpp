@@ -393,7 +393,7 @@ void Reader::rowControl(const ControlInfo& info, const Token& token) {
         row.alignment = static_cast<Alignment>(info.value);
         break;
     case Control::CellEdge:
-        pendingCell_.rightEdge = std::clamp(param(token, 0), -31680, 63360);
+        pendingCell_.rightEdge = std::clamp(param(token, 0), -31680, maxCellEdge);
         if (row.cells.size() < maxRowCells)
             row.cells.push_back(pendingCell_);
         pendingCell_ = CellFormat{};
