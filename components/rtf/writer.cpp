@@ -70,22 +70,29 @@ public:
     explicit Writer(const QTextDocument& document)
         : document_(document), tables_(document.defaultFont()) {}
 
+    // The body goes first, so that the font and colour tables hold exactly
+    // what it uses, in the order it uses them: a paragraph left out of the
+    // file leaves no entry behind, and saving what was read of a saved file
+    // gives the same bytes.
     QByteArray write() {
-        collect();
-        header();
+        collectLists();
         body();
         out_.raw("}");
         out_.endLine();
-        return out_.take();
+        const QByteArray content = out_.take();
+        out_ = RtfOutput();
+        header();
+        QByteArray file = out_.take();
+        file += content;
+        return file;
     }
 
 private:
-    void collect();
+    void collectLists();
     void header();
     void fontTable();
     void colorTable();
     void listTables();
-    void collectTableColors(const QTextFrame* frame);
     void body();
     // The blocks and tables of a frame at a table depth; the last paragraph
     // ends with lastEnd (\cell in a cell) instead of \par.
@@ -101,51 +108,18 @@ private:
     const QTextDocument& document_;
     WriterTables tables_;
     RtfOutput out_;
-    std::vector<WrittenFormat> formats_;    // per fragment, or per empty block, in order
-    std::vector<std::size_t> blockFormats_; // per block number: its first entry in formats_
     std::vector<WrittenList> lists_;
     QHash<const QTextList*, int> listNumbers_;
     WrittenFormat current_;
     bool formatWritten_ = false;
 };
 
-void Writer::collect() {
-    blockFormats_.reserve(static_cast<std::size_t>(document_.blockCount()));
+void Writer::collectLists() {
     for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
-        blockFormats_.push_back(formats_.size());
         if (const QTextList* list = block.textList(); list && !listNumbers_.contains(list)) {
             lists_.push_back({list, listKindOf(list)});
             listNumbers_.insert(list, static_cast<int>(lists_.size()));
         }
-        bool empty = true;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            formats_.push_back(tables_.add(it.fragment().charFormat()));
-            empty = false;
-        }
-        if (empty)
-            formats_.push_back(tables_.add(block.charFormat()));
-    }
-    collectTableColors(document_.rootFrame());
-}
-
-void Writer::collectTableColors(const QTextFrame* frame) {
-    for (const QTextFrame* child : frame->childFrames()) {
-        if (const auto* table = qobject_cast<const QTextTable*>(child)) {
-            for (int r = 0; r < table->rows(); ++r) {
-                for (int c = 0; c < table->columns(); ++c) {
-                    const QTextTableCell cell = table->cellAt(r, c);
-                    if (cell.row() != r || cell.column() != c)
-                        continue;
-                    const QTextTableCellFormat format = cell.format().toTableCellFormat();
-                    tables_.colorOf(format.background());
-                    for (const QBrush& brush :
-                         {format.topBorderBrush(), format.leftBorderBrush(),
-                          format.bottomBorderBrush(), format.rightBorderBrush()})
-                        tables_.colorOf(brush);
-                }
-            }
-        }
-        collectTableColors(child);
     }
 }
 
@@ -308,12 +282,11 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
             out_.word(name, twips);
     if (const QTextList* list = block.textList())
         listParagraph(block, list);
-    std::size_t next = blockFormats_[static_cast<std::size_t>(block.blockNumber())];
     bool empty = true;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
-        format(formats_[next++]);
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat charFormat = fragment.charFormat();
+        format(tables_.add(charFormat));
         if (charFormat.isImageFormat()) {
             const QString text = fragment.text();
             for (QChar c : text)
@@ -325,7 +298,7 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
         empty = false;
     }
     if (empty)
-        format(formats_[next]); // what the empty paragraph shows, and typing there gets
+        format(tables_.add(block.charFormat())); // what the empty paragraph shows, and typing there gets
     out_.word(end);
     out_.endLine();
 }

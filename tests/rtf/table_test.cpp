@@ -151,6 +151,17 @@ TEST(DocumentTables, TablesAtTheStartAndEndAddNoParagraphsOnSave) {
         "\\uc1\r\n{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\r\n{\\colortbl;}\r\n\\trowd"))
         << saved.constData();
     expectStableRoundTrip(document);
+
+    // The empty paragraph left out may carry a font and colours of its own;
+    // they stay out of the tables too, or the next save would drop them.
+    load(document,
+         "{\\rtf1{\\fonttbl{\\f0 Courier;}{\\f1 Times;}}"
+         "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+         "\\f1\\cf1\\highlight2\\par\\plain\\trowd\\cellx1000\\pard\\intbl\\f0 in\\cell\\row}");
+    const QByteArray tablesOfUse = rtf::saveBytes(document);
+    EXPECT_FALSE(tablesOfUse.contains("Times")) << tablesOfUse.constData();
+    EXPECT_TRUE(tablesOfUse.contains("{\\colortbl;}")) << tablesOfUse.constData();
+    expectStableRoundTrip(document);
 }
 
 TEST(DocumentTables, BordersShadingAndGapSurvive) {
@@ -171,8 +182,12 @@ TEST(DocumentTables, BordersShadingAndGapSurvive) {
     EXPECT_EQ(table->format().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     expectStableRoundTrip(document);
     const QByteArray saved = rtf::saveBytes(document);
+    // Colours are numbered in the order the file first uses them.
+    EXPECT_TRUE(saved.contains("{\\colortbl;\\red0\\green0\\blue255;\\red0\\green0\\blue0;"
+                               "\\red200\\green200\\blue200;}"))
+        << saved.constData();
     EXPECT_TRUE(saved.contains("\\trowd\\trgaph108\\trleft-108\\trqc\\clvertalb\\clbrdrt\\brdrdb"
-                               "\\brdrw30\\brdrcf2\\clbrdrb\\brdrdot\\brdrw15\\brdrcf3\\clcbpat1"
+                               "\\brdrw30\\brdrcf1\\clbrdrb\\brdrdot\\brdrw15\\brdrcf2\\clcbpat3"
                                "\\cellx2000"))
         << saved.constData();
 }
