@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextList>
+#include <QTextOption>
 
 #include <algorithm>
 #include <functional>
@@ -55,6 +56,13 @@ RichTextSurface::RichTextSurface(qint16 index, QWidget* parent)
     edit_->setAcceptRichText(true);
     edit_->document()->setDefaultFont(designFont());
     edit_->document()->setUndoRedoEnabled(true);
+    // Paragraphs run left to right unless the file marks them otherwise, as
+    // in RTF and in the editors that write it. Left to guess, the layout
+    // would look for the direction in the text of every paragraph after an
+    // edit: most of a keystroke's time in a long document.
+    QTextOption option = edit_->document()->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    edit_->document()->setDefaultTextOption(option);
     edit_->setAutoFillBackground(true);
     setBackColor(backColor_);
     static_cast<SurfaceEdit*>(edit_)->clicked = [this] { emit Click(index_); };
@@ -289,7 +297,9 @@ std::optional<qint16> RichTextSurface::selAlignment() const {
 }
 
 void RichTextSurface::setSelAlignment(qint16 alignment) {
-    static const Qt::Alignment byCode[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
+    // Left and right are the page's sides, also in a right-to-left paragraph.
+    static const Qt::Alignment byCode[] = {Qt::AlignLeft | Qt::AlignAbsolute,
+                                           Qt::AlignRight | Qt::AlignAbsolute, Qt::AlignHCenter};
     if (alignment < 0 || alignment > 2)
         throw invalidValue();
     QTextBlockFormat format;

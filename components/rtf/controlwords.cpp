@@ -101,6 +101,8 @@ Table buildTable() {
         {"qc", Control::AlignCenter},
         {"qr", Control::AlignRight},
         {"qj", Control::AlignJustify},
+        {"rtlpar", Control::RightToLeftPara},
+        {"ltrpar", Control::LeftToRightPara},
         {"li", Control::LeftIndent},
         {"lin", Control::LeftIndent},
         {"ri", Control::RightIndent},

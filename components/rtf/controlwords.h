@@ -63,6 +63,8 @@ enum class Control : std::uint8_t {
     AlignCenter,
     AlignRight,
     AlignJustify,
+    RightToLeftPara,
+    LeftToRightPara,
     LeftIndent,
     RightIndent,
     FirstIndent,

@@ -213,6 +213,8 @@ QJsonObject paragraphObject(const QTextDocument& document, const QTextBlock& blo
     const QTextBlockFormat format = block.blockFormat();
     QJsonObject paragraph;
     paragraph[QStringLiteral("align")] = alignmentName(format.alignment());
+    if (format.layoutDirection() == Qt::RightToLeft)
+        paragraph[QStringLiteral("direction")] = QStringLiteral("rtl");
     paragraph[QStringLiteral("left")] = twips(format.leftMargin());
     paragraph[QStringLiteral("right")] = twips(format.rightMargin());
     paragraph[QStringLiteral("first")] = twips(format.textIndent());

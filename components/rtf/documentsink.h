@@ -39,6 +39,9 @@ struct ParagraphFormat {
     int firstIndent = 0;
     int spaceBefore = 0;
     int spaceAfter = 0;
+    // A paragraph runs left to right unless the file says otherwise; its
+    // left and right (alignment, indents) stay the page's sides either way.
+    bool rightToLeft = false;
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8
     // 0 outside tables, 1 in a cell of a table of the body, 2 in a table inside

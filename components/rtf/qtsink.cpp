@@ -40,15 +40,19 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
 
 QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
     QTextBlockFormat format;
+    if (paragraph.rightToLeft)
+        format.setLayoutDirection(Qt::RightToLeft);
+    // RTF's \ql and \qr name the page's sides, also in a right-to-left
+    // paragraph, where Qt would otherwise swap them.
     switch (paragraph.alignment) {
     case Alignment::Left:
-        format.setAlignment(Qt::AlignLeft);
+        format.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
         break;
     case Alignment::Center:
         format.setAlignment(Qt::AlignHCenter);
         break;
     case Alignment::Right:
-        format.setAlignment(Qt::AlignRight);
+        format.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
         break;
     case Alignment::Justify:
         format.setAlignment(Qt::AlignJustify);

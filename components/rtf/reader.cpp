@@ -261,6 +261,7 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     format.firstIndent = para.firstIndent;
     format.spaceBefore = para.spaceBefore;
     format.spaceAfter = para.spaceAfter;
+    format.rightToLeft = para.rightToLeft;
     format.tableDepth = tableDepth(para);
     const int level = std::clamp(para.ilvl, 0, 8);
     if (para.ls > 0 && lists_.knows(para.ls)) {

@@ -295,6 +295,12 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
     case Control::AlignJustify:
         para.alignment = Alignment::Justify;
         break;
+    case Control::RightToLeftPara:
+        para.rightToLeft = true;
+        break;
+    case Control::LeftToRightPara:
+        para.rightToLeft = false;
+        break;
     case Control::LeftIndent:
         para.leftIndent = twips(token);
         break;

@@ -45,6 +45,7 @@ struct ParaState {
     int firstIndent = 0;
     int spaceBefore = 0;
     int spaceAfter = 0;
+    bool rightToLeft = false; // \rtlpar
     int ls = 0;
     int ilvl = 0;
     PnType pnType = PnType::None;

@@ -222,7 +222,8 @@ void Writer::body() {
 bool hasParagraphFormat(const QTextBlock& block) {
     const QTextBlockFormat para = block.blockFormat();
     const Qt::Alignment align = para.alignment() & Qt::AlignHorizontal_Mask;
-    if (align & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignTrailing | Qt::AlignJustify))
+    if (align & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignTrailing | Qt::AlignJustify) ||
+        para.layoutDirection() == Qt::RightToLeft)
         return true;
     for (qreal pixels : {para.leftMargin(), para.rightMargin(), para.textIndent(), para.topMargin(),
                          para.bottomMargin()})
@@ -266,6 +267,8 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
         out_.word("intbl");
     if (depth > 1)
         out_.word("itap", depth);
+    if (para.layoutDirection() == Qt::RightToLeft)
+        out_.word("rtlpar");
     const Qt::Alignment align = para.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignHCenter)
         out_.word("qc");

@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextList>
 #include <gtest/gtest.h>
 
@@ -215,4 +216,38 @@ TEST(LoadFile, ErrorsLeaveTheDocumentAlone) {
     QTemporaryDir dir;
     EXPECT_THROW(rtf::loadFile(document, dir.path()), RuntimeError);
     EXPECT_EQ(rtf::documentText(document), u"kept");
+}
+
+// RTF's \ql and \qr are the page's sides in a right-to-left paragraph too, as
+// Word and WordPad show them; Qt on its own would swap them.
+TEST_F(WriterTest, RightToLeftParagraphsKeepTheirDirectionAndTheirSides) {
+    QTextOption option = document.defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight); // as the editor's surface has it
+    document.setDefaultTextOption(option);
+    rtf::loadBytes(document, "{\\rtf1\\ansi\\pard\\rtlpar\\qr \\u1513?\\u1500?\\u1493?\\u1501?\\par"
+                             "\\rtlpar\\ql \\u1513?\\u1500?\\par"
+                             "\\pard \\u1513?\\u1500?\\u1493?\\u1501?\\par"
+                             "\\pard\\rtlpar\\ltrpar latin}");
+    document.setTextWidth(400);
+    ASSERT_GT(document.size().height(), 0); // laid out
+    const QTextBlock right = document.begin();
+    const QTextBlock left = right.next();
+    const QTextBlock unmarked = left.next();
+    EXPECT_EQ(right.textDirection(), Qt::RightToLeft);
+    EXPECT_EQ(left.textDirection(), Qt::RightToLeft);
+    EXPECT_EQ(unmarked.textDirection(), Qt::LeftToRight) << "no guessing from the letters";
+    EXPECT_EQ(unmarked.next().textDirection(), Qt::LeftToRight) << "\\ltrpar ends it";
+    // Where the text of a paragraph's first line begins on the left.
+    auto leftEdge = [](const QTextBlock& block) {
+        const QTextLine line = block.layout()->lineAt(0);
+        return qMin(line.cursorToX(0), line.cursorToX(line.textLength()));
+    };
+    EXPECT_GT(leftEdge(right), 300);
+    EXPECT_LT(leftEdge(left), 10);
+
+    const QByteArray rtf = body(save());
+    EXPECT_TRUE(rtf.startsWith("\\pard\\rtlpar\\qr")) << rtf.constData();
+    EXPECT_EQ(rtf.count("\\rtlpar"), 2);
+    EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
+    EXPECT_TRUE(rtf::dumpDocument(document).contains("\"direction\": \"rtl\""));
 }

@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -172,6 +174,27 @@ TEST_F(Surface, BaseFontTagAndVisibility) {
 } // namespace
 
 namespace {
+
+TEST_F(Surface, ParagraphsRunLeftToRightUnlessTheFileSaysOtherwise) {
+    surface.setText(QStringLiteral("\u05E9\u05DC\u05D5\u05DD"));
+    EXPECT_EQ(surface.document()->begin().textDirection(), Qt::LeftToRight);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("rtl.rtf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1\\ansi\\pard\\rtlpar\\qr \\u1513?\\u1500?\\par\\pard \\u1513?\\u1500?}");
+    file.close();
+    surface.loadFile(path);
+    EXPECT_EQ(surface.document()->defaultTextOption().textDirection(), Qt::LeftToRight);
+    EXPECT_EQ(surface.document()->begin().textDirection(), Qt::RightToLeft);
+    EXPECT_EQ(surface.document()->lastBlock().textDirection(), Qt::LeftToRight);
+    EXPECT_EQ(surface.selAlignment(), 1);
+    surface.setSelAlignment(0); // Left is the left side, also here
+    const Qt::Alignment align = surface.document()->begin().blockFormat().alignment();
+    EXPECT_TRUE(QStyle::visualAlignment(Qt::RightToLeft, align) & Qt::AlignLeft);
+}
 
 TEST_F(Surface, SavedFileLoadsBackWithTextFormatsAndOneChange) {
     QTemporaryDir dir;
