@@ -67,6 +67,8 @@ enum class Control : std::uint8_t {
     LeftToRightPara,
     LeftIndent,
     RightIndent,
+    StartIndent,
+    EndIndent,
     FirstIndent,
     SpaceBefore,
     SpaceAfter,

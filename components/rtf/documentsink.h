@@ -40,7 +40,7 @@ struct ParagraphFormat {
     int spaceBefore = 0;
     int spaceAfter = 0;
     // A paragraph runs left to right unless the file says otherwise; its
-    // left and right (alignment, indents) stay the page's sides either way.
+    // left and right (alignment, indents) are the page's sides either way.
     bool rightToLeft = false;
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8

@@ -262,6 +262,10 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     format.spaceBefore = para.spaceBefore;
     format.spaceAfter = para.spaceAfter;
     format.rightToLeft = para.rightToLeft;
+    if (para.startIndent)
+        (para.rightToLeft ? format.rightIndent : format.leftIndent) = *para.startIndent;
+    if (para.endIndent)
+        (para.rightToLeft ? format.leftIndent : format.rightIndent) = *para.endIndent;
     format.tableDepth = tableDepth(para);
     const int level = std::clamp(para.ilvl, 0, 8);
     if (para.ls > 0 && lists_.knows(para.ls)) {

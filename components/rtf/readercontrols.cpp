@@ -307,6 +307,12 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
     case Control::RightIndent:
         para.rightIndent = twips(token);
         break;
+    case Control::StartIndent:
+        para.startIndent = twips(token);
+        break;
+    case Control::EndIndent:
+        para.endIndent = twips(token);
+        break;
     case Control::FirstIndent:
         para.firstIndent = twips(token);
         break;

@@ -3,6 +3,7 @@
 #include "components/rtf/documentsink.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace rtf {
 
@@ -46,6 +47,10 @@ struct ParaState {
     int spaceBefore = 0;
     int spaceAfter = 0;
     bool rightToLeft = false; // \rtlpar
+    // \lin and \rin: the indents where the paragraph's lines start and end,
+    // the right and left ones in a right-to-left paragraph.
+    std::optional<int> startIndent;
+    std::optional<int> endIndent;
     int ls = 0;
     int ilvl = 0;
     PnType pnType = PnType::None;

@@ -199,6 +199,19 @@ TEST(ReaderParagraphFormat, AlignmentIndentsSpacingAndPard) {
     EXPECT_EQ(sink.paragraphs[4].format, rtf::ParagraphFormat{});
 }
 
+TEST(ReaderParagraphFormat, StartAndEndIndentsFollowTheParagraphsDirection) {
+    const auto sink = readRtf("{\\rtf1\\pard\\rtlpar\\li100\\ri200\\lin200\\rin100 x\\par"
+                              "\\pard\\rtlpar\\li100 y\\par\\pard\\lin300\\rin50 z}");
+    ASSERT_EQ(sink.paragraphs.size(), 3u);
+    EXPECT_TRUE(sink.paragraphs[0].format.rightToLeft);
+    EXPECT_EQ(sink.paragraphs[0].format.leftIndent, 100);
+    EXPECT_EQ(sink.paragraphs[0].format.rightIndent, 200);
+    EXPECT_EQ(sink.paragraphs[1].format.leftIndent, 100) << "\\li is the left side";
+    EXPECT_FALSE(sink.paragraphs[2].format.rightToLeft);
+    EXPECT_EQ(sink.paragraphs[2].format.leftIndent, 300);
+    EXPECT_EQ(sink.paragraphs[2].format.rightIndent, 50);
+}
+
 TEST(ReaderParagraphFormat, GroupClosedBeforeTheParKeepsItsFormat) {
     const auto sink = readRtf("{\\rtf1{\\pard\\qc Title}\\par Body\\par{\\pard\\qr\\ls0 last}}");
     ASSERT_EQ(sink.paragraphs.size(), 3u);
