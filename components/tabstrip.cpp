@@ -22,8 +22,13 @@ protected:
     QSize tabSizeHint(int index) const override {
         const QString text = tabText(index);
         auto it = sizes_.constFind(text);
-        if (it == sizes_.cend())
+        if (it == sizes_.cend()) {
+            // Captions of closed tabs and old change marks are not asked for
+            // again: the cache stays in proportion to the tabs there are.
+            if (sizes_.size() > 4 * count() + 64)
+                sizes_.clear();
             it = sizes_.insert(text, QTabBar::tabSizeHint(index));
+        }
         return *it;
     }
     // Painting prepares every tab, off-screen ones too, and preparing one lays
