@@ -34,6 +34,14 @@ std::vector<int> rowEdges(const PendingRow& row) {
         edges.push_back(edge);
         previous = edge;
     }
+    // Edges pushed right past the largest the reader takes come back within
+    // it, keeping their order, so that what is saved reads back the same.
+    for (std::size_t i = edges.size(); i-- > 0;) {
+        const int limit = i + 1 == edges.size() ? maxCellEdge : edges[i + 1] - 1;
+        if (edges[i] <= limit)
+            break;
+        edges[i] = limit;
+    }
     return edges;
 }
 

@@ -276,7 +276,9 @@ TEST(DocumentTables, EdgesAtTheLimitWithUndefinedCellsSaveStably) {
     QTextDocument document;
     load(document,
          "{\\rtf1\\trowd\\cellx1000\\cellx999999\\pard\\intbl A\\cell B\\cell C\\cell D\\cell\\row"
-         "\\trowd\\cellx63000\\pard\\intbl E\\cell F\\cell G\\cell\\row}");
+         "\\trowd\\cellx63000\\pard\\intbl E\\cell F\\cell G\\cell\\row"
+         "\\trowd\\cellx63360\\pard\\intbl H\\cell I\\cell\\row}");
     EXPECT_EQ(rtf::documentText(document).count(u'G'), 1);
+    EXPECT_FALSE(rtf::saveBytes(document).contains("cellx63361")) << "past the largest edge read";
     expectStableRoundTrip(document);
 }
