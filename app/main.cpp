@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QUrl>
+#include <csignal>
 
 namespace {
 
@@ -25,6 +26,9 @@ QStringList filesFromArguments(const QStringList& arguments) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Over a file-size limit a save must fail with "File too large" and be
+    // reported, not end the program with every unsaved document.
+    std::signal(SIGXFSZ, SIG_IGN);
     // QApplication takes its own options (-display, -style ...) out of argv.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(Form1::kProductName));

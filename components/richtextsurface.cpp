@@ -3,6 +3,8 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
 #include "components/runtimeerror.h"
+#include "documents/filecontent.h"
+#include "saving/safefile.h"
 
 #include <QMouseEvent>
 #include <QTextBlock>
@@ -83,11 +85,14 @@ void RichTextSurface::setText(const QString& text) {
 }
 
 void RichTextSurface::loadFile(const QString& path) {
-    rtf::loadFile(*edit_->document(), path);
+    rtf::loadBytes(*edit_->document(), readFileContent(path));
     edit_->moveCursor(QTextCursor::Start);
 }
 
-void RichTextSurface::saveFile(const QString& path) const { rtf::saveFile(*edit_->document(), path); }
+void RichTextSurface::saveFile(const QString& path) const {
+    if (const QString error = SafeFile::save(path, rtf::saveBytes(*edit_->document())); !error.isEmpty())
+        throw RuntimeError(error);
+}
 
 int RichTextSurface::textOffsetOf(int position) const {
     return position + edit_->document()->findBlock(position).blockNumber();

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/statementguard.h"
-#include "components/rtf/documentfile.h"
+#include "components/runtimeerror.h"
+#include "saving/safefile.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ bool Form1::IsRtfName(const QString& name) {
 void Form1::WriteTextFile(const QString& text, const QString& path) {
     // UTF-8 holds every character the user can type; a legacy code page would
     // turn some of them into question marks.
-    rtf::saveRawFile((text + QStringLiteral("\r\n")).toUtf8(), path);
+    if (const QString error = SafeFile::save(path, (text + QStringLiteral("\r\n")).toUtf8()); !error.isEmpty())
+        throw RuntimeError(error);
 }
 
 bool Form1::writeByExtension(StatementGuard& guard, const SaveLines& lines,

@@ -4,11 +4,14 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
 #include "components/runtimeerror.h"
+#include "documents/filecontent.h"
+#include "saving/safefile.h"
 
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QTextDocument>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -39,23 +42,25 @@ int run(const QStringList& args) {
     QTextDocument document;
     prepare(document);
     if (command == QLatin1StringView("text") && args.size() == 3) {
-        rtf::loadFile(document, args[2]);
+        rtf::loadBytes(document, readFileContent(args[2]));
         writeStdout(rtf::documentText(document).toUtf8());
         writeStdout("\n");
         return 0;
     }
     if (command == QLatin1StringView("dump") && args.size() == 3) {
-        rtf::loadFile(document, args[2]);
+        rtf::loadBytes(document, readFileContent(args[2]));
         writeStdout(rtf::dumpDocument(document));
         return 0;
     }
     if (command == QLatin1StringView("convert") && args.size() == 4) {
-        rtf::loadFile(document, args[2]);
-        if (QFileInfo(args[3]).suffix().compare(QLatin1StringView("rtf"), Qt::CaseInsensitive) == 0)
-            rtf::saveFile(document, args[3]);
-        else // as the editor's plain-text save writes it: Text and one line break
-            rtf::saveRawFile((rtf::documentText(document) + QLatin1StringView("\r\n")).toUtf8(),
-                             args[3]);
+        rtf::loadBytes(document, readFileContent(args[2]));
+        const bool rtfOut =
+            QFileInfo(args[3]).suffix().compare(QLatin1StringView("rtf"), Qt::CaseInsensitive) == 0;
+        const QByteArray bytes =
+            rtfOut ? rtf::saveBytes(document) // else as the editor's plain-text save: Text and one line break
+                   : (rtf::documentText(document) + QLatin1StringView("\r\n")).toUtf8();
+        if (const QString error = SafeFile::save(args[3], bytes); !error.isEmpty())
+            throw RuntimeError(error);
         return 0;
     }
     return usage();
@@ -67,6 +72,9 @@ int main(int argc, char** argv) {
     // No display is needed for documents; the offscreen platform avoids asking for one.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Over a file-size limit a write must fail with "File too large", not end
+    // the program before it can say so.
+    std::signal(SIGXFSZ, SIG_IGN);
     QGuiApplication app(argc, argv);
     try {
         return run(app.arguments());

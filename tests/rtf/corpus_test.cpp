@@ -1,5 +1,6 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
+#include "tests/rtf/testfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +46,7 @@ protected:
 TEST_P(Corpus, ReadsAsExpected) {
     QTextDocument document;
     prepare(document);
-    rtf::loadFile(document, path(".rtf"));
+    loadTestFile(document, path(".rtf"));
     EXPECT_EQ(rtf::documentText(document).toStdString(), contents(path(".txt")).toStdString());
     EXPECT_EQ(rtf::dumpDocument(document).toStdString(),
               contents(path(".dump.json")).toStdString());
@@ -54,7 +55,7 @@ TEST_P(Corpus, ReadsAsExpected) {
 TEST_P(Corpus, SaveRoundTripsAreIdempotent) {
     QTextDocument document;
     prepare(document);
-    rtf::loadFile(document, path(".rtf"));
+    loadTestFile(document, path(".rtf"));
     const QByteArray saved = rtf::saveBytes(document);
     QTextDocument reread;
     prepare(reread);

@@ -1,5 +1,6 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
+#include "tests/rtf/testfile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -150,7 +151,7 @@ QStringList fixtures(const QString& root) {
 bool comparedWithLibreOffice(const QString& root, const QString& name, bool* same) {
     QTextDocument document;
     document.setDefaultFont(QFont(QStringLiteral("Arial"), 9));
-    rtf::loadFile(document, root + QLatin1Char('/') + name);
+    loadTestFile(document, root + QLatin1Char('/') + name);
     const QString expectedPath =
         root + QLatin1Char('/') + name.chopped(4) + QStringLiteral(".lo.txt");
     if (!QFile::exists(expectedPath))
@@ -179,7 +180,7 @@ TEST(CopiedFixtures, TextMatchesLibreOffice) {
 
 TEST(CopiedFixtures, TablesReadAsTables) {
     QTextDocument document;
-    rtf::loadFile(document, QStringLiteral(RTF_TEST_DATA "/fixtures/minimal_table.rtf"));
+    loadTestFile(document, QStringLiteral(RTF_TEST_DATA "/fixtures/minimal_table.rtf"));
     const QList<QTextFrame*> frames = document.rootFrame()->childFrames();
     ASSERT_EQ(frames.size(), 1);
     const auto* table = qobject_cast<const QTextTable*>(frames[0]);
@@ -214,7 +215,7 @@ TEST(SharedFixtures, SaveRoundTripsAreIdempotent) {
     for (const QString& name : fixtures(fixtureRoot)) {
         SCOPED_TRACE(name.toStdString());
         QTextDocument document;
-        rtf::loadFile(document, fixtureRoot + QLatin1Char('/') + name);
+        loadTestFile(document, fixtureRoot + QLatin1Char('/') + name);
         const QByteArray saved = rtf::saveBytes(document);
         QTextDocument reread;
         rtf::loadBytes(reread, saved);

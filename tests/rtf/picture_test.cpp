@@ -2,6 +2,7 @@
 #include "components/rtf/documentfile.h"
 #include "components/rtf/qtsink.h"
 #include "recordingsink.h"
+#include "tests/rtf/testfile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -183,7 +184,7 @@ TEST(DocumentPictures, AnImageFromElsewhereIsWrittenAsPng) {
 
 TEST(CorpusPictures, WmfBytesAndPngPixelsSurviveOpenSaveOpen) {
     QTextDocument document;
-    rtf::loadFile(document, QStringLiteral(RTF_TEST_DATA "/wordpad-picture.rtf"));
+    loadTestFile(document, QStringLiteral(RTF_TEST_DATA "/wordpad-picture.rtf"));
     QTextDocument again;
     roundTrip(document, again);
     const auto before = imagesOf(document);

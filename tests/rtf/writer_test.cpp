@@ -1,11 +1,8 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
 #include "components/rtf/qtsink.h"
-#include "components/runtimeerror.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -180,42 +177,6 @@ TEST_F(WriterTest, EmptyDocumentAndEmptyParagraphs) {
     cursor.insertBlock();
     EXPECT_EQ(document.blockCount(), 3);
     EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
-}
-
-TEST(SaveFile, ReplacesWholeFileAndReportsErrors) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("doc.rtf"));
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(100000, 'x'));
-    }
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("new"));
-    rtf::saveFile(document, path);
-    QFile saved(path);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), rtf::saveBytes(document));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("doc.rtf")});
-
-    const QString missing = dir.filePath(QStringLiteral("no/such/dir/doc.rtf"));
-    try {
-        rtf::saveFile(document, missing);
-        FAIL() << "saving into a missing folder succeeded";
-    } catch (const RuntimeError& error) {
-        EXPECT_FALSE(error.description().isEmpty());
-    }
-    EXPECT_THROW(rtf::saveFile(document, dir.path()), RuntimeError);
-}
-
-TEST(LoadFile, ErrorsLeaveTheDocumentAlone) {
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("kept"));
-    EXPECT_THROW(rtf::loadFile(document, QStringLiteral("/nonexistent/file.rtf")), RuntimeError);
-    QTemporaryDir dir;
-    EXPECT_THROW(rtf::loadFile(document, dir.path()), RuntimeError);
-    EXPECT_EQ(rtf::documentText(document), u"kept");
 }
 
 // RTF's \ql and \qr are the page's sides in a right-to-left paragraph too, as

@@ -1,4 +1,5 @@
 #include "components/rtf/documentfile.h"
+#include "documents/filecontent.h"
 #include "tests/support/scripted.h"
 
 #include <QCheckBox>
@@ -189,7 +190,7 @@ TEST_F(Files, SaveOfANewDocumentAsksOnceThenWritesByTheNamesExtension) {
     EXPECT_EQ(harness.dialogs->saveRequests.size(), 1u);
     EXPECT_EQ(caption(0), QStringLiteral("report.RTF"));
     QTextDocument reread;
-    rtf::loadFile(reread, path(QStringLiteral("report.RTF")));
+    rtf::loadBytes(reread, readFileContent(path(QStringLiteral("report.RTF"))));
     EXPECT_EQ(reread.toPlainText(), QStringLiteral("hello again"));
 }
 

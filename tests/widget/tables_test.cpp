@@ -1,5 +1,6 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
+#include "documents/filecontent.h"
 #include "tests/support/scripted.h"
 
 #include <QBuffer>
@@ -71,7 +72,7 @@ protected:
     QString dumpOfFile(const QString& file) {
         QTextDocument reread;
         reread.setDefaultFont(current().document()->defaultFont());
-        rtf::loadFile(reread, file);
+        rtf::loadBytes(reread, readFileContent(file));
         return QString::fromUtf8(rtf::dumpDocument(reread));
     }
     QString dump() { return QString::fromUtf8(rtf::dumpDocument(*current().document())); }
