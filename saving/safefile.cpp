@@ -29,8 +29,9 @@ QByteArray joined(const QByteArray& folder, const QByteArray& name) {
 // signals. False with errno set on failure.
 bool writeAt(int fd, const char* data, qint64 size, qint64 offset) {
     while (size > 0) {
-        const ssize_t written = ::pwrite(fd, data, static_cast<size_t>(std::min<qint64>(size, 1 << 30)),
-                                         static_cast<off_t>(offset));
+        const ssize_t written =
+            ::pwrite(fd, data, static_cast<size_t>(std::min<qint64>(size, 1 << 30)),
+                     static_cast<off_t>(offset));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
@@ -61,7 +62,9 @@ int syncFolder(const QByteArray& folder) {
 
 SafeFile::SafeFile(QString path) : path_(std::move(path)) {}
 
-SafeFile::~SafeFile() { rollback(); }
+SafeFile::~SafeFile() {
+    rollback();
+}
 
 QString SafeFile::save(const QString& path, QByteArrayView bytes) {
     SafeFile file(path);
@@ -70,7 +73,9 @@ QString SafeFile::save(const QString& path, QByteArrayView bytes) {
     return file.errorString();
 }
 
-bool SafeFile::fail(int error) { return fail(qt_error_string(error)); }
+bool SafeFile::fail(int error) {
+    return fail(qt_error_string(error));
+}
 
 bool SafeFile::fail(const QString& error) {
     error_ = error.isEmpty() ? QStringLiteral("Unknown error") : error;
@@ -118,7 +123,8 @@ bool SafeFile::resolveTarget() {
         if (links == 40)
             return fail(ELOOP);
         QByteArray link(PATH_MAX, Qt::Uninitialized);
-        const ssize_t length = ::readlink(path.constData(), link.data(), static_cast<size_t>(link.size()));
+        const ssize_t length =
+            ::readlink(path.constData(), link.data(), static_cast<size_t>(link.size()));
         if (length < 0)
             return fail(errno);
         link.truncate(length);
@@ -131,7 +137,8 @@ bool SafeFile::createTemporary(const QByteArray& folder, int mode) {
         // A short fixed-length name: the target's own may already be as long
         // as a name can be.
         const QByteArray name = joined(
-            folder, ".ferrotab-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp");
+            folder, ".ferrotab-" +
+                        QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp");
         const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             fd_ = fd;
@@ -189,8 +196,8 @@ bool SafeFile::open() {
     ::close(in);
     // The new content goes first where the user may always write; the
     // system's temporary folder serves a user without a home.
-    const QString cache =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/ferrotab");
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                          QStringLiteral("/ferrotab");
     const bool cached = QDir().mkpath(cache) && createTemporary(QFile::encodeName(cache), 0600);
     if (!cached && !createTemporary(QFile::encodeName(QDir::tempPath()), 0600))
         return fail(errno);
@@ -204,7 +211,8 @@ bool SafeFile::write(QByteArrayView bytes) {
     const char* data = bytes.data();
     qint64 left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(fd_, data, static_cast<size_t>(std::min<qint64>(left, 1 << 30)));
+        const ssize_t written =
+            ::write(fd_, data, static_cast<size_t>(std::min<qint64>(left, 1 << 30)));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -228,7 +236,8 @@ bool SafeFile::commit() {
 bool SafeFile::commitReplace() {
     if (exists_) {
         // The owner first: giving a file away clears its set-id bits.
-        if (::fchown(fd_, old_.st_uid, old_.st_gid) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), old_.st_gid) != 0) {
+        if (::fchown(fd_, old_.st_uid, old_.st_gid) != 0 &&
+            ::fchown(fd_, static_cast<uid_t>(-1), old_.st_gid) != 0) {
             // Not ours to give away: the file becomes the user's, as with any editor.
         }
         if (::fchmod(fd_, old_.st_mode & 07777) != 0)
@@ -258,8 +267,9 @@ bool SafeFile::commitInPlace() {
     int error = 0;
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     for (qint64 offset = 0; offset < size_;) {
-        const ssize_t got = ::pread(fd_, chunk.data(), static_cast<size_t>(std::min<qint64>(chunk.size(), size_ - offset)),
-                                    static_cast<off_t>(offset));
+        const ssize_t got = ::pread(
+            fd_, chunk.data(), static_cast<size_t>(std::min<qint64>(chunk.size(), size_ - offset)),
+            static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
@@ -298,7 +308,8 @@ bool SafeFile::restoreOriginal() {
     if (out < 0)
         return false;
     bool restored = writeAt(out, original_.constData(), original_.size(), 0) &&
-                    ::ftruncate(out, static_cast<off_t>(original_.size())) == 0 && ::fsync(out) == 0;
+                    ::ftruncate(out, static_cast<off_t>(original_.size())) == 0 &&
+                    ::fsync(out) == 0;
     if (::close(out) != 0)
         restored = false;
     return restored;

@@ -58,7 +58,7 @@ private:
     QByteArray temporary_; // empty when there is none
     int fd_ = -1;
     bool exists_ = false;
-    struct stat old_ {};   // the target as it was, when it exists
+    struct stat old_ {}; // the target as it was, when it exists
     Method method_ = Method::Replace;
     QByteArray original_; // the old bytes, kept for an in-place write
     qint64 size_ = 0;     // bytes written so far

@@ -5,7 +5,9 @@
 
 namespace {
 
-QString withoutMarks(QString caption) { return caption.remove(QLatin1Char('*')); }
+QString withoutMarks(QString caption) {
+    return caption.remove(QLatin1Char('*'));
+}
 
 QString saveTitle(const QString& caption) {
     return QStringLiteral("Save [") + withoutMarks(caption) + QStringLiteral("] As");
@@ -22,12 +24,14 @@ bool Form1::IsRtfName(const QString& name) {
 void Form1::WriteTextFile(const QString& text, const QString& path) {
     // UTF-8 holds every character the user can type; a legacy code page would
     // turn some of them into question marks.
-    if (const QString error = SafeFile::save(path, (text + QStringLiteral("\r\n")).toUtf8()); !error.isEmpty())
+    if (const QString error = SafeFile::save(path, (text + QStringLiteral("\r\n")).toUtf8());
+        !error.isEmpty())
         throw RuntimeError(error);
 }
 
 bool Form1::writeByExtension(StatementGuard& guard, const SaveLines& lines,
-                             const std::function<RichTextSurface&()>& surface, const QString& path) {
+                             const std::function<RichTextSurface&()>& surface,
+                             const QString& path) {
     bool written = false;
     if (guard.test(lines.test, [&] { return IsRtfName(path); })) {
         guard(lines.rtf, [&] {
@@ -44,7 +48,8 @@ bool Form1::writeByExtension(StatementGuard& guard, const SaveLines& lines,
 }
 
 void Form1::PushButton7_Click() {
-    StatementGuard guard(messages(), QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton7_Click "));
+    StatementGuard guard(messages(),
+                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton7_Click "));
     auto surface = [this]() -> RichTextSurface& { return currentSurface(); };
     auto caption = [this] { return TabControl1->caption(TabControl1->selectedPosition()); };
     QString path;
@@ -68,11 +73,14 @@ void Form1::PushButton7_Click() {
     }
     if (!writeByExtension(guard, {128, 130, 132}, surface, path))
         return;
-    guard(134, [&] { TabControl1->setCaption(TabControl1->selectedPosition(), withoutMarks(caption())); });
+    guard(134, [&] {
+        TabControl1->setCaption(TabControl1->selectedPosition(), withoutMarks(caption()));
+    });
 }
 
 void Form1::PushButton14_Click() {
-    StatementGuard guard(messages(), QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton14_Click "));
+    StatementGuard guard(messages(),
+                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton14_Click "));
     auto surface = [this]() -> RichTextSurface& { return currentSurface(); };
     auto caption = [this] { return TabControl1->caption(TabControl1->selectedPosition()); };
     guard(100, [&] { CommonDialog1.FileName = QString(); });
@@ -93,17 +101,23 @@ void Form1::PushButton14_Click() {
     const QString fileName = CommonDialog1.FileName;
     if (!writeByExtension(guard, {120, 122, 124}, surface, fileName))
         return;
-    guard(126, [&] { TabControl1->setCaption(TabControl1->selectedPosition(), FileNameFromPath(fileName)); });
+    guard(126, [&] {
+        TabControl1->setCaption(TabControl1->selectedPosition(), FileNameFromPath(fileName));
+    });
     guard(128, [&] { surface().setTag(QStringLiteral("0|") + fileName); });
 }
 
 void Form1::PushButton8_Click() {
-    StatementGuard guard(messages(), QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton8_Click "));
+    StatementGuard guard(messages(),
+                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton8_Click "));
     int tabs = 0;
     guard(100, [&] { tabs = TabControl1->count(); });
     for (int position = 0; position < tabs; ++position) {
-        auto surface = [&]() -> RichTextSurface& { return (*RichTextBox1)[TabControl1->value(position)]; };
-        if (guard.test(102, [&] { return !TabControl1->caption(position).contains(QLatin1Char('*')); }))
+        auto surface = [&]() -> RichTextSurface& {
+            return (*RichTextBox1)[TabControl1->value(position)];
+        };
+        if (guard.test(102,
+                       [&] { return !TabControl1->caption(position).contains(QLatin1Char('*')); }))
             continue;
         QString path;
         guard(104, [&] { path = PathFromTag(surface().tag()); });
@@ -111,7 +125,8 @@ void Form1::PushButton8_Click() {
         // written back as RTF markup would be spoilt for every other program.
         if (guard.test(106, [&] { return path.isEmpty(); })) {
             guard(108, [&] { CommonDialog1.FileName = QString(); });
-            guard(110, [&] { CommonDialog1.DialogTitle = saveTitle(TabControl1->caption(position)); });
+            guard(110,
+                  [&] { CommonDialog1.DialogTitle = saveTitle(TabControl1->caption(position)); });
             guard(112, [&] { CommonDialog1.Filter = QStringLiteral("RTF File (*.rtf)|*.rtf"); });
             guard(114, [&] { CommonDialog1.ShowSave(); });
             // A failing test goes on to the write, as a name that is there would.
@@ -125,7 +140,9 @@ void Form1::PushButton8_Click() {
         } else {
             if (!writeByExtension(guard, {124, 124, 124}, surface, path))
                 continue;
-            guard(126, [&] { TabControl1->setCaption(position, withoutMarks(TabControl1->caption(position))); });
+            guard(126, [&] {
+                TabControl1->setCaption(position, withoutMarks(TabControl1->caption(position)));
+            });
         }
     }
 }

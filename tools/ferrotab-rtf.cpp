@@ -57,7 +57,8 @@ int run(const QStringList& args) {
         const bool rtfOut =
             QFileInfo(args[3]).suffix().compare(QLatin1StringView("rtf"), Qt::CaseInsensitive) == 0;
         const QByteArray bytes =
-            rtfOut ? rtf::saveBytes(document) // else as the editor's plain-text save: Text and one line break
+            rtfOut ? rtf::saveBytes(
+                         document) // else as the editor's plain-text save: Text and one line break
                    : (rtf::documentText(document) + QLatin1StringView("\r\n")).toUtf8();
         if (const QString error = SafeFile::save(args[3], bytes); !error.isEmpty())
             throw RuntimeError(error);

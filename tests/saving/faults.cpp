@@ -6,7 +6,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
+// Without FIU_ENABLE libfiu's header turns its calls into no-ops.
+#define FIU_ENABLE 1
 #include <fiu-control.h>
+#include <fiu.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -37,6 +40,7 @@ int decide(const char*, int*, void**, unsigned int*) {
 } // namespace
 
 InjectedFault::InjectedFault(const char* point, int error, int pass, int times) : point_(point) {
+    fiu_init(0); // done already where the preload library runs; harmless again
     armedThread = pthread_self();
     toPass = pass;
     toFail = times;
@@ -44,9 +48,13 @@ InjectedFault::InjectedFault(const char* point, int error, int pass, int times) 
     fiu_enable_external(point, 1, reinterpret_cast<void*>(static_cast<intptr_t>(error)), 0, decide);
 }
 
-InjectedFault::~InjectedFault() { fiu_disable(point_.constData()); }
+InjectedFault::~InjectedFault() {
+    fiu_disable(point_.constData());
+}
 
-int InjectedFault::failures() const { return failed.load(); }
+int InjectedFault::failures() const {
+    return failed.load();
+}
 
 bool InjectedFault::available() {
     const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -62,8 +70,8 @@ bool InjectedFault::available() {
 }
 
 QStringList folderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 QByteArray fileBytes(const QString& path) {

@@ -32,4 +32,6 @@ QByteArray fileBytes(const QString& path);
 void putFileBytes(const QString& path, const QByteArray& bytes);
 
 // Readable failures in GoogleTest's messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}

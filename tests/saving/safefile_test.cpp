@@ -11,12 +11,12 @@
 #include <csignal>
 #include <cstring>
 #include <random>
-#include <vector>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 // The one writer every save goes through, on real files, with real failures.
 
@@ -35,7 +35,8 @@ const QByteArray largeBytes = [] {
 struct stat statusOf(const QString& path, bool follow = true) {
     struct stat status {};
     const QByteArray name = QFile::encodeName(path);
-    EXPECT_EQ(follow ? ::stat(name.constData(), &status) : ::lstat(name.constData(), &status), 0) << name.constData();
+    EXPECT_EQ(follow ? ::stat(name.constData(), &status) : ::lstat(name.constData(), &status), 0)
+        << name.constData();
     return status;
 }
 
@@ -47,7 +48,9 @@ protected:
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     }
     QString path(const QString& name) const { return dir.filePath(name); }
-    QStringList cacheEntries() const { return folderEntries(cache.path() + QStringLiteral("/ferrotab")); }
+    QStringList cacheEntries() const {
+        return folderEntries(cache.path() + QStringLiteral("/ferrotab"));
+    }
 
     QTemporaryDir dir;
     QTemporaryDir cache;
@@ -58,14 +61,17 @@ TEST_F(SafeFileTest, WritesNewAndExistingFilesKeepingWhatTheyWere) {
     EXPECT_EQ(SafeFile::save(path(QStringLiteral("new.rtf")), smallBytes), QString());
     ::umask(savedMask);
     EXPECT_EQ(fileBytes(path(QStringLiteral("new.rtf"))), smallBytes);
-    EXPECT_EQ(statusOf(path(QStringLiteral("new.rtf"))).st_mode & 07777, 0640u) << "a new file follows the umask";
+    EXPECT_EQ(statusOf(path(QStringLiteral("new.rtf"))).st_mode & 07777, 0640u)
+        << "a new file follows the umask";
 
     // Mode bits, a symbolic link (relative, into another folder), hard links.
     putFileBytes(path(QStringLiteral("mode.rtf")), oldBytes);
     ::chmod(QFile::encodeName(path(QStringLiteral("mode.rtf"))).constData(), 0604);
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
     putFileBytes(path(QStringLiteral("real/target.rtf")), oldBytes);
-    ASSERT_EQ(::symlink("real/target.rtf", QFile::encodeName(path(QStringLiteral("link.rtf"))).constData()), 0);
+    ASSERT_EQ(::symlink("real/target.rtf",
+                        QFile::encodeName(path(QStringLiteral("link.rtf"))).constData()),
+              0);
     putFileBytes(path(QStringLiteral("one.rtf")), oldBytes);
     ASSERT_EQ(::link(QFile::encodeName(path(QStringLiteral("one.rtf"))).constData(),
                      QFile::encodeName(path(QStringLiteral("two.rtf"))).constData()),
@@ -78,18 +84,22 @@ TEST_F(SafeFileTest, WritesNewAndExistingFilesKeepingWhatTheyWere) {
         EXPECT_EQ(statusOf(path(QStringLiteral("mode.rtf"))).st_mode & 07777, 0604u);
         EXPECT_TRUE(S_ISLNK(statusOf(path(QStringLiteral("link.rtf")), false).st_mode));
         EXPECT_EQ(fileBytes(path(QStringLiteral("real/target.rtf"))), bytes);
-        EXPECT_EQ(fileBytes(path(QStringLiteral("one.rtf"))), bytes) << "every hard link sees the new content";
+        EXPECT_EQ(fileBytes(path(QStringLiteral("one.rtf"))), bytes)
+            << "every hard link sees the new content";
         EXPECT_EQ(statusOf(path(QStringLiteral("one.rtf"))).st_ino, linkedInode);
         EXPECT_EQ(statusOf(path(QStringLiteral("one.rtf"))).st_nlink, 2u);
     }
     // A link to a file not there yet creates it where the link points.
-    ASSERT_EQ(::symlink("real/later.rtf", QFile::encodeName(path(QStringLiteral("later.rtf"))).constData()), 0);
+    ASSERT_EQ(::symlink("real/later.rtf",
+                        QFile::encodeName(path(QStringLiteral("later.rtf"))).constData()),
+              0);
     EXPECT_EQ(SafeFile::save(path(QStringLiteral("later.rtf")), smallBytes), QString());
     EXPECT_EQ(fileBytes(path(QStringLiteral("real/later.rtf"))), smallBytes);
 
-    EXPECT_EQ(folderEntries(dir.path()),
-              QStringList({"later.rtf", "link.rtf", "mode.rtf", "new.rtf", "one.rtf", "real", "two.rtf"}));
-    EXPECT_EQ(folderEntries(path(QStringLiteral("real"))), QStringList({"later.rtf", "target.rtf"}));
+    EXPECT_EQ(folderEntries(dir.path()), QStringList({"later.rtf", "link.rtf", "mode.rtf",
+                                                      "new.rtf", "one.rtf", "real", "two.rtf"}));
+    EXPECT_EQ(folderEntries(path(QStringLiteral("real"))),
+              QStringList({"later.rtf", "target.rtf"}));
     EXPECT_EQ(cacheEntries(), QStringList());
 }
 
@@ -97,9 +107,11 @@ TEST_F(SafeFileTest, RefusesWhatIsNoDocumentFile) {
     EXPECT_EQ(SafeFile::save(dir.path(), smallBytes), QStringLiteral("Is a directory"));
     EXPECT_EQ(SafeFile::save(path(QStringLiteral("missing/x.rtf")), smallBytes),
               QStringLiteral("No such file or directory"));
-    EXPECT_EQ(SafeFile::save(QStringLiteral("/dev/null"), smallBytes), QStringLiteral("Not a regular file"));
+    EXPECT_EQ(SafeFile::save(QStringLiteral("/dev/null"), smallBytes),
+              QStringLiteral("Not a regular file"));
     EXPECT_EQ(SafeFile::save(QString(), smallBytes), QStringLiteral("No such file or directory"));
-    ASSERT_EQ(::symlink("loop.rtf", QFile::encodeName(path(QStringLiteral("loop.rtf"))).constData()), 0);
+    ASSERT_EQ(
+        ::symlink("loop.rtf", QFile::encodeName(path(QStringLiteral("loop.rtf"))).constData()), 0);
     EXPECT_EQ(SafeFile::save(path(QStringLiteral("loop.rtf")), smallBytes),
               QStringLiteral("Too many levels of symbolic links"));
     EXPECT_EQ(folderEntries(dir.path()), QStringList({"loop.rtf"}));
@@ -108,23 +120,27 @@ TEST_F(SafeFileTest, RefusesWhatIsNoDocumentFile) {
 // Each step of a save fails in turn, for a small and a large document, for a
 // file replaced by rename and for one written in place (hard-linked).
 TEST_F(SafeFileTest, EveryFailingStepIsReportedAndLeavesTheOldFile) {
-    ASSERT_TRUE(InjectedFault::available()) << "run under fiu-run -x: libfiu's POSIX wrappers are not loaded";
+    ASSERT_TRUE(InjectedFault::available())
+        << "run under fiu-run -x: libfiu's POSIX wrappers are not loaded";
     struct Step {
         const char* point;
         int error;
         int pass; // calls of the point let through first
     };
     const int partWay = -1; // after the first piece of the copy, when there are several
-    const Step replaceSteps[] = {{"posix/io/oc/open", EACCES, 0}, {"posix/io/rw/write", ENOSPC, 0},
-                                 {"posix/io/sync/fsync", EIO, 0}, {"posix/io/oc/close", ENOSPC, 0},
+    const Step replaceSteps[] = {{"posix/io/oc/open", EACCES, 0},
+                                 {"posix/io/rw/write", ENOSPC, 0},
+                                 {"posix/io/sync/fsync", EIO, 0},
+                                 {"posix/io/oc/close", ENOSPC, 0},
                                  {"posix/io/dir/rename", EXDEV, 0}};
     // In place: the staged copy and its sync, opening the target, the copy,
     // the cut to size, the target's sync and its close; each fails once, so
     // that the old bytes can be put back.
-    const Step inPlaceSteps[] = {{"posix/io/rw/write", ENOSPC, 0},  {"posix/io/sync/fsync", EIO, 0},
-                                 {"posix/io/oc/open", EACCES, 2},   {"posix/io/rw/pwrite", ENOSPC, partWay},
-                                 {"posix/io/rw/ftruncate", EIO, 0}, {"posix/io/sync/fsync", EIO, 1},
-                                 {"posix/io/oc/close", EIO, 1}};
+    const Step inPlaceSteps[] = {
+        {"posix/io/rw/write", ENOSPC, 0},  {"posix/io/sync/fsync", EIO, 0},
+        {"posix/io/oc/open", EACCES, 2},   {"posix/io/rw/pwrite", ENOSPC, partWay},
+        {"posix/io/rw/ftruncate", EIO, 0}, {"posix/io/sync/fsync", EIO, 1},
+        {"posix/io/oc/close", EIO, 1}};
     const QString target = path(QStringLiteral("doc.rtf"));
     const QString other = path(QStringLiteral("other-link.rtf"));
     for (const QByteArray& bytes : {smallBytes, largeBytes}) {
@@ -132,14 +148,19 @@ TEST_F(SafeFileTest, EveryFailingStepIsReportedAndLeavesTheOldFile) {
             QFile::remove(other);
             putFileBytes(target, oldBytes);
             if (inPlace) {
-                ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(other).constData()), 0);
+                ASSERT_EQ(::link(QFile::encodeName(target).constData(),
+                                 QFile::encodeName(other).constData()),
+                          0);
             }
             const QStringList before = folderEntries(dir.path());
-            for (const Step& step : inPlace ? std::vector<Step>(std::begin(inPlaceSteps), std::end(inPlaceSteps))
-                                            : std::vector<Step>(std::begin(replaceSteps), std::end(replaceSteps))) {
-                const int pass = step.pass == partWay ? (bytes.size() > (1 << 20) ? 1 : 0) : step.pass;
-                SCOPED_TRACE(std::string(step.point) + (inPlace ? " in place" : " replacing") + ", " +
-                             std::to_string(bytes.size()) + " bytes, after " + std::to_string(pass));
+            for (const Step& step :
+                 inPlace ? std::vector<Step>(std::begin(inPlaceSteps), std::end(inPlaceSteps))
+                         : std::vector<Step>(std::begin(replaceSteps), std::end(replaceSteps))) {
+                const int pass =
+                    step.pass == partWay ? (bytes.size() > (1 << 20) ? 1 : 0) : step.pass;
+                SCOPED_TRACE(std::string(step.point) + (inPlace ? " in place" : " replacing") +
+                             ", " + std::to_string(bytes.size()) + " bytes, after " +
+                             std::to_string(pass));
                 QString error;
                 {
                     InjectedFault fault(step.point, step.error, pass, inPlace ? 1 : -1);
@@ -159,17 +180,22 @@ TEST_F(SafeFileTest, EveryFailingStepIsReportedAndLeavesTheOldFile) {
 }
 
 TEST_F(SafeFileTest, OldBytesThatCannotBePutBackAreKeptAndNamed) {
-    ASSERT_TRUE(InjectedFault::available()) << "run under fiu-run -x: libfiu's POSIX wrappers are not loaded";
+    ASSERT_TRUE(InjectedFault::available())
+        << "run under fiu-run -x: libfiu's POSIX wrappers are not loaded";
     const QString target = path(QStringLiteral("doc.rtf"));
     putFileBytes(target, oldBytes);
-    ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(path(QStringLiteral("b.rtf"))).constData()), 0);
+    ASSERT_EQ(::link(QFile::encodeName(target).constData(),
+                     QFile::encodeName(path(QStringLiteral("b.rtf"))).constData()),
+              0);
     QString error;
     {
         InjectedFault fault("posix/io/rw/pwrite", ENOSPC, 1);
         error = SafeFile::save(target, largeBytes);
     }
     const QString rescue = cache.path() + QStringLiteral("/ferrotab/doc.rtf.before-save");
-    EXPECT_EQ(error, QStringLiteral("No space left on device; the file's previous content is kept in ") + rescue);
+    EXPECT_EQ(error,
+              QStringLiteral("No space left on device; the file's previous content is kept in ") +
+                  rescue);
     EXPECT_EQ(fileBytes(rescue), oldBytes);
     EXPECT_EQ(cacheEntries(), QStringList({"doc.rtf.before-save"}));
 }
@@ -251,7 +277,8 @@ TEST_F(SafeFileTest, OwnerAndGroupStayWhereTheProcessMaySetThem) {
     const struct stat status = statusOf(target);
     EXPECT_EQ(status.st_uid, 65534u);
     EXPECT_EQ(status.st_gid, 65534u);
-    EXPECT_EQ(status.st_mode & 07777, 02640u) << "the set-group-id bit survives the change of owner";
+    EXPECT_EQ(status.st_mode & 07777, 02640u)
+        << "the set-group-id bit survives the change of owner";
 }
 
 // A save killed at any moment leaves the complete old or the complete new
@@ -279,7 +306,8 @@ TEST_F(SafeFileTest, AKilledSaveLeavesTheOldOrTheNewContent) {
         int status = 0;
         ::waitpid(child, &status, 0);
         const QByteArray now = fileBytes(target);
-        ASSERT_TRUE(now == first || now == second) << "after kill " << kills << ": " << now.size() << " bytes";
+        ASSERT_TRUE(now == first || now == second)
+            << "after kill " << kills << ": " << now.size() << " bytes";
         seenFirst += now == first;
     }
     EXPECT_EQ(kills, 200) << "the time bound cut the run short";

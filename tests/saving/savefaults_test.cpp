@@ -18,19 +18,24 @@ struct Step {
     int error;
 };
 
-const Step steps[] = {{"posix/io/oc/open", EACCES},    {"posix/io/rw/write", ENOSPC},
-                      {"posix/io/sync/fsync", ENOSPC}, {"posix/io/oc/close", ENOSPC},
+const Step steps[] = {{"posix/io/oc/open", EACCES},
+                      {"posix/io/rw/write", ENOSPC},
+                      {"posix/io/sync/fsync", ENOSPC},
+                      {"posix/io/oc/close", ENOSPC},
                       {"posix/io/dir/rename", EIO}};
 
 class SaveFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(InjectedFault::available()) << "run under fiu-run -x: libfiu's POSIX wrappers are not loaded";
+        ASSERT_TRUE(InjectedFault::available())
+            << "run under fiu-run -x: libfiu's POSIX wrappers are not loaded";
         harness.load();
     }
     Form1& form() { return *harness.form; }
     QString path(const QString& name) const { return harness.folder.filePath(name); }
-    QString caption() { return form().TabControl1->caption(form().TabControl1->selectedPosition()); }
+    QString caption() {
+        return form().TabControl1->caption(form().TabControl1->selectedPosition());
+    }
     const std::vector<MessageRequest>& reports() const { return harness.messages->shown; }
 
     // Opens the file as the user does and changes its text.
@@ -57,19 +62,22 @@ TEST_F(SaveFaults, SaveReportsEveryFailingStepAndKeepsTheOldFileAndTheMark) {
             ASSERT_TRUE(changedCaption.endsWith(QLatin1Char('*')));
             const QStringList entries = folderEntries(harness.folder.path());
             for (const Step& step : steps) {
-                SCOPED_TRACE(std::string(name) + ", " + std::to_string(characters) + " characters, " + step.point);
+                SCOPED_TRACE(std::string(name) + ", " + std::to_string(characters) +
+                             " characters, " + step.point);
                 const size_t shown = reports().size();
                 {
                     InjectedFault fault(step.point, step.error);
                     form().PushButton7_Click();
                 }
                 ASSERT_EQ(reports().size(), shown + 1);
-                EXPECT_TRUE(reports().back().text.startsWith(qt_error_string(step.error) + QStringLiteral("\r\n")))
+                EXPECT_TRUE(reports().back().text.startsWith(qt_error_string(step.error) +
+                                                             QStringLiteral("\r\n")))
                     << reports().back().text.toStdString();
                 // The RTF write is statement 130, the plain-text one 132.
-                EXPECT_TRUE(reports().back().text.contains(QStringLiteral("PushButton7_Click at line ") +
-                                                           (file.endsWith(QStringLiteral(".rtf")) ? QStringLiteral("130")
-                                                                                                  : QStringLiteral("132"))));
+                EXPECT_TRUE(reports().back().text.contains(
+                    QStringLiteral("PushButton7_Click at line ") +
+                    (file.endsWith(QStringLiteral(".rtf")) ? QStringLiteral("130")
+                                                           : QStringLiteral("132"))));
                 EXPECT_EQ(caption(), changedCaption);
                 EXPECT_EQ(form().currentSurface().tag(), tag);
                 EXPECT_EQ(fileBytes(file), old);
@@ -115,7 +123,8 @@ TEST_F(SaveFaults, SaveAsAndSaveAllKeepTheDocumentUnsavedWhenTheWriteFails) {
     const char* where[] = {"PushButton14_Click at line 122", "PushButton14_Click at line 124",
                            "PushButton8_Click at line 124", "PushButton8_Click at line 118"};
     for (size_t i = 0; i < 4; ++i) {
-        EXPECT_TRUE(reports()[i].text.contains(QString::fromLatin1(where[i]))) << reports()[i].text.toStdString();
+        EXPECT_TRUE(reports()[i].text.contains(QString::fromLatin1(where[i])))
+            << reports()[i].text.toStdString();
         EXPECT_TRUE(reports()[i].text.startsWith(qt_error_string(i < 2 ? ENOSPC : EIO)));
     }
     EXPECT_EQ(form().TabControl1->caption(1), changedCaption);
