@@ -101,6 +101,14 @@ public:
     static const QString kDocumentFilter;
     // The path field of a document tag ("flag|path").
     static QString PathFromTag(const QString& tag);
+    // A document tag: the changed flag "0" or "1", "|", and the path ("" when
+    // never saved).
+    static QString DocumentTag(bool changed, const QString& path);
+    // The changed mark: one "*" at the end of a tab caption; a "*" anywhere
+    // in a caption is what every command tests.
+    static bool HasChangedMark(const QString& caption);
+    static QString WithChangedMark(const QString& caption);
+    static QString WithoutChangedMark(QString caption);
     // The extension rule: RTF exactly when the text after the last "." of the
     // whole name (all of it without one) is "rtf" in any case.
     static bool IsRtfName(const QString& name);
@@ -156,12 +164,18 @@ private:
     // the focus; without a current document, or when the surface refuses the
     // value, nothing happens.
     void applyToSelection(const std::function<void(RichTextSurface&)>& apply);
-    void stepIndent(const QString& location, qint32 twips);
-    void applyColor(const QString& location,
-                    const std::function<void(RichTextSurface&, OleColor)>& apply);
+    // Return, Enter and Tab in the font boxes send the keyboard back to the text.
+    void watchFontBoxKeys();
+    // Set while a font box's own typing runs its command: the focus stays in the box.
+    bool typingInFontBox = false;
+    void stepIndent(const char* handler, qint32 twips);
+
+public:
     // Where the toolbar commands would have left the focus after the program
     // mirrored a format into the toolbar: on the current document.
     void focusCurrentSurface();
+
+private:
     // The surface of the selected tab, or none (the toolbar's boxes then do nothing).
     RichTextSurface* currentSurfaceOrNull() const;
     // --- End of search and formatting ---
@@ -180,6 +194,10 @@ private:
     // firstLine; the tab goes first or after the last one. False when the
     // document limit stopped it before anything was touched.
     bool addUntitledDocument(StatementGuard& guard, int firstLine, bool atFront);
+    // Close All's statements from removing every tab to the new Untitled1.rtf:
+    // one surface, documentCount 1. Reported under `line`, or under Close
+    // All's own numbers when it is 0.
+    void startOver(StatementGuard& guard, int line);
     // Open's statements after its dialog: a new tab with the file's name and
     // content, tag "0|" and the path. False, with no tab left behind, when the
     // file could not be read.

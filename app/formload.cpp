@@ -62,12 +62,12 @@ void Form1::applySkin(const QString& skinPath) {
 }
 
 void Form1::Form_Load() {
-    StatementGuard guard(messages(), QStringLiteral("in Ferrotab2017/04/05.Form1.Form_Load "));
+    StatementGuard guard(messages(), "Form_Load");
     const QString folder = programFolder() + QDir::separator();
 
     guard(100, [&] {
-        const QString skinPath = folder + QStringLiteral("x") + QDir::separator() +
-                                 QStringLiteral("o.cjs");
+        const QString skinPath =
+            folder + QStringLiteral("x") + QDir::separator() + QStringLiteral("o.cjs");
         if (QFileInfo(skinPath).isFile())
             applySkin(skinPath);
     });
@@ -98,10 +98,9 @@ void Form1::Form_Load() {
         guard(166, [&] { Combo2->addItem(List1.list(i)); }); // 168 goes on to the next
 
     guard(170, [&] { Combo2->setEditText(QStringLiteral("Arial")); });
-    guard(172, [&] {
-        TabControl1->insertItem(0, QStringLiteral("Untitled%1.rtf").arg(documentCount));
-    });
-    guard(174, [&] { (*RichTextBox1)[0].setTag(QStringLiteral("0|")); });
+    guard(172,
+          [&] { TabControl1->insertItem(0, QStringLiteral("Untitled%1.rtf").arg(documentCount)); });
+    guard(174, [&] { (*RichTextBox1)[0].setTag(DocumentTag(false, QString())); });
     guard(176, [&] { loadingFlag = false; });
     guard(178, [&] { Timer1.start(); });
     guard(180, [&] { Timer1.setInterval(10); });

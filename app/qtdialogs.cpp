@@ -1,9 +1,9 @@
 #include "app/qtdialogs.h"
+#include "app/fontchooser.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 
 namespace {
 
@@ -27,28 +27,25 @@ public:
         return showFile(request, QFileDialog::AcceptSave);
     }
 
-    std::optional<OleColor> showColor(OleColor initial, qint32 flags) override {
+    // The dialog always opens on the colour it is given, whatever the flags
+    // say: that is the colour being replaced, so OK without a choice puts it
+    // back instead of some other one. Qt's dialog has no collapsed custom
+    // part, so the flag that would expand it has nothing to do either.
+    std::optional<OleColor> showColor(OleColor initial, qint32) override {
         QColorDialog dialog(QApplication::activeWindow());
-        if (flags & 1)
-            dialog.setCurrentColor(toQColor(initial));
+        dialog.setCurrentColor(toQColor(initial));
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return fromQColor(dialog.selectedColor());
     }
 
+    // Our own dialog, not Qt's: see FontChooser. It lists every family
+    // fontconfig has whatever the flags, and has no effects part to request.
     std::optional<FontChoice> showFont(const FontChoice& initial, qint32) override {
-        QFont font(initial.name);
-        if (initial.size > 0)
-            font.setPointSizeF(initial.size);
-        font.setBold(initial.bold);
-        font.setItalic(initial.italic);
-        font.setUnderline(initial.underline);
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, font, QApplication::activeWindow());
-        if (!ok)
+        FontChooser dialog(initial, QApplication::activeWindow());
+        if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return FontChoice{chosen.family(), chosen.pointSizeF(), chosen.bold(), chosen.italic(),
-                          chosen.underline()};
+        return dialog.choice();
     }
 
 private:

@@ -2,13 +2,16 @@
 #include "app/qtdialogs.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -26,14 +29,42 @@ QMessageBox::StandardButton standardButton(MsgResult result) {
     return QMessageBox::Ok;
 }
 
+// A question whose answers are only Yes and No has no way out but them:
+// Escape and the title bar's close button would otherwise answer No, and a
+// No to "Save Changes" throws the document's changes away.
+class AnswerRequiredBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 class QtMessageBoxes : public MessageBoxes {
 public:
     MsgResult show(const MessageRequest& request) override {
         static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
                                                   QMessageBox::Question, QMessageBox::Warning,
                                                   QMessageBox::Information};
-        QMessageBox box(icons[int(request.icon)], request.title, request.text,
-                        QMessageBox::NoButton, QApplication::activeWindow());
+        std::unique_ptr<QMessageBox> owned;
+        if (request.buttons == MsgButtons::YesNo) {
+            owned = std::make_unique<AnswerRequiredBox>(icons[int(request.icon)], request.title,
+                                                        request.text, QMessageBox::NoButton,
+                                                        QApplication::activeWindow());
+            owned->setWindowFlag(Qt::WindowCloseButtonHint, false);
+        } else {
+            owned =
+                std::make_unique<QMessageBox>(icons[int(request.icon)], request.title, request.text,
+                                              QMessageBox::NoButton, QApplication::activeWindow());
+        }
+        QMessageBox& box = *owned;
         switch (request.buttons) {
         case MsgButtons::Ok:
             box.setStandardButtons(QMessageBox::Ok);
@@ -59,8 +90,8 @@ public:
         default:
             break;
         }
-        // Escape on a box without Cancel closes it like its only or default answer.
-        return request.buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+        // Escape on a box with OK alone closes it like OK.
+        return MsgResult::Ok;
     }
 
     QString input(const InputRequest& request) override {

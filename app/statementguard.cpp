@@ -12,6 +12,10 @@ QString composeErrorReport(const QString& description, const QString& location, 
            QLatin1String(kSupportAddress);
 }
 
+StatementGuard::StatementGuard(MessageBoxes& messages, const char* handler)
+    : messages_(messages), location_(QStringLiteral("in Ferrotab2017/04/05.Form1.") +
+                                     QLatin1String(handler) + QLatin1Char(' ')) {}
+
 void StatementGuard::report(int line) {
     QString description;
     try {

@@ -17,22 +17,25 @@ QString composeErrorReport(const QString& description, const QString& location, 
 // on with its next statement; nothing is rolled back.
 class StatementGuard {
 public:
-    StatementGuard(MessageBoxes& messages, QString location)
-        : messages_(messages), location_(std::move(location)) {}
+    // The report names the handler, e.g. "PushButton7_Click", in its location
+    // text "in Ferrotab2017/04/05.Form1.PushButton7_Click ".
+    StatementGuard(MessageBoxes& messages, const char* handler);
 
-    template <typename Statement>
-    void operator()(int line, Statement&& statement) {
+    // Runs one statement; true when it ran to its end, false when it failed
+    // and was reported.
+    template <typename Statement> bool operator()(int line, Statement&& statement) {
         try {
             statement();
+            return true;
         } catch (...) {
             report(line);
+            return false;
         }
     }
 
     // A condition: a failing test counts as true, so the handler goes on with
     // the first statement of the branch taken when the condition holds.
-    template <typename Condition>
-    bool test(int line, Condition&& condition) {
+    template <typename Condition> bool test(int line, Condition&& condition) {
         try {
             return condition();
         } catch (...) {

@@ -29,22 +29,30 @@ void CommonDialog::takeFileResult(const std::optional<FileDialogResult>& result)
     FilterIndex = qint16(result->selectedFilter + 1);
 }
 
-void CommonDialog::ShowOpen() { takeFileResult(presenter_.showOpen(fileRequest())); }
-
-void CommonDialog::ShowSave() { takeFileResult(presenter_.showSave(fileRequest())); }
-
-void CommonDialog::ShowColor() {
-    if (const auto color = presenter_.showColor(Color, Flags))
-        Color = *color;
+void CommonDialog::ShowOpen() {
+    takeFileResult(presenter_.showOpen(fileRequest()));
 }
 
-void CommonDialog::ShowFont() {
+void CommonDialog::ShowSave() {
+    takeFileResult(presenter_.showSave(fileRequest()));
+}
+
+bool CommonDialog::ShowColor() {
+    const auto color = presenter_.showColor(Color, Flags);
+    if (color)
+        Color = *color;
+    return color.has_value();
+}
+
+bool CommonDialog::ShowFont() {
     const FontChoice initial{FontName, FontSize, FontBold, FontItalic, FontUnderline};
-    if (const auto font = presenter_.showFont(initial, Flags)) {
+    const auto font = presenter_.showFont(initial, Flags);
+    if (font) {
         FontName = font->name;
         FontSize = font->size;
         FontBold = font->bold;
         FontItalic = font->italic;
         FontUnderline = font->underline;
     }
+    return font.has_value();
 }

@@ -12,20 +12,25 @@ public:
 
     QString FileName;
     QString DialogTitle;
-    QString Filter;      // "label|pattern|label|pattern..."
+    QString Filter;         // "label|pattern|label|pattern..."
     qint16 FilterIndex = 0; // 1-based; 0 or out of range selects the first entry
     qint32 Flags = 0;
     OleColor Color = 0;
-    QString FontName;
-    double FontSize = 0;
-    bool FontBold = false;
-    bool FontItalic = false;
-    bool FontUnderline = false;
+    // No value: the font dialog presets nothing for it (a selection that
+    // mixes it), and after the dialog, that the user chose nothing for it.
+    std::optional<QString> FontName;
+    std::optional<double> FontSize;
+    std::optional<bool> FontBold;
+    std::optional<bool> FontItalic;
+    std::optional<bool> FontUnderline;
 
     void ShowOpen();
     void ShowSave();
-    void ShowColor();
-    void ShowFont();
+    // The colour and font dialogs also say whether the user confirmed them,
+    // so that a caller applies nothing after a Cancel; a confirmed dialog may
+    // still return the values it was given.
+    bool ShowColor();
+    bool ShowFont();
 
     // The filter string split into its pairs; a label without a pattern gets "*".
     static QList<FileFilter> parseFilter(const QString& filter);

@@ -2,6 +2,7 @@
 
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
+#include "components/rtf/keptrtf.h"
 #include "components/runtimeerror.h"
 #include "documents/filecontent.h"
 #include "saving/safefile.h"
@@ -43,7 +44,9 @@ bool isBulletStyle(QTextListFormat::Style style) {
            style == QTextListFormat::ListSquare;
 }
 
-RuntimeError invalidValue() { return RuntimeError(QStringLiteral("Invalid property value")); }
+RuntimeError invalidValue() {
+    return RuntimeError(QStringLiteral("Invalid property value"));
+}
 
 } // namespace
 
@@ -71,16 +74,25 @@ RichTextSurface::RichTextSurface(qint16 index, QWidget* parent)
     connect(edit_, &QTextEdit::textChanged, this, [this] { emit Change(index_); });
 }
 
-RichTextSurface::~RichTextSurface() { delete edit_; }
+RichTextSurface::~RichTextSurface() {
+    delete edit_;
+}
 
-QTextDocument* RichTextSurface::document() const { return edit_->document(); }
+QTextDocument* RichTextSurface::document() const {
+    return edit_->document();
+}
 
-QString RichTextSurface::text() const { return rtf::documentText(*edit_->document()); }
+QString RichTextSurface::text() const {
+    return rtf::documentText(*edit_->document());
+}
 
 void RichTextSurface::setText(const QString& text) {
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // New content, new document: what an earlier file kept (its headers,
+    // style sheet, page setup) does not belong to it.
+    rtf::setKeptRtf(*edit_->document(), {});
     edit_->setPlainText(plain);
 }
 
@@ -90,33 +102,17 @@ void RichTextSurface::loadFile(const QString& path) {
 }
 
 void RichTextSurface::saveFile(const QString& path) const {
-    if (const QString error = SafeFile::save(path, rtf::saveBytes(*edit_->document())); !error.isEmpty())
+    if (const QString error = SafeFile::save(path, rtf::saveBytes(*edit_->document()));
+        !error.isEmpty())
         throw RuntimeError(error);
 }
 
 int RichTextSurface::textOffsetOf(int position) const {
-    return position + edit_->document()->findBlock(position).blockNumber();
+    return int(rtf::textOffsetOf(*edit_->document(), position));
 }
 
 int RichTextSurface::positionOfTextOffset(qint64 offset) const {
-    const QTextDocument* doc = edit_->document();
-    if (offset <= 0)
-        return 0;
-    // The last paragraph whose Text offset (position plus one per earlier
-    // break) is at or before the offset.
-    int low = 0;
-    int high = doc->blockCount() - 1;
-    while (low < high) {
-        const int mid = low + (high - low + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + mid <= offset)
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    const QTextBlock block = doc->findBlockByNumber(low);
-    const qint64 within = offset - (block.position() + low);
-    // An offset between the CR and the LF of a break lands at the paragraph's end.
-    return block.position() + int(qMin<qint64>(within, block.length() - 1));
+    return int(rtf::positionOfTextOffset(*edit_->document(), offset));
 }
 
 qint32 RichTextSurface::selStart() const {
@@ -179,7 +175,8 @@ std::optional<T> RichTextSurface::uniformFormat(Read read) const {
 template <typename T, typename Read>
 std::optional<T> RichTextSurface::uniformChar(Read read) const {
     const QFont base = edit_->document()->defaultFont();
-    return uniformFormat<T>([&](const QTextCharFormat& format) { return read(format.font().resolve(base)); });
+    return uniformFormat<T>(
+        [&](const QTextCharFormat& format) { return read(format.font().resolve(base)); });
 }
 
 template <typename T, typename Read>
@@ -329,7 +326,8 @@ void RichTextSurface::stepSelIndent(qint32 twips) {
     const QTextDocument* doc = edit_->document();
     const QTextBlock last = doc->findBlock(cursor.selectionEnd());
     cursor.beginEditBlock();
-    for (QTextBlock block = doc->findBlock(cursor.selectionStart()); block.isValid(); block = block.next()) {
+    for (QTextBlock block = doc->findBlock(cursor.selectionStart()); block.isValid();
+         block = block.next()) {
         QTextBlockFormat format;
         const qint64 now = qRound64(block.blockFormat().leftMargin() * kTwipsPerPixel);
         const qint64 moved = std::clamp<qint64>(now + twips, 0, std::numeric_limits<qint32>::max());
@@ -344,8 +342,9 @@ void RichTextSurface::stepSelIndent(qint32 twips) {
 std::optional<OleColor> RichTextSurface::selColor() const {
     // Text without a colour of its own shows the default black.
     return uniformFormat<OleColor>([](const QTextCharFormat& format) {
-        return format.hasProperty(QTextFormat::ForegroundBrush) ? fromQColor(format.foreground().color())
-                                                                 : OleColor(0);
+        return format.hasProperty(QTextFormat::ForegroundBrush)
+                   ? fromQColor(format.foreground().color())
+                   : OleColor(0);
     });
 }
 
@@ -362,12 +361,22 @@ void RichTextSurface::setBackColor(OleColor color) {
     edit_->setPalette(palette);
 }
 
-QFont RichTextSurface::font() const { return edit_->document()->defaultFont(); }
+QFont RichTextSurface::font() const {
+    return edit_->document()->defaultFont();
+}
 
-bool RichTextSurface::isVisible() const { return !edit_->isHidden(); }
+bool RichTextSurface::isVisible() const {
+    return !edit_->isHidden();
+}
 
-void RichTextSurface::setVisible(bool visible) { edit_->setVisible(visible); }
+void RichTextSurface::setVisible(bool visible) {
+    edit_->setVisible(visible);
+}
 
-void RichTextSurface::zOrder() { edit_->raise(); }
+void RichTextSurface::zOrder() {
+    edit_->raise();
+}
 
-void RichTextSurface::setFocus() { edit_->setFocus(Qt::OtherFocusReason); }
+void RichTextSurface::setFocus() {
+    edit_->setFocus(Qt::OtherFocusReason);
+}

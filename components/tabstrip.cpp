@@ -58,6 +58,15 @@ private:
     bool painting_ = false;
 };
 
+// QTabBar reads "&" as the mark of a keyboard mnemonic: "R&D.rtf" would show
+// as "RD.rtf" and Alt+D would switch tabs. A caption is shown as it is.
+QString shown(QString caption) {
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+QString unshown(QString text) {
+    return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
 } // namespace
 
 TabStrip::TabStrip(QWidget* parent) : QWidget(parent), bar_(new CachedTabBar(this)) {
@@ -73,7 +82,7 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent), bar_(new CachedTabBar(thi
 }
 
 int TabStrip::insertItem(int position, const QString& caption) {
-    return bar_->insertTab(qBound(0, position, bar_->count()), caption);
+    return bar_->insertTab(qBound(0, position, bar_->count()), shown(caption));
 }
 
 void TabStrip::removeItem(int position) {
@@ -87,9 +96,13 @@ void TabStrip::removeAll() {
         bar_->removeTab(i);
 }
 
-int TabStrip::count() const { return bar_->count(); }
+int TabStrip::count() const {
+    return bar_->count();
+}
 
-int TabStrip::selectedPosition() const { return bar_->currentIndex(); }
+int TabStrip::selectedPosition() const {
+    return bar_->currentIndex();
+}
 
 void TabStrip::select(int position) {
     checkPosition(position);
@@ -98,12 +111,12 @@ void TabStrip::select(int position) {
 
 QString TabStrip::caption(int position) const {
     checkPosition(position);
-    return bar_->tabText(position);
+    return unshown(bar_->tabText(position));
 }
 
 void TabStrip::setCaption(int position, const QString& caption) {
     checkPosition(position);
-    bar_->setTabText(position, caption);
+    bar_->setTabText(position, shown(caption));
 }
 
 qint16 TabStrip::value(int position) const {
@@ -117,7 +130,9 @@ void TabStrip::setValue(int position, qint16 value) {
     bar_->setTabData(position, QVariant::fromValue(value));
 }
 
-int TabStrip::barHeight() const { return bar_->sizeHint().height(); }
+int TabStrip::barHeight() const {
+    return bar_->sizeHint().height();
+}
 
 void TabStrip::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

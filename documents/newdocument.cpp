@@ -20,35 +20,28 @@ RichTextSurface& Form1::currentSurface() const {
     return (*RichTextBox1)[TabControl1->value(position)];
 }
 
-QString Form1::PathFromTag(const QString& tag) {
-    // Everything after the first "|": a path may hold "|" itself.
-    const qsizetype bar = tag.indexOf(QLatin1Char('|'));
-    return bar < 0 ? QString() : tag.mid(bar + 1);
-}
-
 bool Form1::addUntitledDocument(StatementGuard& guard, int firstLine, bool atFront) {
     // firstLine is the number of the statement that sets the loading flag; the
     // others follow two apart, as in New.
     auto line = [firstLine](int offset) { return firstLine + offset; };
     guard(line(0), [&] { loadingFlag = true; });
-    std::optional<qint16> index;
-    guard(line(2), [&] { index = nextDocumentIndex(); });
-    if (!index) {
+    qint16 n = 0;
+    if (!guard(line(2), [&] { n = nextDocumentIndex(); })) {
         // Without a new index every further statement would land on the newest
         // existing document and overwrite it; stop here instead.
         loadingFlag = false;
         return false;
     }
-    const qint16 n = *index;
     int position = -1;
     guard(line(4), [&] {
-        position = TabControl1->insertItem(atFront ? 0 : n, QStringLiteral("Untitled%1.rtf").arg(documentCount));
+        position = TabControl1->insertItem(atFront ? 0 : n,
+                                           QStringLiteral("Untitled%1.rtf").arg(documentCount));
     });
     guard(line(6), [&] { TabControl1->select(position); });
     guard(line(8), [&] { TabControl1->setValue(position, n); });
     guard(line(10), [&] { RichTextBox1->load(n); });
     auto surface = [&]() -> RichTextSurface& { return (*RichTextBox1)[n]; };
-    guard(line(12), [&] { surface().setTag(QStringLiteral("0|")); });
+    guard(line(12), [&] { surface().setTag(DocumentTag(false, QString())); });
     guard(line(14), [&] { surface().setText(QString()); });
     guard(line(16), [&] { surface().setSelColor(0); });
     guard(line(18), [&] { surface().setSelFontName(QStringLiteral("Arial")); });
@@ -74,6 +67,6 @@ bool Form1::addUntitledDocument(StatementGuard& guard, int firstLine, bool atFro
 }
 
 void Form1::PushButton2_Click() {
-    StatementGuard guard(messages(), QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton2_Click "));
+    StatementGuard guard(messages(), "PushButton2_Click");
     addUntitledDocument(guard, 100, false);
 }

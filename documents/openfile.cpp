@@ -7,8 +7,7 @@ const QString Form1::kDocumentFilter =
     QStringLiteral("RTF File (*.rtf)|*.rtf|Text File (*.txt)|*.txt");
 
 void Form1::PushButton1_Click() {
-    StatementGuard guard(messages(),
-                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton1_Click "));
+    StatementGuard guard(messages(), "PushButton1_Click");
     guard(100, [&] { CommonDialog1.FileName = QString(); });
     guard(102, [&] { CommonDialog1.DialogTitle = QStringLiteral("Select File"); });
     guard(104, [&] { CommonDialog1.Filter = kDocumentFilter; });
@@ -21,24 +20,17 @@ void Form1::PushButton1_Click() {
 bool Form1::openDocument(StatementGuard& guard, const QString& fileName) {
     const int previous = TabControl1->selectedPosition();
     guard(110, [&] { loadingFlag = true; });
-    std::optional<qint16> index;
-    guard(112, [&] { index = nextDocumentIndex(); });
-    if (!index) { // at the limit: touch no existing document
+    qint16 n = 0;
+    if (!guard(112, [&] { n = nextDocumentIndex(); })) { // at the limit: touch no existing document
         loadingFlag = false;
         return false;
     }
-    const qint16 n = *index;
     int position = -1;
     guard(114, [&] { position = TabControl1->insertItem(n, FileNameFromPath(fileName)); });
     guard(116, [&] { TabControl1->select(position); });
     guard(118, [&] { TabControl1->setValue(position, n); });
     guard(120, [&] { RichTextBox1->load(n); });
-    bool loaded = false;
-    guard(122, [&] {
-        (*RichTextBox1)[n].loadFile(fileName);
-        loaded = true;
-    });
-    if (!loaded) {
+    if (!guard(122, [&] { (*RichTextBox1)[n].loadFile(fileName); })) {
         // An empty document carrying the file's path would overwrite the real
         // file on the next Save: take the tab away again. Its surface was never
         // shown; the document that was current stays current.
@@ -49,7 +41,7 @@ bool Form1::openDocument(StatementGuard& guard, const QString& fileName) {
         loadingFlag = false;
         return false;
     }
-    guard(124, [&] { (*RichTextBox1)[n].setTag(QStringLiteral("0|") + fileName); });
+    guard(124, [&] { (*RichTextBox1)[n].setTag(DocumentTag(false, fileName)); });
     guard(126, [&] { (*RichTextBox1)[n].setVisible(true); });
     guard(128, [&] { (*RichTextBox1)[n].zOrder(); });
     guard(130, [&] { (*RichTextBox1)[n].setFocus(); });
@@ -59,8 +51,7 @@ bool Form1::openDocument(StatementGuard& guard, const QString& fileName) {
 
 void Form1::OpenFiles(const QStringList& paths) {
     for (const QString& path : paths) {
-        StatementGuard guard(messages(),
-                             QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton1_Click "));
+        StatementGuard guard(messages(), "PushButton1_Click");
         // The tag keeps the path for every later Save: make it independent
         // of the folder the program was started in.
         openDocument(guard, QFileInfo(path).absoluteFilePath());

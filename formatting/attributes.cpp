@@ -45,8 +45,8 @@ void Form1::Option3_Click() {
     applyToSelection([](RichTextSurface& surface) { surface.setSelAlignment(1); });
 }
 
-void Form1::stepIndent(const QString& location, qint32 twips) {
-    StatementGuard guard(messages(), location);
+void Form1::stepIndent(const char* handler, qint32 twips) {
+    StatementGuard guard(messages(), handler);
     // Each selected paragraph moves by the step from its own indent, so a
     // selection over paragraphs of different indents keeps their steps.
     guard(100, [&] { currentSurface().stepSelIndent(twips); });
@@ -55,9 +55,9 @@ void Form1::stepIndent(const QString& location, qint32 twips) {
 
 // "Indent Left" moves the paragraphs to the right, away from the left margin.
 void Form1::PushButton5_Click() {
-    stepIndent(QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton5_Click "), 500);
+    stepIndent("PushButton5_Click", 500);
 }
 
 void Form1::PushButton6_Click() {
-    stepIndent(QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton6_Click "), -500);
+    stepIndent("PushButton6_Click", -500);
 }

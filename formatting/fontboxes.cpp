@@ -1,6 +1,10 @@
 #include "formatting/quiettoolbar.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
+#include <QScopedValueRollback>
 #include <cmath>
 #include <limits>
 
@@ -21,7 +25,47 @@ std::optional<double> numberFrom(const QString& text) {
 
 } // namespace
 
+namespace {
+
+// Return, Enter and Tab in a font box end the typing there: the keyboard goes
+// back to the document, whose selection got the value while it was typed.
+class FontBoxKeys : public QObject {
+public:
+    FontBoxKeys(Form1& form, QObject* parent) : QObject(parent), form_(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab ||
+                key == Qt::Key_Backtab) {
+                form_.focusCurrentSurface();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    Form1& form_;
+};
+
+bool hasKeyboard(const QComboBox* box) {
+    return box->hasFocus() || box->isAncestorOf(QApplication::focusWidget());
+}
+
+} // namespace
+
+void Form1::watchFontBoxKeys() {
+    for (QComboBox* box : {Combo1, Combo2})
+        box->lineEdit()->installEventFilter(new FontBoxKeys(*this, box));
+}
+
+// A change typed into a box is applied at once, but the keys that follow
+// must go on into the box, not into the document: the command leaves the
+// focus where it is (a change made by the program moves it as before).
 void Form1::Combo1_Change() {
+    const QScopedValueRollback typing(typingInFontBox, hasKeyboard(Combo1));
     Combo1_Click();
 }
 
@@ -53,6 +97,7 @@ void Form1::Combo1_Click() {
 }
 
 void Form1::Combo2_Change() {
+    const QScopedValueRollback typing(typingInFontBox, hasKeyboard(Combo2));
     Combo2_Click();
 }
 

@@ -18,6 +18,7 @@ void Form1::connectFormattingEvents() {
     connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
     connect(Combo2, &QComboBox::editTextChanged, this, &Form1::Combo2_Change);
     connect(Combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
+    watchFontBoxKeys();
     // stateChanged, not clicked: a state the program sets runs the command too.
     connect(Check1, &QCheckBox::stateChanged, this, &Form1::Check1_Click);
     connect(Check2, &QCheckBox::stateChanged, this, &Form1::Check2_Click);

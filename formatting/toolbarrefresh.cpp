@@ -53,5 +53,6 @@ void Form1::applyToSelection(const std::function<void(RichTextSurface&)>& apply)
         // The toolbar's boxes have no error report: a value the surface
         // refuses (a size of 0, one beyond its largest) is simply not applied.
     }
-    surface->setFocus();
+    if (!typingInFontBox)
+        surface->setFocus();
 }

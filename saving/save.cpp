@@ -5,12 +5,8 @@
 
 namespace {
 
-QString withoutMarks(QString caption) {
-    return caption.remove(QLatin1Char('*'));
-}
-
 QString saveTitle(const QString& caption) {
-    return QStringLiteral("Save [") + withoutMarks(caption) + QStringLiteral("] As");
+    return QStringLiteral("Save [") + Form1::WithoutChangedMark(caption) + QStringLiteral("] As");
 }
 
 } // namespace
@@ -32,24 +28,13 @@ void Form1::WriteTextFile(const QString& text, const QString& path) {
 bool Form1::writeByExtension(StatementGuard& guard, const SaveLines& lines,
                              const std::function<RichTextSurface&()>& surface,
                              const QString& path) {
-    bool written = false;
-    if (guard.test(lines.test, [&] { return IsRtfName(path); })) {
-        guard(lines.rtf, [&] {
-            surface().saveFile(path);
-            written = true;
-        });
-    } else {
-        guard(lines.text, [&] {
-            WriteTextFile(surface().text(), path);
-            written = true;
-        });
-    }
-    return written;
+    if (guard.test(lines.test, [&] { return IsRtfName(path); }))
+        return guard(lines.rtf, [&] { surface().saveFile(path); });
+    return guard(lines.text, [&] { WriteTextFile(surface().text(), path); });
 }
 
 void Form1::PushButton7_Click() {
-    StatementGuard guard(messages(),
-                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton7_Click "));
+    StatementGuard guard(messages(), "PushButton7_Click");
     auto surface = [this]() -> RichTextSurface& { return currentSurface(); };
     auto caption = [this] { return TabControl1->caption(TabControl1->selectedPosition()); };
     QString path;
@@ -68,26 +53,26 @@ void Form1::PushButton7_Click() {
         guard(122, [&] {
             TabControl1->setCaption(TabControl1->selectedPosition(), FileNameFromPath(fileName));
         });
-        guard(124, [&] { surface().setTag(QStringLiteral("0|") + fileName); });
+        guard(124, [&] { surface().setTag(DocumentTag(false, fileName)); });
         return;
     }
     if (!writeByExtension(guard, {128, 130, 132}, surface, path))
         return;
     guard(134, [&] {
-        TabControl1->setCaption(TabControl1->selectedPosition(), withoutMarks(caption()));
+        TabControl1->setCaption(TabControl1->selectedPosition(),
+                                Form1::WithoutChangedMark(caption()));
     });
 }
 
 void Form1::PushButton14_Click() {
-    StatementGuard guard(messages(),
-                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton14_Click "));
+    StatementGuard guard(messages(), "PushButton14_Click");
     auto surface = [this]() -> RichTextSurface& { return currentSurface(); };
     auto caption = [this] { return TabControl1->caption(TabControl1->selectedPosition()); };
     guard(100, [&] { CommonDialog1.FileName = QString(); });
     guard(102, [&] { CommonDialog1.DialogTitle = saveTitle(caption()); });
     guard(104, [&] { CommonDialog1.Filter = kDocumentFilter; });
     QStringList pieces;
-    guard(106, [&] { pieces = withoutMarks(caption()).split(QLatin1Char('.')); });
+    guard(106, [&] { pieces = Form1::WithoutChangedMark(caption()).split(QLatin1Char('.')); });
     const bool rtfCaption = guard.test(108, [&] {
         return pieces.size() > 1 && pieces.constLast().toLower() == QLatin1StringView("rtf");
     });
@@ -104,20 +89,18 @@ void Form1::PushButton14_Click() {
     guard(126, [&] {
         TabControl1->setCaption(TabControl1->selectedPosition(), FileNameFromPath(fileName));
     });
-    guard(128, [&] { surface().setTag(QStringLiteral("0|") + fileName); });
+    guard(128, [&] { surface().setTag(DocumentTag(false, fileName)); });
 }
 
 void Form1::PushButton8_Click() {
-    StatementGuard guard(messages(),
-                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton8_Click "));
+    StatementGuard guard(messages(), "PushButton8_Click");
     int tabs = 0;
     guard(100, [&] { tabs = TabControl1->count(); });
     for (int position = 0; position < tabs; ++position) {
         auto surface = [&]() -> RichTextSurface& {
             return (*RichTextBox1)[TabControl1->value(position)];
         };
-        if (guard.test(102,
-                       [&] { return !TabControl1->caption(position).contains(QLatin1Char('*')); }))
+        if (guard.test(102, [&] { return !HasChangedMark(TabControl1->caption(position)); }))
             continue;
         QString path;
         guard(104, [&] { path = PathFromTag(surface().tag()); });
@@ -136,12 +119,13 @@ void Form1::PushButton8_Click() {
             if (!writeByExtension(guard, {118, 118, 118}, surface, fileName))
                 continue;
             guard(120, [&] { TabControl1->setCaption(position, FileNameFromPath(fileName)); });
-            guard(122, [&] { surface().setTag(QStringLiteral("0|") + fileName); });
+            guard(122, [&] { surface().setTag(DocumentTag(false, fileName)); });
         } else {
             if (!writeByExtension(guard, {124, 124, 124}, surface, path))
                 continue;
             guard(126, [&] {
-                TabControl1->setCaption(position, withoutMarks(TabControl1->caption(position)));
+                TabControl1->setCaption(position,
+                                        Form1::WithoutChangedMark(TabControl1->caption(position)));
             });
         }
     }

@@ -1,5 +1,7 @@
 #include "search/documenttext.h"
 
+#include "components/rtf/textrule.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -162,10 +164,10 @@ QString DocumentText::text() {
     for (qsizetype i = 0; i < raw.size(); ++i) {
         const QChar c = raw.at(i);
         if (c == QChar::LineSeparator) {
-            text.append(raw.mid(copied, i - copied)).append(QLatin1Char('\n'));
+            text.append(raw.mid(copied, i - copied)).append(QChar(rtf::kLineBreak));
             copied = i + 1;
         } else if (endsParagraph(c)) {
-            text.append(raw.mid(copied, i - copied)).append(QLatin1StringView("\r\n"));
+            text.append(raw.mid(copied, i - copied)).append(rtf::kParagraphBreak);
             copied = i + 1;
         }
     }
@@ -188,28 +190,13 @@ qsizetype DocumentText::find(const QString& needle, qsizetype from) {
 }
 
 qsizetype DocumentText::textOffsetOf(qsizetype position) const {
-    return position + document_.findBlock(int(position)).blockNumber();
+    return rtf::textOffsetOf(document_, position);
 }
 
 qsizetype DocumentText::positionOfTextOffset(qsizetype offset) const {
-    if (offset <= 0)
-        return 0;
-    // The last paragraph whose Text offset (position plus one per earlier
-    // break) is at or before the offset.
-    int low = 0;
-    int high = document_.blockCount() - 1;
-    while (low < high) {
-        const int mid = low + (high - low + 1) / 2;
-        if (document_.findBlockByNumber(mid).position() + mid <= offset)
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    const QTextBlock block = document_.findBlockByNumber(low);
-    const qsizetype within = offset - (block.position() + low);
     // An offset on the CR or the LF of a break lands on the paragraph's end,
     // which no needle searched here matches.
-    return block.position() + qMin<qsizetype>(within, block.length() - 1);
+    return rtf::positionOfTextOffset(document_, offset);
 }
 
 QString DocumentText::charactersOfRange(int from, int to) const {

@@ -17,8 +17,7 @@ qint32 positionOf(RichTextSurface& surface, const QString& needle, qint32 start)
 } // namespace
 
 void Form1::PushButton3_Click() {
-    StatementGuard guard(messages(),
-                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton3_Click "));
+    StatementGuard guard(messages(), "PushButton3_Click");
     guard(100, [&] { PushButton13->setForeColor(kNotSearching); });
     guard(102, [&] { nextSearchStart = -1; });
     guard(104, [&] { lastSearchString = QString(); });
@@ -48,8 +47,7 @@ void Form1::PushButton3_Click() {
 }
 
 void Form1::PushButton13_Click() {
-    StatementGuard guard(messages(),
-                         QStringLiteral("in Ferrotab2017/04/05.Form1.PushButton13_Click "));
+    StatementGuard guard(messages(), "PushButton13_Click");
     if (PushButton13->foreColor() == kNotSearching) {
         guard(130, [&] {
             messages().show({QStringLiteral("Please use 'Find' instead."), applicationTitle});

@@ -3,6 +3,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QList>
 #include <QObject>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -13,7 +14,9 @@
 // Without an X11 connection the same keys work inside the application only.
 //
 // A press runs its command between events, never inside another command: it
-// is dropped, not queued, while a modal dialog or message box is open.
+// is dropped, not queued, while a modal dialog or message box is open. A held
+// key is one press: its auto-repeat runs nothing. When the keyboard layout
+// changes, each shortcut moves to the key that now carries its letter.
 class GlobalShortcuts : public QObject, public QAbstractNativeEventFilter {
 public:
     struct Binding {
@@ -42,6 +45,13 @@ private:
     struct X11State;
     void trigger(std::size_t binding);
     bool registerX11();
+    // Takes every grab anew for the server's current key map; a key held by
+    // another client fails alone.
+    void grabAll();
+    void ungrabAll();
+    // Whether a press of a grabbed key is a real one (not auto-repeat);
+    // notes presses and releases of those keys to tell.
+    bool freshPress(uint8_t type, uint8_t code, uint32_t time);
 
     std::vector<Binding> bindings_;
     std::vector<bool> active_;

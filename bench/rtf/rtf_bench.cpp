@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -166,6 +167,11 @@ int main(int argc, char** argv) {
                  true);
         printRow("Text (after load)", runChild(argv[0], QStringLiteral("text"), path), sizeMb,
                  false);
+        // Written by the save step above: a writer that repeats whole formats
+        // makes files grow with every save.
+        std::printf("  %-24s %9.2fx the original\n", "saved size",
+                    double(QFileInfo(path + QStringLiteral(".saved.rtf")).size()) /
+                        double(content.size()));
         std::fflush(stdout);
     }
     return 0;

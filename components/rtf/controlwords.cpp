@@ -2,6 +2,7 @@
 
 #include "components/rtf/documentsink.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 
@@ -218,6 +219,45 @@ ControlInfo lookupControl(std::string_view name) {
     static const Table table = buildTable();
     auto found = table.find(name);
     return found == table.end() ? ControlInfo{} : found->second;
+}
+
+namespace {
+
+bool listed(std::string_view name, std::string_view names) {
+    // names: words separated by single blanks.
+    for (std::size_t at = 0; at <= names.size();) {
+        const std::size_t end = std::min(names.find(' ', at), names.size());
+        if (names.substr(at, end - at) == name)
+            return true;
+        at = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+bool isKeptDocumentGroup(std::string_view name) {
+    return listed(name,
+                  "stylesheet info header headerl headerr headerf footer footerl footerr footerf "
+                  "generator latentstyles themedata colorschememapping rsidtbl xmlnstbl mmathPr "
+                  "defchp defpap pgdsctbl userprops revtbl listpicture ftnsep ftnsepc ftncn "
+                  "aftnsep aftnsepc aftncn docvar wgrffmtfilter pgptbl datastore filetbl "
+                  "protusertbl template fchars lchars");
+}
+
+bool isDocumentFormattingWord(std::string_view name) {
+    return listed(name,
+                  "paperw paperh psz margl margr margt margb gutter margmirror landscape facingp "
+                  "titlepg deftab widowctrl ftnbj aenddoc aftnnar fet viewkind viewscale viewzk "
+                  "sectd sbknone sbkpage sbkcol sbkeven sbkodd cols colsx linebetcol pgwsxn "
+                  "pghsxn marglsxn margrsxn margtsxn margbsxn guttersxn lndscpsxn headery "
+                  "footery pgnstarts pgnrestart pgncont pgndec vertalt vertalc vertalb vertalj "
+                  "endnhere linemod linex linestarts htmautsp noxlattoyen expshrtn noultrlspc "
+                  "dntblnsbdb nospaceforul formshade horzdoc dghspace dgvspace dghorigin "
+                  "dgvorigin dghshow dgvshow jexpand splytwnine ftnlytwnine nolnhtadjtbl "
+                  "useltbaln alntblind lytcalctblwd lyttblrtgr lnbrkrule nobrkwrptbl "
+                  "snaptogridincell allowfieldendsel wrppunct asianbrkrule newtblstyruls "
+                  "nogrowautofit utinl");
 }
 
 } // namespace rtf

@@ -133,4 +133,10 @@ struct ControlInfo {
 
 ControlInfo lookupControl(std::string_view name);
 
+// Destinations that belong to the document as a whole (style sheet, info,
+// headers and footers, other programs' tables): kept and written back.
+bool isKeptDocumentGroup(std::string_view name);
+// Page setup and document formatting words, kept as read before the body.
+bool isDocumentFormattingWord(std::string_view name);
+
 } // namespace rtf

@@ -195,17 +195,6 @@ QJsonArray frameItems(const QTextDocument& document, QTextFrame::iterator it,
 
 } // namespace
 
-QString documentText(const QTextDocument& document) {
-    QString text;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block != document.begin())
-            text += QLatin1StringView("\r\n");
-        text += block.text();
-    }
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
-}
-
 namespace {
 
 QJsonObject paragraphObject(const QTextDocument& document, const QTextBlock& block,

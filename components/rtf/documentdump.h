@@ -3,13 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include "components/rtf/textrule.h"
+
 class QTextDocument;
 
 namespace rtf {
-
-// The surface's Text of a document: paragraphs joined by CR LF, a line break
-// inside a paragraph as LF.
-QString documentText(const QTextDocument& document);
 
 // The document as indented JSON, for the tool and for tests that compare whole
 // documents: per paragraph its alignment, indents and spacing in twips, list

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "components/rtf/keptrtf.h"
+
 #include <QByteArray>
 #include <QRgb>
 #include <QString>
@@ -141,6 +143,9 @@ public:
     virtual void endCell(int /*depth*/) {}
     // The cells since the previous row end at this depth form one row.
     virtual void endRow(const RowFormat& /*row*/, int /*depth*/) {}
+    // A piece of the file kept whole for writing back (style sheet, header,
+    // page setup ...), in file order; sinks that do not write RTF ignore it.
+    virtual void keep(const KeptRtf& /*kept*/) {}
     // The end of the document; no call follows.
     virtual void finish() {}
 };

@@ -1,10 +1,12 @@
 #include "components/rtf/plaintextsink.h"
 
+#include "components/rtf/textrule.h"
+
 namespace rtf {
 
 void PlainTextSink::text(QStringView text, const RunFormat&) {
     if (needBreak_) {
-        text_ += QLatin1StringView("\r\n");
+        text_ += kParagraphBreak;
         needBreak_ = false;
     }
     const qsizetype start = text_.size();
@@ -17,12 +19,12 @@ void PlainTextSink::text(QStringView text, const RunFormat&) {
     QChar* const chars = text_.data();
     for (qsizetype i = start + first; i < text_.size(); ++i)
         if (chars[i] == QChar::LineSeparator)
-            chars[i] = QLatin1Char('\n');
+            chars[i] = QChar(kLineBreak);
 }
 
 void PlainTextSink::endParagraph(const ParagraphFormat&, const RunFormat&) {
     if (needBreak_)
-        text_ += QLatin1StringView("\r\n");
+        text_ += kParagraphBreak;
     needBreak_ = true;
     ++paragraphs_;
 }

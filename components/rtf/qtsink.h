@@ -64,6 +64,7 @@ public:
     void endParagraph(const ParagraphFormat& format, const RunFormat& markFormat) override;
     void endCell(int depth) override;
     void endRow(const RowFormat& row, int depth) override;
+    void keep(const KeptRtf& kept) override;
     void finish() override;
 
     using Runs = std::vector<std::pair<QString, QTextCharFormat>>;
@@ -92,6 +93,7 @@ public:
     };
 
 private:
+    KeptRtfList kept_;
     void closeTablesDeeperThan(int depth);
     void openTablesTo(int depth);
     const QTextCharFormat& charFormat(const RunFormat& format);

@@ -1,5 +1,7 @@
 #include "components/rtf/reader.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <array>
 
@@ -8,18 +10,20 @@ namespace rtf {
 void Reader::read(std::string_view data) {
     stack_.clear();
     stack_.emplace_back(); // the state outside any group
+    data_ = data;
     Tokenizer tokenizer(data);
     for (;;) {
         tokenizer.setCodePage(state().destination == Destination::Body ? currentCodePage() : 0);
         const Token token = tokenizer.next();
         if (token.type == TokenType::End)
             break;
+        ++tokenCount_;
         if (token.type == TokenType::GroupStart) {
-            openGroup();
+            openGroup(token.offset);
             continue;
         }
         if (token.type == TokenType::GroupEnd) {
-            if (!closeGroup())
+            if (!closeGroup(token.offset))
                 break;
             continue;
         }
@@ -67,10 +71,11 @@ void Reader::read(std::string_view data) {
     }
     if (paragraphHasContent_)
         endParagraph();
+    flushDocumentWords();
     sink_.finish();
 }
 
-void Reader::openGroup() {
+void Reader::openGroup(std::size_t offset) {
     unicodeSkipLeft_ = 0;
     pendingStar_ = false;
     if (overflow_ > 0 || stack_.size() > maxDepth) {
@@ -78,9 +83,12 @@ void Reader::openGroup() {
         return;
     }
     stack_.push_back(stack_.back());
+    state().openedAt = offset;
+    state().firstToken = tokenCount_ + 1;
+    state().keep = false;
 }
 
-bool Reader::closeGroup() {
+bool Reader::closeGroup(std::size_t offset) {
     unicodeSkipLeft_ = 0;
     pendingStar_ = false;
     if (overflow_ > 0) {
@@ -94,6 +102,11 @@ bool Reader::closeGroup() {
         closedParagraphState_ = stack_.back();
     const GroupState closed = stack_.back();
     stack_.pop_back();
+    if (closed.keep) {
+        // Page setup before a header or footer stays before it.
+        flushDocumentWords();
+        sink_.keep(keptRtf(data_.substr(closed.openedAt, offset + 1 - closed.openedAt)));
+    }
     if (closed.destination == Destination::Picture && state().destination == Destination::Body)
         endPicture(closed);
     if (closed.destination == Destination::FontTable) {
@@ -189,6 +202,10 @@ void Reader::character(char16_t c) {
 }
 
 void Reader::bodyContent() {
+    if (!bodyStarted_) {
+        bodyStarted_ = true;
+        flushDocumentWords();
+    }
     paragraphHasContent_ = true;
     lastContentDepth_ = stack_.size();
     closedParagraphState_.reset();
@@ -337,6 +354,46 @@ void Reader::endPicture(const GroupState& pictureState) {
     picture_ = Picture{};
     pictureNibble_ = -1;
     bodyContent();
+}
+
+KeptRtf Reader::keptRtf(std::string_view rtf) const {
+    KeptRtf kept;
+    QHash<int, int> fonts;
+    QHash<int, int> colors;
+    kept.rtf = renumber(
+        rtf,
+        [&](int number) {
+            if (!fonts.contains(number)) {
+                const FontTable::Font* font = fonts_.find(number < 0 ? defaultFont_ : number);
+                fonts.insert(number, int(kept.fonts.size()));
+                kept.fonts.append(font ? font->name : QString());
+            }
+            return fonts.value(number);
+        },
+        [&](int index) {
+            if (!colors.contains(index)) {
+                colors.insert(index, int(kept.colors.size()));
+                kept.colors.append(colors_.color(index));
+            }
+            return colors.value(index);
+        });
+    return kept;
+}
+
+void Reader::keepDocumentWord(const Token& token) {
+    // The word as written, with its parameter and its delimiting space.
+    documentWords_ += '\\';
+    documentWords_ += token.text;
+    if (token.hasParam)
+        documentWords_ += std::to_string(token.param);
+    documentWords_ += ' ';
+}
+
+void Reader::flushDocumentWords() {
+    if (documentWords_.empty())
+        return;
+    sink_.keep(KeptRtf{QByteArray::fromStdString(documentWords_), {}, {}});
+    documentWords_.clear();
 }
 
 } // namespace rtf

@@ -3,12 +3,14 @@
 #include "components/rtf/colortable.h"
 #include "components/rtf/documentsink.h"
 #include "components/rtf/fonttable.h"
+#include "components/rtf/keptrtf.h"
 #include "components/rtf/listtable.h"
 #include "components/rtf/readerstate.h"
 #include "components/rtf/textbuffer.h"
 #include "components/rtf/tokenizer.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,12 +39,22 @@ public:
 
 private:
     GroupState& state() { return stack_.back(); }
-    void openGroup();
+    // offset: where the brace stands in the file.
+    void openGroup(std::size_t offset);
     // False when the outermost group closed.
-    bool closeGroup();
+    bool closeGroup(std::size_t offset);
+    // Skips the current group; one of the document's own (style sheet, info,
+    // headers and footers ...) is kept whole for the writer.
+    void skipGroup(std::string_view word, bool starred);
+    // Page setup and other document formatting before the body, kept as read.
+    void keepDocumentWord(const Token& token);
+    void flushDocumentWords();
+    // The fonts and colours a kept piece of the file names, numbered into
+    // lists of its own.
+    KeptRtf keptRtf(std::string_view rtf) const;
 
     void controlWord(const Token& token);
-    bool destination(const ControlInfo& info);
+    bool destination(const ControlInfo& info, std::string_view word, bool starred);
     void documentControl(const ControlInfo& info, const Token& token);
     void tableControl(const ControlInfo& info, const Token& token);
     void characterControl(const ControlInfo& info, const Token& token);
@@ -74,6 +86,10 @@ private:
     ParagraphFormat resolve(const ParaState& para) const;
 
     DocumentSink& sink_;
+    std::string_view data_;
+    std::string documentWords_;
+    bool bodyStarted_ = false;
+    std::size_t tokenCount_ = 0; // tokens read so far
     std::vector<GroupState> stack_;
     std::size_t overflow_ = 0; // groups opened beyond maxDepth
     bool pendingStar_ = false;

@@ -26,16 +26,19 @@ int index(const Token& token) {
 // helper for its part of the state.
 void Reader::controlWord(const Token& token) {
     const ControlInfo info = lookupControl(token.text);
+    const bool starred = pendingStar_;
     if (pendingStar_) {
         pendingStar_ = false;
         // \* marks a destination we may skip when we do not know it.
         if (info.control < Control::SkipDestination || info.control > Control::Pn) {
-            state().destination = Destination::Skip;
+            skipGroup(token.text, starred);
             return;
         }
     }
-    if (destination(info))
+    if (destination(info, token.text, starred))
         return;
+    if (stack_.size() == 2 && !bodyStarted_ && isDocumentFormattingWord(token.text))
+        keepDocumentWord(token);
     if (state().destination == Destination::Picture) {
         pictureControl(info, token);
         return;
@@ -87,10 +90,22 @@ void Reader::controlWord(const Token& token) {
         rowControl(info, token);
 }
 
-bool Reader::destination(const ControlInfo& info) {
+void Reader::skipGroup(std::string_view word, bool starred) {
+    state().destination = Destination::Skip;
+    // Only a group directly in the document's (inside a paragraph's own
+    // groups it would not be the document's), and only when its word opens
+    // it, after \* at most: text before the word went to the body already.
+    state().keep = stack_.size() == 3 && tokenCount_ - state().firstToken == (starred ? 1u : 0u) &&
+                   isKeptDocumentGroup(word);
+}
+
+bool Reader::destination(const ControlInfo& info, std::string_view word, bool starred) {
     Destination target;
     switch (info.control) {
     case Control::SkipDestination:
+        if (stack_.size() > 2)
+            skipGroup(word, starred);
+        return true;
     case Control::ListTextFallback:
         target = Destination::Skip;
         break;

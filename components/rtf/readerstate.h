@@ -67,6 +67,9 @@ struct GroupState {
     Destination destination = Destination::Body;
     int unicodeSkip = 1;              // \ucN
     bool nestedRowDefinition = false; // inside \nesttableprops
+    std::size_t openedAt = 0;         // offset of the group's '{' in the file
+    std::size_t firstToken = 0;       // the number of the group's first token
+    bool keep = false;                // a skipped group kept whole for the writer
 };
 
 } // namespace rtf

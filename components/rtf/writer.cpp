@@ -1,5 +1,6 @@
 #include "components/rtf/writer.h"
 
+#include "components/rtf/keptrtf.h"
 #include "components/rtf/qtsink.h"
 #include "components/rtf/rtfoutput.h"
 #include "components/rtf/writerformats.h"
@@ -40,21 +41,6 @@ int numberingCode(ListKind kind) {
     }
 }
 
-std::string_view pnStyleWord(ListKind kind) {
-    switch (kind) {
-    case ListKind::UpperRoman:
-        return "pnucrm";
-    case ListKind::LowerRoman:
-        return "pnlcrm";
-    case ListKind::UpperAlpha:
-        return "pnucltr";
-    case ListKind::LowerAlpha:
-        return "pnlcltr";
-    default:
-        return "pndec";
-    }
-}
-
 int listLevel(const QTextList* list) {
     return std::clamp(list->format().indent() - 1, 0, 8);
 }
@@ -80,15 +66,20 @@ public:
         out_.raw("}");
         out_.endLine();
         const QByteArray content = out_.take();
+        const QByteArray kept = keptRtf();
         out_ = RtfOutput();
         header();
         QByteArray file = out_.take();
+        file += kept;
         file += content;
         return file;
     }
 
 private:
     void collectLists();
+    // What the file kept (style sheet, info, page setup, headers and
+    // footers), renumbered into this file's font and colour tables.
+    QByteArray keptRtf();
     void header();
     void fontTable();
     void colorTable();
@@ -113,6 +104,18 @@ private:
     WrittenFormat current_;
     bool formatWritten_ = false;
 };
+
+QByteArray Writer::keptRtf() {
+    QByteArray written;
+    for (const KeptRtf& kept : keptRtfOf(document_)) {
+        written += renumber(
+            std::string_view(kept.rtf.constData(), static_cast<std::size_t>(kept.rtf.size())),
+            [&](int n) { return tables_.fontNumber(kept.fonts.value(n)); },
+            [&](int n) { return tables_.colorNumber(kept.colors.value(n)); });
+        written += '\n';
+    }
+    return written;
+}
 
 void Writer::collectLists() {
     for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
@@ -301,7 +304,8 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
         empty = false;
     }
     if (empty)
-        format(tables_.add(block.charFormat())); // what the empty paragraph shows, and typing there gets
+        format(tables_.add(
+            block.charFormat())); // what the empty paragraph shows, and typing there gets
     out_.word(end);
     out_.endLine();
 }
@@ -516,47 +520,43 @@ void Writer::listParagraph(const QTextBlock& block, const QTextList* list) {
         out_.text(list->itemText(block));
     out_.word("tab");
     out_.raw("}");
-    // Word 6 and rich edit controls read the older \pn form of the same list.
-    out_.raw("{\\*");
-    out_.word("pn");
-    if (kind == ListKind::Bullet) {
-        out_.word("pnlvlblt");
-        out_.word("pnindent", 360);
-        out_.raw("{\\pntxtb\\'95}");
-    } else {
-        out_.word("pnlvlbody");
-        out_.word(pnStyleWord(kind));
-        out_.word("pnstart", 1);
-        out_.word("pnindent", 360);
-        out_.raw("{\\pntxta.}");
-    }
-    out_.raw("}");
+    // No older \pn form beside it: LibreOffice then reads every numbered
+    // item as a bullet.
 }
 
+// Character formats carry on from run to run (and across paragraphs): after
+// the first run's whole format, a run writes only what differs from the text
+// before it. Ending a super- or subscript with \nosupersub, never \plain,
+// also keeps LibreOffice from running the rest of the paragraph into the next.
 void Writer::format(const WrittenFormat& f) {
     if (formatWritten_ && f == current_)
         return;
+    const bool whole = !formatWritten_;
+    const WrittenFormat was = whole ? WrittenFormat{} : current_;
     current_ = f;
     formatWritten_ = true;
-    out_.word("plain");
-    out_.word("f", f.font);
-    out_.word("fs", f.halfPoints);
-    if (f.bold)
-        out_.word("b");
-    if (f.italic)
-        out_.word("i");
-    if (f.underline)
-        out_.word("ul");
-    if (f.strike)
-        out_.word("strike");
-    if (f.color)
+    if (whole)
+        out_.word("plain");
+    if (whole || f.font != was.font)
+        out_.word("f", f.font);
+    if (whole || f.halfPoints != was.halfPoints)
+        out_.word("fs", f.halfPoints);
+    auto toggle = [this](bool on, bool before, std::string_view word, std::string_view off) {
+        if (on != before)
+            on ? out_.word(word) : out_.word(off);
+    };
+    toggle(f.bold, was.bold, "b", "b0");
+    toggle(f.italic, was.italic, "i", "i0");
+    toggle(f.underline, was.underline, "ul", "ulnone");
+    toggle(f.strike, was.strike, "strike", "strike0");
+    if (f.color != was.color)
         out_.word("cf", f.color);
-    if (f.background)
+    if (f.background != was.background)
         out_.word("highlight", f.background);
-    if (f.position == VerticalPosition::Super)
-        out_.word("super");
-    else if (f.position == VerticalPosition::Sub)
-        out_.word("sub");
+    if (f.position != was.position)
+        out_.word(f.position == VerticalPosition::Super ? "super"
+                  : f.position == VerticalPosition::Sub ? "sub"
+                                                        : "nosupersub");
 }
 
 } // namespace

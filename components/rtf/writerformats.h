@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "components/rtf/documentsink.h"
 
 #include <QFont>
@@ -37,6 +39,9 @@ public:
     WrittenFormat add(const QTextCharFormat& format);
     // The colour table index of a brush (0 for none), added when new.
     int colorOf(const QBrush& brush) { return colorIndex(brush); }
+    // The table numbers of a family and of a colour (0 for none), added when new.
+    int fontNumber(const QString& family) { return family.isEmpty() ? 0 : fontIndex(family); }
+    int colorNumber(std::optional<QRgb> rgb) { return rgb ? colorIndex(QBrush(QColor(*rgb))) : 0; }
     const QStringList& fonts() const { return fonts_; }
     const QVector<QRgb>& colors() const { return colors_; }
 

@@ -93,7 +93,7 @@ TEST(ClosingWalk, CloseAllAsksWhenAnythingChangedAndStartsOverWithUntitled1) {
                      QStringLiteral("There are some file(s) that has been changed.\r\n"
                                     "Do you wish to continue closing all files without saving?"),
                      Buttons::YesNo, Icon::Question, QStringLiteral("close-all-question")));
-    ASSERT_TRUE(walk.close(box, QStringLiteral("Escape"))); // No: everything stays
+    ASSERT_TRUE(walk.answerQuestion(box, QStringLiteral("n"))); // No: everything stays
     walk.backToWindow();
     EXPECT_EQ(currentTab(walk), QStringLiteral("Untitled3.rtf"));
 
@@ -135,7 +135,7 @@ TEST(ClosingWalk, LeavingAsksOnlyWithChangesAndNoKeepsEverything) {
     EXPECT_TRUE(showsMessage(walk.session(), box, QStringLiteral("Continue Exit"),
                              QStringLiteral("Exit without saving?"), Buttons::YesNo, Icon::Question,
                              QStringLiteral("exit-question")));
-    ASSERT_TRUE(walk.close(box, QStringLiteral("Escape"))); // No
+    ASSERT_TRUE(walk.answerQuestion(box, QStringLiteral("n"))); // No
     EXPECT_EQ(walk.session().process().state(), QProcess::Running);
     walk.backToWindow();
     EXPECT_EQ(currentTab(walk), QStringLiteral("left.rtf"));

@@ -95,6 +95,14 @@ bool Walk::close(const QString& window, const QString& keys) {
     return session_.waitUntilGone(window);
 }
 
+bool Walk::answerQuestion(const QString& window, const QString& answer) {
+    session_.focus(window);
+    key(QStringLiteral("Escape"));
+    if (session_.waitUntilGone(window, 500))
+        return false;
+    return close(window, answer);
+}
+
 QImage Walk::screenshot(const QString& name) {
     return session_.screenshot(
         session_.mainWindow(),

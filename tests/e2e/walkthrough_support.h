@@ -67,6 +67,9 @@ public:
     bool answerFileDialog(const QString& titleRegex, const QString& path);
     // Presses a key in a dialog and waits until it is gone.
     bool close(const QString& window, const QString& keys);
+    // Answers a Yes/No question ("y" or "n"), after checking that Escape
+    // leaves it open: it has no answer but its buttons.
+    bool answerQuestion(const QString& window, const QString& answer);
 
     QImage screenshot(const QString& name);
 

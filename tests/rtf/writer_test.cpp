@@ -131,13 +131,33 @@ TEST_F(WriterTest, ListsForEveryReader) {
     EXPECT_TRUE(rtf.contains("{\\*\\listoverridetable{\\listoverride\\listid1"
                              "\\listoverridecount0\\ls1}{\\listoverride\\listid2"
                              "\\listoverridecount0\\ls2}}"));
-    EXPECT_TRUE(rtf.contains("\\ls1\\ilvl0{\\listtext\\'95\\tab}{\\*\\pn\\pnlvlblt"));
-    EXPECT_TRUE(rtf.contains("\\ls2\\ilvl1{\\listtext i.\\tab}{\\*\\pn\\pnlvlbody\\pnlcrm"));
+    EXPECT_TRUE(rtf.contains("\\ls1\\ilvl0{\\listtext\\'95\\tab}"));
+    EXPECT_TRUE(rtf.contains("\\ls2\\ilvl1{\\listtext i.\\tab}"));
     EXPECT_EQ(rtf.count("{\\listtext"), 3);
+    // An older \pn group beside \ls makes LibreOffice read numbers as bullets.
+    EXPECT_FALSE(rtf.contains("\\pn"));
     EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
     QTextDocument again;
     rtf::loadBytes(again, rtf);
     EXPECT_EQ(rtf::documentText(again), u"intro\r\ndot\r\ndot two\r\nroman");
+}
+
+// After the first run a run writes only what changed; a superscript ends with
+// \nosupersub, which every reader takes as the end of the raised text alone.
+TEST_F(WriterTest, RunsWriteOnlyTheFormatsThatChange) {
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    QTextCharFormat superscript;
+    superscript.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    type(QStringLiteral("E = mc"));
+    type(QStringLiteral("2"), superscript);
+    type(QStringLiteral(" and "));
+    type(QStringLiteral("bold"), bold);
+    type(QStringLiteral(" plain"));
+    const QByteArray rtf = save();
+    EXPECT_EQ(rtf.count("\\plain"), 1) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\super 2\\nosupersub  and \\b bold\\b0  plain")) << rtf.constData();
+    EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
 }
 
 TEST_F(WriterTest, DeterministicAndIdempotent) {

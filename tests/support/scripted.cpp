@@ -6,8 +6,7 @@
 
 namespace {
 
-template <typename T>
-T takeFront(std::deque<T>& queue, T fallback) {
+template <typename T> T takeFront(std::deque<T>& queue, T fallback) {
     if (!queue.empty()) {
         fallback = std::move(queue.front());
         queue.pop_front();
@@ -41,11 +40,15 @@ std::optional<FileDialogResult> ScriptedDialogs::showSave(const FileDialogReques
 
 std::optional<OleColor> ScriptedDialogs::showColor(OleColor initial, qint32 flags) {
     colorRequests.emplace_back(initial, flags);
+    if (realColorAndFont)
+        return realColorAndFont->showColor(initial, flags);
     return takeFront(colorAnswers, std::optional<OleColor>());
 }
 
 std::optional<FontChoice> ScriptedDialogs::showFont(const FontChoice& initial, qint32 flags) {
     fontRequests.emplace_back(initial, flags);
+    if (realColorAndFont)
+        return realColorAndFont->showFont(initial, flags);
     return takeFront(fontAnswers, std::optional<FontChoice>());
 }
 

@@ -38,6 +38,10 @@ public:
     std::deque<std::optional<OleColor>> colorAnswers;
     std::vector<std::pair<FontChoice, qint32>> fontRequests;
     std::deque<std::optional<FontChoice>> fontAnswers;
+    // When set, the colour and font dialogs are shown by these (Qt's own),
+    // recorded all the same: a script would answer what the real dialog
+    // might get wrong.
+    DialogPresenter* realColorAndFont = nullptr;
 };
 
 class ScriptedFonts : public FontSource {

@@ -7,8 +7,8 @@
 #include "tests/support/scripted.h"
 
 #include <QSignalSpy>
-#include <QTextEdit>
 #include <QTabBar>
+#include <QTextEdit>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,22 +101,30 @@ TEST(DialogComponent, FilterStringBecomesFiltersAndCancelKeepsProperties) {
     EXPECT_EQ(dialog.DialogTitle, QStringLiteral("Save As")) << "properties persist";
 
     dialog.Color = 0x123456;
-    dialog.ShowColor();
+    EXPECT_FALSE(dialog.ShowColor()) << "cancelled";
     EXPECT_EQ(dialog.Color, 0x123456u);
     presenter.colorAnswers.push_back(OleColor(0xFF));
-    dialog.ShowColor();
+    EXPECT_TRUE(dialog.ShowColor());
     EXPECT_EQ(dialog.Color, 0xFFu);
 
+    // A font value without a value reaches the dialog as none, and the
+    // dialog's answer, with or without values, is what the component keeps.
     dialog.FontName = QStringLiteral("Arial");
     dialog.FontSize = 9;
-    dialog.ShowFont();
+    dialog.FontBold.reset();
+    EXPECT_FALSE(dialog.ShowFont());
+    EXPECT_EQ(presenter.fontRequests.back().first,
+              (FontChoice{QStringLiteral("Arial"), 9.0, std::nullopt, std::nullopt, std::nullopt}));
     EXPECT_EQ(dialog.FontName, QStringLiteral("Arial"));
-    presenter.fontAnswers.push_back(FontChoice{QStringLiteral("Courier New"), 10.5, true, false, true});
-    dialog.ShowFont();
+    EXPECT_EQ(dialog.FontSize, 9.0);
+    presenter.fontAnswers.push_back(
+        FontChoice{QStringLiteral("Courier New"), 10.5, true, std::nullopt, true});
+    EXPECT_TRUE(dialog.ShowFont());
     EXPECT_EQ(dialog.FontName, QStringLiteral("Courier New"));
     EXPECT_EQ(dialog.FontSize, 10.5);
-    EXPECT_TRUE(dialog.FontBold);
-    EXPECT_TRUE(dialog.FontUnderline);
+    EXPECT_EQ(dialog.FontBold, true);
+    EXPECT_EQ(dialog.FontItalic, std::nullopt);
+    EXPECT_EQ(dialog.FontUnderline, true);
 }
 
 TEST(DialogComponent, OddFilterStrings) {
@@ -150,7 +158,8 @@ TEST(SurfaceArray, NewElementsTakeTheDesignAndStartHidden) {
 }
 
 TEST(Helpers, FileNameFromPath) {
-    EXPECT_EQ(Form1::FileNameFromPath(QStringLiteral("/docs/report.rtf")), QStringLiteral("report.rtf"));
+    EXPECT_EQ(Form1::FileNameFromPath(QStringLiteral("/docs/report.rtf")),
+              QStringLiteral("report.rtf"));
     EXPECT_EQ(Form1::FileNameFromPath(QStringLiteral("report.rtf")), QStringLiteral("report.rtf"));
     EXPECT_EQ(Form1::FileNameFromPath(QStringLiteral("/docs/")), QString());
     EXPECT_EQ(Form1::FileNameFromPath(QStringLiteral("/a\\b.rtf")), QStringLiteral("a\\b.rtf"));
@@ -158,7 +167,8 @@ TEST(Helpers, FileNameFromPath) {
 
 TEST(Helpers, ApplicationTitleDropsTheLastWordsDownToFortyCharacters) {
     EXPECT_EQ(Form1::ApplicationTitleFrom(QStringLiteral("Ferrotab")), QStringLiteral("Ferrotab"));
-    EXPECT_EQ(Form1::ApplicationTitleFrom(QStringLiteral("Ferrotab Editor")), QStringLiteral("Ferrotab"));
+    EXPECT_EQ(Form1::ApplicationTitleFrom(QStringLiteral("Ferrotab Editor")),
+              QStringLiteral("Ferrotab"));
     const QString longName =
         QStringLiteral("Ferrotab Rich Text Editor for Many Documents in Tabs on Linux");
     const QString title = Form1::ApplicationTitleFrom(longName);

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QStyle>
-#include <QTextBlock>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -217,6 +217,31 @@ TEST_F(Surface, SavedFileLoadsBackWithTextFormatsAndOneChange) {
     EXPECT_EQ(other.selBold(), std::optional<bool>(true));
     other.setSelStart(14);
     EXPECT_EQ(other.selAlignment(), std::optional<qint16>(2));
+}
+
+// A file's headers and page setup stay with its document through edits and
+// saves; putting new Text makes a new document, which has none.
+TEST_F(Surface, WhatAFileKeptGoesWithItsDocumentUntilTheTextIsReplaced) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept.rtf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\margl2000{\\header Head\\par}\\pard Body\\par}");
+    file.close();
+    surface.loadFile(path);
+    select(0, 0);
+    surface.setSelBold(true);
+    surface.saveFile(path);
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    EXPECT_TRUE(bytes.contains("\\margl2000 ") && bytes.contains("{\\header Head\\par}"))
+        << bytes.constData();
+    surface.setText(QString());
+    surface.saveFile(path);
+    QFile again(path); // a new file took the old one's place
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(again.readAll().contains("header"));
 }
 
 TEST_F(Surface, PlainTextFileLoadsAsParagraphsAndAMissingFileLeavesTheContent) {

@@ -16,17 +16,18 @@ TEST(ErrorReport, ComposesDescriptionLocationLineAndRequest) {
 }
 
 TEST(ErrorReport, EmptyDescriptionStartsWithLineBreak) {
-    EXPECT_TRUE(composeErrorReport(QString(), kNewLocation, 100).startsWith(QStringLiteral("\r\nin ")));
+    EXPECT_TRUE(
+        composeErrorReport(QString(), kNewLocation, 100).startsWith(QStringLiteral("\r\nin ")));
 }
 
 TEST(StatementGuard, ReportsEachFailureInOrderAndGoesOn) {
     ScriptedMessageBoxes boxes;
-    StatementGuard guard(boxes, kNewLocation);
+    StatementGuard guard(boxes, "PushButton2_Click");
     std::vector<int> ran;
-    guard(100, [&] { ran.push_back(100); });
-    guard(102, [&] { throw RuntimeError(QStringLiteral("Overflow")); });
+    EXPECT_TRUE(guard(100, [&] { ran.push_back(100); }));
+    EXPECT_FALSE(guard(102, [&] { throw RuntimeError(QStringLiteral("Overflow")); }));
     guard(104, [&] { ran.push_back(104); });
-    guard(106, [&] { throw std::runtime_error("disk full"); });
+    EXPECT_FALSE(guard(106, [&] { throw std::runtime_error("disk full"); }));
     guard(108, [&] { ran.push_back(108); });
 
     EXPECT_EQ(ran, (std::vector<int>{100, 104, 108}));
@@ -44,8 +45,9 @@ TEST(StatementGuard, ReportsEachFailureInOrderAndGoesOn) {
 
 TEST(StatementGuard, FailingConditionTakesTheBranchThatRunsWhenItHolds) {
     ScriptedMessageBoxes boxes;
-    StatementGuard guard(boxes, kNewLocation);
-    EXPECT_TRUE(guard.test(104, []() -> bool { throw RuntimeError(QStringLiteral("Bad file name")); }));
+    StatementGuard guard(boxes, "PushButton2_Click");
+    EXPECT_TRUE(
+        guard.test(104, []() -> bool { throw RuntimeError(QStringLiteral("Bad file name")); }));
     EXPECT_FALSE(guard.test(104, [] { return false; }));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("at line 104")));

@@ -1,13 +1,16 @@
 #include "app/cursorfile.h"
+#include "components/runtimeerror.h"
 #include "tests/support/scripted.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTextEdit>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -54,7 +57,8 @@ TEST_F(Closing, NoClosesAndLeavesTheFileYesSavesThenCloses) {
     answer(MsgResult::No);
     form().PushButton11_Click();
     ASSERT_EQ(asked().size(), 1u);
-    EXPECT_EQ(asked()[0].text, QStringLiteral("File has been changed. \r\nDo you want to save changes?"));
+    EXPECT_EQ(asked()[0].text,
+              QStringLiteral("File has been changed. \r\nDo you want to save changes?"));
     EXPECT_EQ(asked()[0].title, QStringLiteral("Save Changes"));
     EXPECT_EQ(asked()[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(asked()[0].defaultButton, MsgResult::Yes);
@@ -81,7 +85,8 @@ TEST_F(Closing, YesWithoutTheSaveHappeningKeepsTheDocumentOpen) {
     EXPECT_EQ(form().currentSurface().text(), QStringLiteral("precious"));
 
     answer(MsgResult::Yes); // and a save that fails
-    harness.dialogs->saveAnswers.push_back(FileDialogResult{path(QStringLiteral("missing/x.rtf")), 0});
+    harness.dialogs->saveAnswers.push_back(
+        FileDialogResult{path(QStringLiteral("missing/x.rtf")), 0});
     form().PushButton11_Click();
     EXPECT_EQ(form().TabControl1->count(), 2);
     EXPECT_EQ(caption(1), QStringLiteral("Untitled2.rtf*"));
@@ -120,8 +125,9 @@ TEST_F(Closing, CloseAllAsksOnceAndNoChangesNothing) {
     answer(MsgResult::No);
     form().PushButton12->click();
     ASSERT_EQ(asked().size(), 1u);
-    EXPECT_EQ(asked()[0].text, QStringLiteral("There are some file(s) that has been changed.\r\n"
-                                              "Do you wish to continue closing all files without saving?"));
+    EXPECT_EQ(asked()[0].text,
+              QStringLiteral("There are some file(s) that has been changed.\r\n"
+                             "Do you wish to continue closing all files without saving?"));
     EXPECT_EQ(asked()[0].title, QStringLiteral("Continue Close"));
     EXPECT_EQ(asked()[0].defaultButton, MsgResult::Yes);
     EXPECT_EQ(form().TabControl1->count(), 3);
@@ -153,6 +159,56 @@ TEST_F(Closing, CloseAllYesDiscardsEverythingAndStartsOverAtUntitled1) {
     harness.dialogs->saveAnswers.push_back(std::nullopt);
     form().PushButton7_Click();
     EXPECT_EQ(harness.dialogs->saveRequests.size(), 1u) << "no path is left behind";
+}
+
+// At the 16-bit document limit no new document can replace the last one:
+// the set starts over as Close All leaves it, never with an empty strip.
+TEST_F(Closing, TheLastTabAtTheDocumentLimitStartsOverInsteadOfLeavingNoTab) {
+    form().PushButton2_Click();
+    form().documentCount = std::numeric_limits<qint16>::max();
+    form().PushButton11_Click();
+    form().PushButton11_Click(); // the last tab
+    EXPECT_TRUE(asked().empty()) << asked().front().text.toStdString();
+    ASSERT_EQ(form().TabControl1->count(), 1);
+    EXPECT_EQ(caption(0), QStringLiteral("Untitled1.rtf"));
+    EXPECT_EQ(form().documentCount, 1);
+    EXPECT_EQ(form().RichTextBox1->count(), 1);
+    EXPECT_TRUE(form().currentSurface().isVisible());
+    form().PushButton11_Click(); // and again: an ordinary replacement now
+    EXPECT_TRUE(asked().empty());
+    EXPECT_EQ(caption(0), QStringLiteral("Untitled2.rtf"));
+}
+
+// Close All with a question that cannot be shown, or a search that fails,
+// keeps every document.
+TEST_F(Closing, CloseAllKeepsEverythingWhenItsQuestionFails) {
+    type(QStringLiteral("keep me"));
+    harness.messages->onShow = [](const MessageRequest& request) {
+        if (request.title == QStringLiteral("Continue Close"))
+            throw RuntimeError(QStringLiteral("Out of memory"));
+    };
+    form().PushButton12_Click();
+    ASSERT_EQ(asked().size(), 2u);
+    EXPECT_EQ(asked()[1].title, QStringLiteral("Application Error"));
+    EXPECT_EQ(form().currentSurface().text(), QStringLiteral("keep me"));
+    EXPECT_EQ(caption(0), QStringLiteral("Untitled1.rtf*"));
+}
+
+// "&" in a file name is part of the caption, not a keyboard mnemonic.
+TEST_F(Closing, AnAmpersandInACaptionIsShownAsItIsAndSwitchesNoTab) {
+    harness.showActive();
+    form().PushButton2_Click();
+    form().TabControl1->setCaption(0, QStringLiteral("R&D.rtf"));
+    EXPECT_EQ(caption(0), QStringLiteral("R&D.rtf"));
+    const QTabBar* bar = form().TabControl1->findChild<QTabBar*>();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->tabText(0), QStringLiteral("R&&D.rtf")) << "shown with its \"&\"";
+    EXPECT_EQ(form().TabControl1->insertItem(5, QStringLiteral("A&B")), 2);
+    EXPECT_EQ(caption(2), QStringLiteral("A&B"));
+    form().TabControl1->select(1);
+    QTest::keyClick(form().windowHandle(), Qt::Key_D, Qt::AltModifier);
+    QTest::keyClick(form().windowHandle(), Qt::Key_B, Qt::AltModifier);
+    EXPECT_EQ(form().TabControl1->selectedPosition(), 1);
 }
 
 TEST_F(Closing, LeavingAsksOnceForChangedTabsAndNeverForClosedOnes) {

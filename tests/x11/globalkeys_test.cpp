@@ -1,11 +1,13 @@
 #include "tests/e2e/x11session.h"
 #include "tests/support/scripted.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -29,6 +31,87 @@ void settle(int ms = 300) {
     }
 }
 
+// Lets the window work until the condition holds; false when the time is up.
+bool until(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+// Counts what the X server sends the window, next to the window's own
+// filters: key presses that reach the root window (only grabbed keys do) and
+// the notices that the key map changed.
+class ServerEvents : public QAbstractNativeEventFilter {
+public:
+    ServerEvents() {
+        xcb_connection_t* connection =
+            qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_query_extension_reply_t* xkb = xcb_query_extension_reply(
+            connection, xcb_query_extension(connection, 9, "XKEYBOARD"), nullptr);
+        xkbEvent_ = xkb && xkb->present ? xkb->first_event : 0;
+        std::free(xkb);
+        qApp->installNativeEventFilter(this);
+    }
+    ~ServerEvents() override { qApp->removeNativeEventFilter(this); }
+
+    int rootPresses = 0;
+    int mapChanges = 0;
+
+    bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_KEY_PRESS &&
+            reinterpret_cast<const xcb_key_press_event_t*>(event)->event == root_)
+            ++rootPresses;
+        // A new keyboard (0) or a new key map (1), in XKB's numbering.
+        const uint8_t xkbType = reinterpret_cast<const uint8_t*>(event)[1];
+        if (type == XCB_MAPPING_NOTIFY || (xkbEvent_ && type == xkbEvent_ && xkbType <= 1))
+            ++mapChanges;
+        return false;
+    }
+
+private:
+    xcb_window_t root_ = 0;
+    uint8_t xkbEvent_ = 0;
+};
+
+// The keyboard layout of the test display for one test; the one it had comes
+// back at the end, also when the test fails.
+class KeyboardLayout {
+public:
+    explicit KeyboardLayout(X11Session& session) : session_(session) {
+        const auto match =
+            QRegularExpression(QStringLiteral("layout:\\s+(\\S+)"))
+                .match(session_.run(QStringLiteral("setxkbmap"), {QStringLiteral("-query")}));
+        if (match.hasMatch())
+            original_ = match.captured(1);
+    }
+    ~KeyboardLayout() {
+        if (changed_)
+            set(original_);
+    }
+    // False when setxkbmap (package x11-xkb-utils) is missing or fails.
+    bool set(const QString& layout) {
+        changed_ = true;
+        session_.run(QStringLiteral("setxkbmap"), {layout});
+        return session_.run(QStringLiteral("setxkbmap"), {QStringLiteral("-query")})
+            .contains(QRegularExpression(QStringLiteral("layout:\\s+") + layout + QLatin1Char('$'),
+                                         QRegularExpression::MultilineOption));
+    }
+
+private:
+    X11Session& session_;
+    QString original_ = QStringLiteral("us");
+    bool changed_ = false;
+};
+
 // Another X client that has the keyboard focus and prints every key it gets.
 class OtherClient {
 public:
@@ -36,16 +119,20 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), X11Session::display());
         xev_.setProcessEnvironment(env);
-        xev_.start(QStringLiteral("xev"), {QStringLiteral("-name"), QStringLiteral("ferrotab-other-client"),
-                                           QStringLiteral("-event"), QStringLiteral("keyboard")});
-        window_ = session_.waitForWindow(QStringLiteral("^ferrotab-other-client$")).value_or(QString());
+        xev_.start(QStringLiteral("xev"),
+                   {QStringLiteral("-name"), QStringLiteral("ferrotab-other-client"),
+                    QStringLiteral("-event"), QStringLiteral("keyboard")});
+        window_ =
+            session_.waitForWindow(QStringLiteral("^ferrotab-other-client$")).value_or(QString());
     }
     ~OtherClient() {
         xev_.kill();
         xev_.waitForFinished();
     }
     bool ready() const { return !window_.isEmpty(); }
-    void focus() { session_.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_}); }
+    void focus() {
+        session_.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_});
+    }
     // Everything xev printed so far.
     QString seen() {
         settle(200);
@@ -126,11 +213,75 @@ TEST_F(GlobalKeys, ActWhileAnotherClientHasTheFocusWhichNeverSeesThem) {
     EXPECT_TRUE(other.sawKey(QStringLiteral("n")));
 }
 
+TEST_F(GlobalKeys, AHeldKeyRunsItsCommandOnceHoweverOftenTheServerRepeatsIt) {
+    ServerEvents events;
+    auto hold = [&](const QString& keys) {
+        session.xdotool({QStringLiteral("keydown"), keys});
+        // Held until the server has sent the key a few more times.
+        const int before = events.rootPresses;
+        const bool repeated = until([&] { return events.rootPresses >= before + 5; });
+        session.xdotool({QStringLiteral("keyup"), keys});
+        return repeated;
+    };
+    // Ctrl+O after each hold: its command is queued behind all the held
+    // key's, so once Open has run, every command of the hold has too.
+    auto thenOpen = [&] {
+        const std::size_t opened = harness.dialogs->openRequests.size();
+        session.xdotool({QStringLiteral("key"), QStringLiteral("ctrl+o")});
+        return until([&] { return harness.dialogs->openRequests.size() == opened + 1; });
+    };
+
+    ASSERT_TRUE(hold(QStringLiteral("ctrl+n"))) << "the test display repeats a held key";
+    ASSERT_TRUE(thenOpen());
+    EXPECT_EQ(form().TabControl1->count(), 2);
+
+    // The key is not left counted as held: the next press is a command again.
+    session.xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
+    EXPECT_TRUE(until([&] { return form().TabControl1->count() == 3; }));
+
+    ASSERT_TRUE(hold(QStringLiteral("ctrl+w")));
+    ASSERT_TRUE(thenOpen());
+    EXPECT_EQ(form().TabControl1->count(), 2) << "one document closed, not one per repeat";
+
+    // Rolled over: O goes down before N is up. Our grab ends with N, so O's
+    // release goes to the focused window; O must not stay counted as held.
+    const std::size_t opened = harness.dialogs->openRequests.size();
+    session.xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+n"), QStringLiteral("keydown"),
+                     QStringLiteral("o"), QStringLiteral("keyup"), QStringLiteral("n"),
+                     QStringLiteral("keyup"), QStringLiteral("o"), QStringLiteral("keyup"),
+                     QStringLiteral("ctrl")});
+    EXPECT_TRUE(until([&] { return harness.dialogs->openRequests.size() == opened + 1; }));
+    EXPECT_EQ(form().TabControl1->count(), 3);
+    ASSERT_TRUE(thenOpen()) << "the next Ctrl+O opens again";
+}
+
+TEST_F(GlobalKeys, AfterALayoutChangeEachShortcutFollowsTheKeyOfItsLetter) {
+    OtherClient other(session);
+    ASSERT_TRUE(other.ready());
+    other.focus();
+    ServerEvents events;
+    KeyboardLayout layout(session);
+    // On a French keyboard A and Q swap places.
+    ASSERT_TRUE(layout.set(QStringLiteral("fr")))
+        << "setxkbmap (x11-xkb-utils) switches the layout";
+    ASSERT_TRUE(until([&] { return events.mapChanges > 0; })) << "the window hears of the new map";
+    EXPECT_EQ(form().shortcuts.active(), (QList<char>{'N', 'O', 'S', 'A', 'W'}));
+
+    const qsizetype mark = other.seen().size();
+    session.xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")}); // the key labelled A
+    EXPECT_TRUE(until([&] { return harness.dialogs->saveRequests.size() == 1; })) << "Save As ran";
+    session.xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")}); // where A was
+    EXPECT_TRUE(until([&] { return other.sawKey(QStringLiteral("q"), mark); }))
+        << "Ctrl+Q reaches the focused client";
+    EXPECT_FALSE(other.sawKey(QStringLiteral("a"), mark));
+    EXPECT_EQ(harness.dialogs->saveRequests.size(), 1u);
+}
+
 TEST_F(GlobalKeys, AKeyPressedWhileAMessageBoxIsOpenIsDroppedNotQueued) {
     OtherClient other(session);
     ASSERT_TRUE(other.ready());
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Busy"), QStringLiteral("A box is open"),
-                    QMessageBox::Ok, &form());
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Busy"),
+                    QStringLiteral("A box is open"), QMessageBox::Ok, &form());
     QTimer::singleShot(200, [&] {
         other.focus();
         session.xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
@@ -153,7 +304,8 @@ TEST_F(GlobalKeys, ASecondInstanceGetsNoneAndTheFirstKeepsAllFive) {
     EXPECT_EQ(form().TabControl1->count(), 2);
     press(QStringLiteral("ctrl+o"));
     EXPECT_EQ(harness.dialogs->openRequests.size(), 1u) << "Open ran here";
-    EXPECT_FALSE(second.waitForWindow(QStringLiteral("^Select File$"), 500)) << "and not in the second";
+    EXPECT_FALSE(second.waitForWindow(QStringLiteral("^Select File$"), 500))
+        << "and not in the second";
 }
 
 TEST_F(GlobalKeys, AKeyAnotherClientHoldsFailsAloneAndSilently) {
@@ -164,10 +316,12 @@ TEST_F(GlobalKeys, AKeyAnotherClientHoldsFailsAloneAndSilently) {
     xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(other);
     xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 's');
     ASSERT_NE(codes, nullptr);
-    for (int locks : {0, int(XCB_MOD_MASK_LOCK), int(XCB_MOD_MASK_2), int(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2)})
-        xcb_grab_key(other, 0, root, uint16_t(XCB_MOD_MASK_CONTROL | locks), codes[0], XCB_GRAB_MODE_ASYNC,
-                     XCB_GRAB_MODE_ASYNC);
-    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr)); // a round trip: grabs in place
+    for (int locks :
+         {0, int(XCB_MOD_MASK_LOCK), int(XCB_MOD_MASK_2), int(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2)})
+        xcb_grab_key(other, 0, root, uint16_t(XCB_MOD_MASK_CONTROL | locks), codes[0],
+                     XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other),
+                                        nullptr)); // a round trip: grabs in place
     std::free(codes);
     xcb_key_symbols_free(symbols);
 
@@ -184,10 +338,11 @@ TEST_F(GlobalKeys, AKeyAnotherClientHoldsFailsAloneAndSilently) {
 
 // Asks the window to close as a window manager's close box does.
 void requestClose(const QString& windowId) {
-    xcb_connection_t* connection = xcb_connect(X11Session::display().toLocal8Bit().constData(), nullptr);
+    xcb_connection_t* connection =
+        xcb_connect(X11Session::display().toLocal8Bit().constData(), nullptr);
     auto atom = [connection](const char* name) {
-        xcb_intern_atom_reply_t* reply =
-            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
         const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         free(reply);
         return value;
@@ -199,7 +354,8 @@ void requestClose(const QString& windowId) {
     message.type = atom("WM_PROTOCOLS");
     message.data.data32[0] = atom("WM_DELETE_WINDOW");
     message.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    xcb_send_event(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&message));
     // A round trip before hanging up: the server may drop the requests of a
     // connection it sees closed before it has read them.
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));

@@ -1,0 +1,72 @@
+#include "components/rtf/keptrtf.h"
+
+#include "components/rtf/tokenizer.h"
+
+#include <QObject>
+#include <QVariant>
+#include <array>
+
+namespace rtf {
+
+namespace {
+
+constexpr char kProperty[] = "ferrotabKeptRtf";
+
+bool isOneOf(std::string_view name, const auto& names) {
+    for (std::string_view candidate : names)
+        if (name == candidate)
+            return true;
+    return false;
+}
+
+constexpr std::array<std::string_view, 8> fontWords = {
+    "f", "af", "pnf", "stshfdbch", "stshfloch", "stshfhich", "stshfbi", "deff"};
+constexpr std::array<std::string_view, 20> colorWords = {
+    "cf",     "cb",      "highlight", "chcbpat",    "chcfpat",      "cbpat",      "cfpat",
+    "brdrcf", "clcbpat", "clcfpat",   "clcbpatraw", "clcfpatraw",   "trcbpat",    "trcfpat",
+    "ulc",    "pncf",    "chbrdrcf",  "trbrdrcf",   "shpfillcolor", "tscellcbpat"};
+
+} // namespace
+
+QByteArray renumber(std::string_view rtf, const std::function<int(int)>& font,
+                    const std::function<int(int)>& color) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(rtf.size()));
+    Tokenizer tokenizer(rtf);
+    for (Token token = tokenizer.next(); token.type != TokenType::End;) {
+        const Token next = tokenizer.next();
+        const std::size_t end = next.type == TokenType::End ? rtf.size() : next.offset;
+        const std::string_view span = rtf.substr(token.offset, end - token.offset);
+        const bool isFont = token.type == TokenType::ControlWord && token.hasParam &&
+                            isOneOf(token.text, fontWords);
+        const bool isColor = token.type == TokenType::ControlWord && token.hasParam &&
+                             isOneOf(token.text, colorWords);
+        if (isFont || isColor) {
+            // "\name", the digits, then the delimiter and whatever else the span holds.
+            std::size_t digits = 1 + token.text.size();
+            if (digits < span.size() && span[digits] == '-')
+                ++digits;
+            while (digits < span.size() && span[digits] >= '0' && span[digits] <= '9')
+                ++digits;
+            const int mapped = isFont ? font(token.param) : color(token.param);
+            out += '\\';
+            out.append(token.text.data(), static_cast<qsizetype>(token.text.size()));
+            out += QByteArray::number(mapped);
+            out.append(span.data() + digits, static_cast<qsizetype>(span.size() - digits));
+        } else {
+            out.append(span.data(), static_cast<qsizetype>(span.size()));
+        }
+        token = next;
+    }
+    return out;
+}
+
+KeptRtfList keptRtfOf(const QObject& document) {
+    return document.property(kProperty).value<KeptRtfList>();
+}
+
+void setKeptRtf(QObject& document, const KeptRtfList& kept) {
+    document.setProperty(kProperty, kept.isEmpty() ? QVariant() : QVariant::fromValue(kept));
+}
+
+} // namespace rtf

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMetaType>
+#include <QRgb>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace rtf {
+
+// RTF that the editor does not show but keeps, to write back where it stood:
+// the document's style sheet, information, page setup, headers and footers,
+// and destinations of other programs. Fonts and colours in it are numbered
+// into its own lists, since the file it goes back to has tables of its own.
+struct KeptRtf {
+    QByteArray rtf;
+    QStringList fonts;                 // \fN in rtf is fonts[N]
+    QList<std::optional<QRgb>> colors; // \cfN and the other colour words: colors[N]; none is auto
+
+    bool operator==(const KeptRtf&) const = default;
+};
+
+using KeptRtfList = QList<KeptRtf>;
+
+// The rtf with the parameter of every font word (\f, \af, ...) and colour
+// word (\cf, \cb, \highlight, \chcbpat, ...) passed through the mapping; all
+// else, spaces and binary data included, is copied byte for byte.
+QByteArray renumber(std::string_view rtf, const std::function<int(int)>& font,
+                    const std::function<int(int)>& color);
+
+// The kept RTF of a document, in file order, as the reader left it.
+KeptRtfList keptRtfOf(const QObject& document);
+void setKeptRtf(QObject& document, const KeptRtfList& kept);
+
+} // namespace rtf
+
+Q_DECLARE_METATYPE(rtf::KeptRtfList)

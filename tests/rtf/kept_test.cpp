@@ -1,0 +1,99 @@
+#include "components/rtf/documentdump.h"
+#include "components/rtf/documentfile.h"
+#include "components/rtf/keptrtf.h"
+
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+// What the editor does not show (style sheet, info, page setup, headers and
+// footers) is kept with the document and written back where it stood.
+
+namespace {
+
+const QByteArray kOriginal =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}{\\f2 Courier New;}}"
+    "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+    "{\\*\\generator Writer 7;}"
+    "{\\stylesheet{\\s0\\f1\\fs24 Normal;}{\\s1\\f2\\cf2\\b Heading 1;}}"
+    "{\\info{\\title Quarterly report}{\\author Ann}}"
+    "\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape\\deftab709"
+    "\\sectd{\\header \\pard\\qc\\f2\\cf1 Company confidential\\par}"
+    "{\\footerr \\pard\\qr\\f1 Page\\par}"
+    "\\pard\\f0 Body text\\par}";
+
+// The text of a font table entry that a written \fN names.
+QString fontNamed(const QByteArray& rtf, int number) {
+    const QRegularExpression entry(
+        QStringLiteral("\\{\\\\f%1\\\\fnil\\\\fcharset0 ([^;]*);\\}").arg(number));
+    // The writer may break a long line anywhere; RTF readers ignore line ends.
+    return entry.match(QString::fromLatin1(rtf).remove(QStringLiteral("\r\n"))).captured(1);
+}
+
+TEST(KeptRtf, DocumentGroupsAndPageSetupSurviveAnEditAndASave) {
+    QTextDocument document;
+    rtf::loadBytes(document, kOriginal);
+    EXPECT_EQ(rtf::documentText(document), u"Body text") << "headers and footers are not body text";
+    QTextCursor(&document).insertText(QStringLiteral("New "));
+    const QByteArray saved = rtf::saveBytes(document);
+
+    for (const char* kept :
+         {"{\\*\\generator Writer 7;}", "{\\info{\\title Quarterly report}{\\author Ann}}",
+          "\\paperw11906 \\paperh16838 \\margl1134 \\margr1134 \\landscape \\deftab709 \\sectd "})
+        EXPECT_TRUE(saved.contains(kept)) << kept << "\n" << saved.constData();
+    // The groups name this file's fonts and colours, whatever numbers they get.
+    const QRegularExpression header(QStringLiteral(
+        "\\{\\\\header \\\\pard\\\\qc\\\\f(\\d+)\\\\cf(\\d+) Company confidential\\\\par\\}"));
+    const QRegularExpressionMatch match = header.match(QString::fromLatin1(saved));
+    ASSERT_TRUE(match.hasMatch()) << saved.constData();
+    EXPECT_EQ(fontNamed(saved, match.captured(1).toInt()), QStringLiteral("Courier New"));
+    EXPECT_TRUE(saved.contains("\\colortbl;") &&
+                saved.contains(QStringLiteral("\\red255\\green0\\blue0;").toLatin1()));
+    const QRegularExpression style(
+        QStringLiteral("\\{\\\\s1\\\\f(\\d+)\\\\cf(\\d+)\\\\b Heading 1;\\}"));
+    const QRegularExpressionMatch styleMatch = style.match(QString::fromLatin1(saved));
+    ASSERT_TRUE(styleMatch.hasMatch()) << saved.constData();
+    EXPECT_EQ(fontNamed(saved, styleMatch.captured(1).toInt()), QStringLiteral("Courier New"));
+    EXPECT_TRUE(saved.contains("{\\footerr \\pard\\qr\\f"));
+    // Kept groups stand before the body, after the tables.
+    EXPECT_LT(saved.indexOf("{\\colortbl"), saved.indexOf("{\\stylesheet"));
+    EXPECT_LT(saved.indexOf("{\\footerr"), saved.indexOf("New Body text"));
+
+    // Read back and saved again: the same bytes, the same body.
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::documentText(again), u"New Body text");
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
+TEST(KeptRtf, OnlyTheDocumentsOwnGroupsAreKept) {
+    QTextDocument document;
+    // A destination inside a paragraph's group, one after text of its group,
+    // and the list text that the writer makes anew: none of them is kept.
+    rtf::loadBytes(document,
+                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard A {\\b {\\*\\generator inner;}bold}"
+                   "{x\\stylesheet{\\s0 Normal;}}{\\listtext 1.\\tab}B\\par}");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_FALSE(saved.contains("generator")) << saved.constData();
+    EXPECT_FALSE(saved.contains("stylesheet")) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
+    // Loading another file replaces what was kept.
+    rtf::loadBytes(document, kOriginal);
+    rtf::loadBytes(document, "{\\rtf1 plain\\par}");
+    EXPECT_TRUE(rtf::keptRtfOf(document).isEmpty());
+    EXPECT_FALSE(rtf::saveBytes(document).contains("header"));
+}
+
+TEST(KeptRtf, RenumberingTouchesOnlyFontAndColourNumbers) {
+    const std::string_view rtf =
+        "{\\header\\f3 \\cf12\\fs20 x \\af-1\r\n{\\*\\bkmkstart f3}\\bin3 \\f9}\\highlight2}";
+    const QByteArray out = rtf::renumber(
+        rtf, [](int n) { return n + 100; }, [](int n) { return n * 2; });
+    EXPECT_EQ(out, QByteArray("{\\header\\f103 \\cf24\\fs20 x \\af99\r\n{\\*\\bkmkstart f3}\\bin3 "
+                              "\\f9}\\highlight4}"));
+}
+
+} // namespace
