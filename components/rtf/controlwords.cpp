@@ -111,6 +111,9 @@ Table buildTable() {
         {"fi", Control::FirstIndent},
         {"sb", Control::SpaceBefore},
         {"sa", Control::SpaceAfter},
+        {"sl", Control::LineSpacing},
+        {"slmult", Control::LineMultiple},
+        {"tx", Control::TabPosition},
         {"pnlvlblt", Control::PnBullet},
         {"pnlvlbody", Control::PnBody},
         {"pnlvlcont", Control::PnContinue},
@@ -165,6 +168,10 @@ Table buildTable() {
     const auto valued = [&](std::string_view name, Control control, auto value) {
         table[name] = ControlInfo{control, 0, static_cast<std::uint8_t>(value)};
     };
+    for (std::size_t kind = 0; kind < std::size(tabKindWords); ++kind)
+        valued(tabKindWords[kind], Control::TabKind, kind);
+    for (std::size_t leader = 1; leader < std::size(tabLeaderWords); ++leader)
+        valued(tabLeaderWords[leader], Control::TabLeader, leader);
     valued("trql", Control::RowAlign, Alignment::Left);
     valued("trqc", Control::RowAlign, Alignment::Center);
     valued("trqr", Control::RowAlign, Alignment::Right);

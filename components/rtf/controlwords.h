@@ -72,6 +72,11 @@ enum class Control : std::uint8_t {
     FirstIndent,
     SpaceBefore,
     SpaceAfter,
+    LineSpacing,
+    LineMultiple,
+    TabKind,   // value: the rtf::TabKind
+    TabLeader, // value: the rtf::TabLeader
+    TabPosition,
     PnBullet,
     PnBody,
     PnContinue,
@@ -132,6 +137,12 @@ struct ControlInfo {
 };
 
 ControlInfo lookupControl(std::string_view name);
+
+// The words of tab stop kinds and leaders, by rtf::TabKind and rtf::TabLeader,
+// for reading and for writing ("" where the default needs no word).
+inline constexpr std::string_view tabKindWords[] = {"tql", "tqc", "tqr", "tqdec"};
+inline constexpr std::string_view tabLeaderWords[] = {"",     "tldot", "tlmdot", "tlhyph",
+                                                      "tlul", "tlth",  "tleq"};
 
 // Destinations that belong to the document as a whole (style sheet, info,
 // headers and footers, other programs' tables): kept and written back.

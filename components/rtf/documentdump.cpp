@@ -197,6 +197,21 @@ QJsonArray frameItems(const QTextDocument& document, QTextFrame::iterator it,
 
 namespace {
 
+// "single", {"percent": 150}, {"at-least": 360} or {"exact": 360} (twips).
+QJsonValue lineValue(const LineSpacing& line) {
+    switch (line.rule) {
+    case LineRule::Proportional:
+        return QJsonObject{{QStringLiteral("percent"), line.amount}};
+    case LineRule::AtLeast:
+        return QJsonObject{{QStringLiteral("at-least"), line.amount}};
+    case LineRule::Exact:
+        return QJsonObject{{QStringLiteral("exact"), line.amount}};
+    case LineRule::Single:
+        break;
+    }
+    return QStringLiteral("single");
+}
+
 QJsonObject paragraphObject(const QTextDocument& document, const QTextBlock& block,
                             WriterTables& tables) {
     const QTextBlockFormat format = block.blockFormat();
@@ -209,6 +224,18 @@ QJsonObject paragraphObject(const QTextDocument& document, const QTextBlock& blo
     paragraph[QStringLiteral("first")] = twips(format.textIndent());
     paragraph[QStringLiteral("before")] = twips(format.topMargin());
     paragraph[QStringLiteral("after")] = twips(format.bottomMargin());
+    paragraph[QStringLiteral("line")] = lineValue(lineSpacingOf(format));
+    QJsonArray tabs;
+    for (const TabStop& stop : tabStopsOf(format)) {
+        static const char* const kinds[] = {"left", "center", "right", "decimal"};
+        static const char* const leaders[] = {"none",      "dot",   "middle-dot", "hyphen",
+                                              "underline", "thick", "equal"};
+        tabs.append(QJsonObject{
+            {QStringLiteral("position"), stop.position},
+            {QStringLiteral("kind"), QLatin1String(kinds[static_cast<int>(stop.kind)])},
+            {QStringLiteral("leader"), QLatin1String(leaders[static_cast<int>(stop.leader)])}});
+    }
+    paragraph[QStringLiteral("tabs")] = tabs;
     const QTextList* list = block.textList();
     paragraph[QStringLiteral("list")] = listName(listKindOf(list));
     paragraph[QStringLiteral("level")] = list ? std::clamp(list->format().indent() - 1, 0, 8) : 0;

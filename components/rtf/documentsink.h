@@ -33,6 +33,28 @@ enum class Alignment { Left, Center, Right, Justify };
 
 enum class ListKind { None, Bullet, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
 
+// Line spacing: \sl and \slmult. amount is a percentage of single spacing
+// for Proportional, twips otherwise.
+enum class LineRule { Single, Proportional, AtLeast, Exact };
+struct LineSpacing {
+    LineRule rule = LineRule::Single;
+    int amount = 0;
+
+    bool operator==(const LineSpacing&) const = default;
+};
+
+enum class TabKind { Left, Center, Right, Decimal };
+enum class TabLeader { None, Dot, MiddleDot, Hyphen, Underline, ThickLine, Equal };
+
+// A tab stop (\txN with the \tq and \tl words before it), in twips from the margin.
+struct TabStop {
+    int position = 0;
+    TabKind kind = TabKind::Left;
+    TabLeader leader = TabLeader::None;
+
+    bool operator==(const TabStop&) const = default;
+};
+
 // A paragraph's format; lengths in twips as RTF gives them.
 struct ParagraphFormat {
     Alignment alignment = Alignment::Left;
@@ -44,6 +66,8 @@ struct ParagraphFormat {
     // A paragraph runs left to right unless the file says otherwise; its
     // left and right (alignment, indents) are the page's sides either way.
     bool rightToLeft = false;
+    LineSpacing line;
+    std::vector<TabStop> tabs; // in the order of their positions
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8
     // 0 outside tables, 1 in a cell of a table of the body, 2 in a table inside

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace rtf {
 
@@ -69,7 +70,83 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
         format.setTopMargin(paragraph.spaceBefore / twipsPerPixel);
     if (paragraph.spaceAfter)
         format.setBottomMargin(paragraph.spaceAfter / twipsPerPixel);
+    switch (paragraph.line.rule) {
+    case LineRule::Single:
+        break;
+    case LineRule::Proportional:
+        format.setLineHeight(paragraph.line.amount, QTextBlockFormat::ProportionalHeight);
+        break;
+    case LineRule::AtLeast:
+        format.setLineHeight(paragraph.line.amount / twipsPerPixel,
+                             QTextBlockFormat::MinimumHeight);
+        break;
+    case LineRule::Exact:
+        format.setLineHeight(paragraph.line.amount / twipsPerPixel, QTextBlockFormat::FixedHeight);
+        break;
+    }
+    if (!paragraph.tabs.empty()) {
+        QList<QTextOption::Tab> tabs;
+        QList<int> leaders;
+        for (const TabStop& stop : paragraph.tabs) {
+            static constexpr QTextOption::TabType types[] = {
+                QTextOption::LeftTab, QTextOption::CenterTab, QTextOption::RightTab,
+                QTextOption::DelimiterTab};
+            tabs.append(QTextOption::Tab(stop.position / twipsPerPixel,
+                                         types[static_cast<int>(stop.kind)],
+                                         stop.kind == TabKind::Decimal ? QChar(u'.') : QChar()));
+            leaders.append(static_cast<int>(stop.leader));
+        }
+        format.setTabPositions(tabs);
+        if (std::any_of(leaders.cbegin(), leaders.cend(), [](int leader) { return leader != 0; }))
+            format.setProperty(property::tabLeaders, QVariant::fromValue(leaders));
+    }
     return format;
+}
+
+LineSpacing lineSpacingOf(const QTextBlockFormat& format) {
+    const auto twips = [&] {
+        return static_cast<int>(std::lround(format.lineHeight() * twipsPerPixel));
+    };
+    switch (format.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        if (static_cast<int>(std::lround(format.lineHeight())) != 100)
+            return {LineRule::Proportional, static_cast<int>(std::lround(format.lineHeight()))};
+        break;
+    case QTextBlockFormat::MinimumHeight:
+        return {LineRule::AtLeast, twips()};
+    case QTextBlockFormat::FixedHeight:
+        return {LineRule::Exact, twips()};
+    default:
+        break;
+    }
+    return {};
+}
+
+std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format) {
+    std::vector<TabStop> stops;
+    const QList<int> leaders = format.property(property::tabLeaders).value<QList<int>>();
+    const QList<QTextOption::Tab> tabs = format.tabPositions();
+    for (qsizetype i = 0; i < tabs.size(); ++i) {
+        TabStop stop;
+        stop.position = static_cast<int>(std::lround(tabs[i].position * twipsPerPixel));
+        switch (tabs[i].type) {
+        case QTextOption::CenterTab:
+            stop.kind = TabKind::Center;
+            break;
+        case QTextOption::RightTab:
+            stop.kind = TabKind::Right;
+            break;
+        case QTextOption::DelimiterTab:
+            stop.kind = TabKind::Decimal;
+            break;
+        default:
+            break;
+        }
+        stop.leader = static_cast<TabLeader>(
+            std::clamp(leaders.value(i), 0, static_cast<int>(TabLeader::Equal)));
+        stops.push_back(stop);
+    }
+    return stops;
 }
 
 QTextListFormat::Style toListStyle(ListKind kind) {

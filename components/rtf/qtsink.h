@@ -34,10 +34,17 @@ constexpr int tableGrid = QTextFormat::UserProperty + 0x7203;
 constexpr int fillerCell = QTextFormat::UserProperty + 0x7204;
 // On an image: it shows a placeholder, not the picture.
 constexpr int picturePlaceholder = QTextFormat::UserProperty + 0x7205;
+// On a paragraph: the leader of each tab stop, in their order (QList<int> of
+// rtf::TabLeader); Qt draws none, the file keeps them.
+constexpr int tabLeaders = QTextFormat::UserProperty + 0x7206;
 } // namespace property
 
 QTextCharFormat toCharFormat(const RunFormat& format);
 QTextBlockFormat toBlockFormat(const ParagraphFormat& format);
+// A paragraph's line spacing and tab stops as the block format holds them:
+// the other direction of toBlockFormat.
+LineSpacing lineSpacingOf(const QTextBlockFormat& format);
+std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format);
 QTextListFormat::Style toListStyle(ListKind kind);
 // A picture's header as stored on its image, and back (without the bytes).
 QList<int> pictureHeader(const Picture& picture);

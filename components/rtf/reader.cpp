@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace rtf {
 
@@ -279,6 +280,15 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     format.spaceBefore = para.spaceBefore;
     format.spaceAfter = para.spaceAfter;
     format.rightToLeft = para.rightToLeft;
+    // Word writes single spacing as 240 twips at one line.
+    if (para.sl < 0)
+        format.line = {LineRule::Exact, -para.sl};
+    else if (para.sl > 0 && para.slmult && para.sl != 240)
+        format.line = {LineRule::Proportional,
+                       static_cast<int>(std::lround(para.sl * 100.0 / 240.0))};
+    else if (para.sl > 0 && !para.slmult)
+        format.line = {LineRule::AtLeast, para.sl};
+    format.tabs = para.tabs;
     if (para.startIndent)
         (para.rightToLeft ? format.rightIndent : format.leftIndent) = *para.startIndent;
     if (para.endIndent)

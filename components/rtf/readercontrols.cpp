@@ -2,6 +2,7 @@
 #include "components/rtf/reader.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace rtf {
 namespace {
@@ -337,6 +338,32 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
     case Control::SpaceAfter:
         para.spaceAfter = twips(token);
         break;
+    case Control::LineSpacing:
+        para.sl = std::clamp(param(token, 0), -maxCellEdge, maxCellEdge);
+        break;
+    case Control::LineMultiple:
+        para.slmult = param(token, 1) != 0;
+        break;
+    case Control::TabKind:
+        para.nextTab.kind = static_cast<TabKind>(info.value);
+        break;
+    case Control::TabLeader:
+        para.nextTab.leader = static_cast<TabLeader>(info.value);
+        break;
+    case Control::TabPosition: {
+        // Stops stay in position order, one per position, however the file
+        // lists them; a paragraph has at most a page width of them.
+        TabStop stop = std::exchange(para.nextTab, TabStop{});
+        stop.position = std::clamp(param(token, 0), 0, maxCellEdge);
+        auto at = std::lower_bound(
+            para.tabs.begin(), para.tabs.end(), stop.position,
+            [](const TabStop& tab, int position) { return tab.position < position; });
+        if (at != para.tabs.end() && at->position == stop.position)
+            *at = stop;
+        else if (para.tabs.size() < 256)
+            para.tabs.insert(at, stop);
+        break;
+    }
     case Control::ListLevelNumber:
         para.ilvl = std::clamp(param(token, 0), 0, 8);
         break;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace rtf {
 
@@ -51,6 +52,10 @@ struct ParaState {
     // the right and left ones in a right-to-left paragraph.
     std::optional<int> startIndent;
     std::optional<int> endIndent;
+    int sl = 0; // \sl: 0 single, > 0 at least, < 0 exactly; lines with \slmult1
+    bool slmult = false;
+    std::vector<TabStop> tabs;
+    TabStop nextTab; // kind and leader given so far for the next \tx
     int ls = 0;
     int ilvl = 0;
     PnType pnType = PnType::None;

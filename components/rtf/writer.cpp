@@ -1,5 +1,6 @@
 #include "components/rtf/writer.h"
 
+#include "components/rtf/controlwords.h"
 #include "components/rtf/keptrtf.h"
 #include "components/rtf/qtsink.h"
 #include "components/rtf/rtfoutput.h"
@@ -90,6 +91,8 @@ private:
     void frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd);
     void paragraph(const QTextBlock& block, int depth, std::string_view end);
     void listParagraph(const QTextBlock& block, const QTextList* list);
+    // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
+    void lineAndTabs(const QTextBlockFormat& para);
     void format(const WrittenFormat& format);
     void table(const QTextTable* table, int depth);
     void rowDefinition(const QTextTable* table, int row, const std::vector<int>& grid);
@@ -286,6 +289,7 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
     for (const auto& [name, pixels] : lengths)
         if (const int twips = toTwips(pixels))
             out_.word(name, twips);
+    lineAndTabs(para);
     if (const QTextList* list = block.textList())
         listParagraph(block, list);
     bool empty = true;
@@ -503,6 +507,33 @@ void Writer::picture(const QTextImageFormat& image) {
     out_.endLine();
     out_.hex(data);
     out_.raw("}");
+}
+
+void Writer::lineAndTabs(const QTextBlockFormat& para) {
+    const LineSpacing line = lineSpacingOf(para);
+    switch (line.rule) {
+    case LineRule::Single:
+        break;
+    case LineRule::Proportional:
+        out_.word("sl", static_cast<int>(std::lround(line.amount * 240.0 / 100.0)));
+        out_.word("slmult", 1);
+        break;
+    case LineRule::AtLeast:
+        out_.word("sl", line.amount);
+        out_.word("slmult", 0);
+        break;
+    case LineRule::Exact:
+        out_.word("sl", -line.amount);
+        out_.word("slmult", 0);
+        break;
+    }
+    for (const TabStop& stop : tabStopsOf(para)) {
+        if (stop.kind != TabKind::Left)
+            out_.word(tabKindWords[static_cast<int>(stop.kind)]);
+        if (stop.leader != TabLeader::None)
+            out_.word(tabLeaderWords[static_cast<int>(stop.leader)]);
+        out_.word("tx", stop.position);
+    }
 }
 
 void Writer::listParagraph(const QTextBlock& block, const QTextList* list) {

@@ -187,14 +187,47 @@ TEST(ReaderCharacterFormat, ColourIndexOutsideTheTableHasNoColour) {
     EXPECT_EQ(formatOf(sink, "y").color, qRgb(1, 2, 3));
 }
 
+// Line spacing as Word writes it, and tab stops in position order with their
+// kind and leader; \pard clears both.
+TEST(ReaderParagraphFormat, LineSpacingAndTabStops) {
+    const auto sink =
+        readRtf("{\\rtf1\\ansi\\sl360\\slmult1\\tqr\\tldot\\tx9000\\tx1440\\tqc\\tx4320 a\\par"
+                "\\pard\\sl240\\slmult1 b\\par\\pard\\sl-300\\slmult0 c\\par\\pard\\sl280 d\\par"
+                "\\pard\\tqdec\\tlhyph\\tx100\\tx100 e\\par}");
+    ASSERT_EQ(sink.paragraphs.size(), 5u);
+    using rtf::LineRule;
+    using rtf::TabKind;
+    using rtf::TabLeader;
+    EXPECT_EQ(sink.paragraphs[0].format.line, (rtf::LineSpacing{LineRule::Proportional, 150}));
+    EXPECT_EQ(sink.paragraphs[0].format.tabs,
+              (std::vector<rtf::TabStop>{{1440, TabKind::Left, TabLeader::None},
+                                         {4320, TabKind::Center, TabLeader::None},
+                                         {9000, TabKind::Right, TabLeader::Dot}}));
+    EXPECT_EQ(sink.paragraphs[1].format.line, rtf::LineSpacing{}) << "240 at one line is single";
+    EXPECT_TRUE(sink.paragraphs[1].format.tabs.empty());
+    EXPECT_EQ(sink.paragraphs[2].format.line, (rtf::LineSpacing{LineRule::Exact, 300}));
+    EXPECT_EQ(sink.paragraphs[3].format.line, (rtf::LineSpacing{LineRule::AtLeast, 280}));
+    EXPECT_EQ(sink.paragraphs[4].format.tabs,
+              (std::vector<rtf::TabStop>{{100, TabKind::Left, TabLeader::None}}))
+        << "a second stop at a position replaces the first";
+}
+
 TEST(ReaderParagraphFormat, AlignmentIndentsSpacingAndPard) {
     const auto sink = readRtf("{\\rtf1\\ansi\\qc\\li720\\ri360\\fi-360\\sb120\\sa240 one\\par "
                               "two\\par\\pard\\qr three\\par\\pard\\qj four\\par\\ql five}");
     ASSERT_EQ(sink.paragraphs.size(), 5u);
-    const rtf::ParagraphFormat first{Alignment::Center, 720, 360, -360, 120, 240};
+    rtf::ParagraphFormat first;
+    first.alignment = Alignment::Center;
+    first.leftIndent = 720;
+    first.rightIndent = 360;
+    first.firstIndent = -360;
+    first.spaceBefore = 120;
+    first.spaceAfter = 240;
     EXPECT_EQ(sink.paragraphs[0].format, first);
     EXPECT_EQ(sink.paragraphs[1].format, first); // kept until \pard
-    EXPECT_EQ(sink.paragraphs[2].format, rtf::ParagraphFormat{Alignment::Right});
+    rtf::ParagraphFormat right;
+    right.alignment = Alignment::Right;
+    EXPECT_EQ(sink.paragraphs[2].format, right);
     EXPECT_EQ(sink.paragraphs[3].format.alignment, Alignment::Justify);
     EXPECT_EQ(sink.paragraphs[4].format, rtf::ParagraphFormat{});
 }

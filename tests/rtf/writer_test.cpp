@@ -160,6 +160,26 @@ TEST_F(WriterTest, RunsWriteOnlyTheFormatsThatChange) {
     EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
 }
 
+TEST_F(WriterTest, LineSpacingAndTabStopsAreWrittenAndReadBack) {
+    rtf::ParagraphFormat first;
+    first.line = {rtf::LineRule::Proportional, 150};
+    first.tabs = {{1440, rtf::TabKind::Left, rtf::TabLeader::None},
+                  {9000, rtf::TabKind::Right, rtf::TabLeader::Dot}};
+    rtf::ParagraphFormat second;
+    second.line = {rtf::LineRule::Exact, 300};
+    second.tabs = {{4320, rtf::TabKind::Decimal, rtf::TabLeader::Hyphen}};
+    QTextCursor cursor(&document);
+    cursor.setBlockFormat(rtf::toBlockFormat(first));
+    cursor.insertText(QStringLiteral("Name\tPage"));
+    cursor.insertBlock(rtf::toBlockFormat(second));
+    cursor.insertText(QStringLiteral("\t3.14"));
+    const QByteArray rtf = save();
+    EXPECT_TRUE(rtf.contains("\\sl360\\slmult1\\tx1440\\tqr\\tldot\\tx9000")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\sl-300\\slmult0\\tqdec\\tlhyph\\tx4320")) << rtf.constData();
+    EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
+    EXPECT_TRUE(rtf::dumpDocument(document).contains("\"leader\": \"dot\""));
+}
+
 TEST_F(WriterTest, DeterministicAndIdempotent) {
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
