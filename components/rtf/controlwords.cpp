@@ -97,6 +97,12 @@ Table buildTable() {
         {"super", Control::Super},
         {"sub", Control::Sub},
         {"nosupersub", Control::NoSuperSub},
+        {"caps", Control::AllCaps},
+        {"scaps", Control::SmallCaps},
+        {"expnd", Control::Expand},
+        {"expndtw", Control::ExpandTwips},
+        {"up", Control::Up},
+        {"dn", Control::Down},
         {"pard", Control::Pard},
         {"ql", Control::AlignLeft},
         {"qc", Control::AlignCenter},
@@ -160,14 +166,11 @@ Table buildTable() {
     };
     for (const auto& [name, control] : words)
         table[name] = ControlInfo{control};
-    // Underline comes in many line styles; the document knows only on or off.
-    for (std::string_view name : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",
-                                  "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
-                                  "ulthldash", "ululdbwave", "ulw", "ulwave"})
-        table[name] = ControlInfo{Control::Underline};
     const auto valued = [&](std::string_view name, Control control, auto value) {
         table[name] = ControlInfo{control, 0, static_cast<std::uint8_t>(value)};
     };
+    for (std::size_t style = 0; style < std::size(underlineWords); ++style)
+        valued(underlineWords[style], Control::Underline, style);
     for (std::size_t kind = 0; kind < std::size(tabKindWords); ++kind)
         valued(tabKindWords[kind], Control::TabKind, kind);
     for (std::size_t leader = 1; leader < std::size(tabLeaderWords); ++leader)

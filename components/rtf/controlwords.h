@@ -57,6 +57,12 @@ enum class Control : std::uint8_t {
     Super,
     Sub,
     NoSuperSub,
+    AllCaps,
+    SmallCaps,
+    Expand,      // \expnd: quarter points
+    ExpandTwips, // \expndtw
+    Up,
+    Down,
     // Paragraph format
     Pard,
     AlignLeft,
@@ -140,6 +146,11 @@ ControlInfo lookupControl(std::string_view name);
 
 // The words of tab stop kinds and leaders, by rtf::TabKind and rtf::TabLeader,
 // for reading and for writing ("" where the default needs no word).
+// Every underline word, by rtf::UnderlineStyle; "ul" is plain single.
+inline constexpr std::string_view underlineWords[] = {
+    "ul",         "uld",       "uldash",     "uldashd", "uldashdd", "uldb",
+    "ulhwave",    "ulldash",   "ulth",       "ulthd",   "ulthdash", "ulthdashd",
+    "ulthdashdd", "ulthldash", "ululdbwave", "ulw",     "ulwave"};
 inline constexpr std::string_view tabKindWords[] = {"tql", "tqc", "tqr", "tqdec"};
 inline constexpr std::string_view tabLeaderWords[] = {"",     "tldot", "tlmdot", "tlhyph",
                                                       "tlul", "tlth",  "tleq"};

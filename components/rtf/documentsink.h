@@ -6,12 +6,18 @@
 #include <QRgb>
 #include <QString>
 #include <QStringView>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace rtf {
 
 enum class VerticalPosition { Normal, Super, Sub };
+
+// How text is underlined: the index of its word in underlineWords (single,
+// dotted, double, wave ...), which the file gets back as it was.
+using UnderlineStyle = std::uint8_t;
+enum class Caps : std::uint8_t { None, All, Small };
 
 // The character format of a run, resolved: font name instead of font number,
 // RGB instead of colour-table index. An empty family means "no font named".
@@ -21,10 +27,14 @@ struct RunFormat {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    UnderlineStyle underlineStyle = 0; // with underline
     bool strike = false;
     std::optional<QRgb> color;
     std::optional<QRgb> background;
     VerticalPosition position = VerticalPosition::Normal;
+    Caps caps = Caps::None;
+    int spacing = 0; // between the characters, twips (\expndtw)
+    int raise = 0;   // of the baseline, half points (\up, \dn negative)
 
     bool operator==(const RunFormat&) const = default;
 };

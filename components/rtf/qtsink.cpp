@@ -1,5 +1,6 @@
 #include "components/rtf/qtsink.h"
 
+#include "components/rtf/controlwords.h"
 #include "components/rtf/qttablebuilder.h"
 
 #include <QBuffer>
@@ -13,6 +14,24 @@
 #include <cmath>
 
 namespace rtf {
+
+namespace {
+
+// How Qt draws each underline word (see underlineWords); double, thick and
+// words-only lines show as the nearest it can draw.
+constexpr QTextCharFormat::UnderlineStyle drawnUnderline[] = {
+    QTextCharFormat::SingleUnderline, QTextCharFormat::DotLine,
+    QTextCharFormat::DashUnderline,   QTextCharFormat::DashDotLine,
+    QTextCharFormat::DashDotDotLine,  QTextCharFormat::SingleUnderline,
+    QTextCharFormat::WaveUnderline,   QTextCharFormat::DashUnderline,
+    QTextCharFormat::SingleUnderline, QTextCharFormat::DotLine,
+    QTextCharFormat::DashUnderline,   QTextCharFormat::DashDotLine,
+    QTextCharFormat::DashDotDotLine,  QTextCharFormat::DashUnderline,
+    QTextCharFormat::WaveUnderline,   QTextCharFormat::SingleUnderline,
+    QTextCharFormat::WaveUnderline};
+static_assert(std::size(drawnUnderline) == std::size(underlineWords));
+
+} // namespace
 
 QTextCharFormat toCharFormat(const RunFormat& run) {
     QTextCharFormat format;
@@ -36,7 +55,55 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
         format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (run.position == VerticalPosition::Sub)
         format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (run.underline && run.underlineStyle != 0 &&
+        run.underlineStyle < std::size(drawnUnderline)) {
+        format.setUnderlineStyle(drawnUnderline[run.underlineStyle]);
+        format.setProperty(property::underlineWord, int(run.underlineStyle));
+    }
+    if (run.caps != Caps::None)
+        format.setFontCapitalization(run.caps == Caps::All ? QFont::AllUppercase
+                                                           : QFont::SmallCaps);
+    if (run.spacing != 0) {
+        format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        format.setFontLetterSpacing(run.spacing / twipsPerPixel);
+    }
+    if (run.raise != 0) {
+        format.setProperty(property::raise, run.raise);
+        const double points = run.points > 0 ? run.points : 12.0;
+        format.setBaselineOffset(run.raise / 2.0 / points * 100.0);
+    }
     return format;
+}
+
+void readTypography(const QTextCharFormat& format, RunFormat& run) {
+    if (run.underline) {
+        const QTextCharFormat::UnderlineStyle drawn = format.underlineStyle();
+        const int word = format.intProperty(property::underlineWord);
+        if (word > 0 && word < int(std::size(drawnUnderline)) && drawnUnderline[word] == drawn) {
+            run.underlineStyle = UnderlineStyle(word);
+        } else {
+            // Drawn by Qt alone (the toolbar's underline is single): its first word.
+            const auto* first =
+                std::find(std::begin(drawnUnderline), std::end(drawnUnderline), drawn);
+            run.underlineStyle = first == std::end(drawnUnderline)
+                                     ? 0
+                                     : UnderlineStyle(first - std::begin(drawnUnderline));
+        }
+    }
+    switch (format.fontCapitalization()) {
+    case QFont::AllUppercase:
+        run.caps = Caps::All;
+        break;
+    case QFont::SmallCaps:
+        run.caps = Caps::Small;
+        break;
+    default:
+        break;
+    }
+    if (format.hasProperty(QTextFormat::FontLetterSpacing) &&
+        format.fontLetterSpacingType() == QFont::AbsoluteSpacing)
+        run.spacing = static_cast<int>(std::lround(format.fontLetterSpacing() * twipsPerPixel));
+    run.raise = format.intProperty(property::raise);
 }
 
 QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {

@@ -37,9 +37,17 @@ constexpr int picturePlaceholder = QTextFormat::UserProperty + 0x7205;
 // On a paragraph: the leader of each tab stop, in their order (QList<int> of
 // rtf::TabLeader); Qt draws none, the file keeps them.
 constexpr int tabLeaders = QTextFormat::UserProperty + 0x7206;
+// On text: its underline word when Qt cannot draw it as it is (double, thick,
+// words only) or draws several alike (int, rtf::UnderlineStyle).
+constexpr int underlineWord = QTextFormat::UserProperty + 0x7207;
+// On text: how far its baseline is raised, in half points (int; \up, \dn).
+constexpr int raise = QTextFormat::UserProperty + 0x7208;
 } // namespace property
 
 QTextCharFormat toCharFormat(const RunFormat& format);
+// The underline style, capitals, character spacing and raise of a format:
+// the other direction of toCharFormat for them.
+void readTypography(const QTextCharFormat& format, RunFormat& run);
 QTextBlockFormat toBlockFormat(const ParagraphFormat& format);
 // A paragraph's line spacing and tab stops as the block format holds them:
 // the other direction of toBlockFormat.

@@ -254,13 +254,21 @@ int Reader::currentCodePage() {
 
 RunFormat Reader::resolve(const CharState& chr) const {
     RunFormat format;
-    if (const FontTable::Font* font = fonts_.find(chr.font < 0 ? defaultFont_ : chr.font))
+    // A font the table does not have is the document's default one.
+    const FontTable::Font* font = fonts_.find(chr.font < 0 ? defaultFont_ : chr.font);
+    if (!font)
+        font = fonts_.find(defaultFont_);
+    if (font)
         format.family = font->name;
     format.points = chr.halfPoints / 2.0;
     format.bold = chr.bold;
     format.italic = chr.italic;
     format.underline = chr.underline;
+    format.underlineStyle = chr.underline ? chr.underlineStyle : 0;
     format.strike = chr.strike;
+    format.caps = chr.caps;
+    format.spacing = chr.spacing;
+    format.raise = chr.raise;
     format.color = colors_.color(chr.color);
     // Index 0 of a background is "none", whatever the table's first entry holds.
     if (chr.highlight > 0)

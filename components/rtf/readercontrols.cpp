@@ -263,6 +263,25 @@ void Reader::characterControl(const ControlInfo& info, const Token& token) {
         break;
     case Control::Underline:
         chr.underline = toggle(token);
+        chr.underlineStyle = info.value;
+        break;
+    case Control::AllCaps:
+        chr.caps = toggle(token) ? Caps::All : Caps::None;
+        break;
+    case Control::SmallCaps:
+        chr.caps = toggle(token) ? Caps::Small : Caps::None;
+        break;
+    case Control::Expand:
+        chr.spacing = std::clamp(param(token, 0), -6000, 6000) * 5; // quarter points to twips
+        break;
+    case Control::ExpandTwips:
+        chr.spacing = std::clamp(param(token, 0), -30000, 30000);
+        break;
+    case Control::Up:
+        chr.raise = std::clamp(param(token, 6), -3276, 3276);
+        break;
+    case Control::Down:
+        chr.raise = -std::clamp(param(token, 6), -3276, 3276);
         break;
     case Control::UnderlineNone:
         chr.underline = false;

@@ -28,7 +28,11 @@ struct CharState {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    UnderlineStyle underlineStyle = 0;
     bool strike = false;
+    Caps caps = Caps::None;
+    int spacing = 0;
+    int raise = 0;
     int color = 0;
     int background = 0;
     int highlight = 0;

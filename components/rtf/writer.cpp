@@ -578,12 +578,23 @@ void Writer::format(const WrittenFormat& f) {
     };
     toggle(f.bold, was.bold, "b", "b0");
     toggle(f.italic, was.italic, "i", "i0");
-    toggle(f.underline, was.underline, "ul", "ulnone");
+    if (f.underline != was.underline || (f.underline && f.underlineStyle != was.underlineStyle))
+        out_.word(f.underline ? underlineWords[f.underlineStyle] : "ulnone");
     toggle(f.strike, was.strike, "strike", "strike0");
     if (f.color != was.color)
         out_.word("cf", f.color);
     if (f.background != was.background)
         out_.word("highlight", f.background);
+    if (f.caps != was.caps) {
+        if (was.caps != Caps::None)
+            out_.word(was.caps == Caps::All ? "caps" : "scaps", 0);
+        if (f.caps != Caps::None)
+            out_.word(f.caps == Caps::All ? "caps" : "scaps");
+    }
+    if (f.spacing != was.spacing)
+        out_.word("expndtw", f.spacing);
+    if (f.raise != was.raise)
+        f.raise >= 0 ? out_.word("up", f.raise) : out_.word("dn", -f.raise);
     if (f.position != was.position)
         out_.word(f.position == VerticalPosition::Super ? "super"
                   : f.position == VerticalPosition::Sub ? "sub"

@@ -1,5 +1,7 @@
 #include "components/rtf/writerformats.h"
 
+#include "components/rtf/qtsink.h"
+
 #include <QTextList>
 #include <cmath>
 
@@ -49,10 +51,12 @@ WrittenFormat WriterTables::add(const QTextCharFormat& format) {
                        : defaultFont_.bold();
     written.italic =
         format.hasProperty(QTextFormat::FontItalic) ? format.fontItalic() : defaultFont_.italic();
-    written.underline =
-        format.fontUnderline() ||
-        (!format.hasProperty(QTextFormat::TextUnderlineStyle) &&
-         !format.hasProperty(QTextFormat::FontUnderline) && defaultFont_.underline());
+    // Any line style is underlined; fontUnderline() counts the single one only.
+    written.underline = format.hasProperty(QTextFormat::TextUnderlineStyle)
+                            ? format.underlineStyle() != QTextCharFormat::NoUnderline &&
+                                  format.underlineStyle() != QTextCharFormat::SpellCheckUnderline
+                        : format.hasProperty(QTextFormat::FontUnderline) ? format.fontUnderline()
+                                                                         : defaultFont_.underline();
     written.strike = format.hasProperty(QTextFormat::FontStrikeOut) ? format.fontStrikeOut()
                                                                     : defaultFont_.strikeOut();
     written.color = colorIndex(format.foreground());
@@ -61,6 +65,13 @@ WrittenFormat WriterTables::add(const QTextCharFormat& format) {
         written.position = VerticalPosition::Super;
     else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
         written.position = VerticalPosition::Sub;
+    RunFormat typography;
+    typography.underline = written.underline;
+    readTypography(format, typography);
+    written.underlineStyle = typography.underlineStyle;
+    written.caps = typography.caps;
+    written.spacing = typography.spacing;
+    written.raise = typography.raise;
     return written;
 }
 

@@ -21,10 +21,14 @@ struct WrittenFormat {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    UnderlineStyle underlineStyle = 0;
     bool strike = false;
     int color = 0;      // 0: auto
     int background = 0; // 0: none
     VerticalPosition position = VerticalPosition::Normal;
+    Caps caps = Caps::None;
+    int spacing = 0; // twips
+    int raise = 0;   // half points
 
     bool operator==(const WrittenFormat&) const = default;
 };

@@ -180,6 +180,33 @@ TEST_F(WriterTest, LineSpacingAndTabStopsAreWrittenAndReadBack) {
     EXPECT_TRUE(rtf::dumpDocument(document).contains("\"leader\": \"dot\""));
 }
 
+// Underline styles, capitals, spacing and raised text come back as the file
+// had them; a font the table lacks reads as the default font.
+TEST_F(WriterTest, TypographyIsReadShownAndWrittenBack) {
+    rtf::loadBytes(document,
+                   "{\\rtf1\\ansi\\deff1{\\fonttbl{\\f1 Courier New;}}\\pard "
+                   "{\\uldb double}{\\ulwave wave}{\\uld dotted}{\\ulw words}{\\caps caps}"
+                   "{\\scaps small}{\\expndtw20 wide}{\\up6 up}{\\dn4 down}{\\f9 nofont}\\par}");
+    const QByteArray rtf = save();
+    for (const char* word :
+         {"\\uldb double", "\\ulwave wave", "\\uld dotted", "\\ulw words", "\\caps caps",
+          "\\scaps small", "\\expndtw20 wide", "\\up6 up", "\\dn4 down"})
+        EXPECT_TRUE(rtf.contains(word)) << word << "\n" << rtf.constData();
+    EXPECT_EQ(rtf.count("\\f0"), 1) << "one font for all the text: " << rtf.constData();
+    EXPECT_TRUE(rtf.contains("Courier New;"));
+    QTextCursor at(&document);
+    at.setPosition(1);
+    EXPECT_EQ(at.charFormat().underlineStyle(), QTextCharFormat::SingleUnderline)
+        << "double draws as single";
+    at.setPosition(QStringLiteral("double w").size());
+    EXPECT_EQ(at.charFormat().underlineStyle(), QTextCharFormat::WaveUnderline);
+    EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
+    QTextDocument again;
+    again.setDefaultFont(document.defaultFont());
+    rtf::loadBytes(again, rtf);
+    EXPECT_EQ(rtf::saveBytes(again), rtf);
+}
+
 TEST_F(WriterTest, DeterministicAndIdempotent) {
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
