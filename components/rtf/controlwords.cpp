@@ -255,6 +255,18 @@ bool isKeptDocumentGroup(std::string_view name) {
                   "protusertbl template fchars lchars");
 }
 
+bool isKeptParagraphWord(std::string_view name) {
+    return listed(name,
+                  "s keepn keep pagebb widctlpar nowidctlpar hyphpar nohyphpar noline outlinelevel "
+                  "contextualspace sbauto saauto");
+}
+
+bool isKeptCharacterWord(std::string_view name) {
+    return listed(
+        name, "lang langfe langnp langfenp noproof cs cgrid kerning charscalex outl shad embo impr "
+              "v webhidden");
+}
+
 bool isDocumentFormattingWord(std::string_view name) {
     return listed(name,
                   "paperw paperh psz margl margr margt margb gutter margmirror landscape facingp "

@@ -160,5 +160,9 @@ inline constexpr std::string_view tabLeaderWords[] = {"",     "tldot", "tlmdot",
 bool isKeptDocumentGroup(std::string_view name);
 // Page setup and document formatting words, kept as read before the body.
 bool isDocumentFormattingWord(std::string_view name);
+// Paragraph and character words the editor does not show but keeps with
+// their paragraph or run (keep with next, page break before, language ...).
+bool isKeptParagraphWord(std::string_view name);
+bool isKeptCharacterWord(std::string_view name);
 
 } // namespace rtf

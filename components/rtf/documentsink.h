@@ -35,6 +35,7 @@ struct RunFormat {
     Caps caps = Caps::None;
     int spacing = 0; // between the characters, twips (\expndtw)
     int raise = 0;   // of the baseline, half points (\up, \dn negative)
+    QByteArray kept; // words the editor does not show, as the file wrote them
 
     bool operator==(const RunFormat&) const = default;
 };
@@ -78,6 +79,7 @@ struct ParagraphFormat {
     bool rightToLeft = false;
     LineSpacing line;
     std::vector<TabStop> tabs; // in the order of their positions
+    QByteArray kept;           // words the editor does not show, as the file wrote them
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8
     // 0 outside tables, 1 in a cell of a table of the body, 2 in a table inside

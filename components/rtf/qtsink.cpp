@@ -67,6 +67,8 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
         format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
         format.setFontLetterSpacing(run.spacing / twipsPerPixel);
     }
+    if (!run.kept.isEmpty())
+        format.setProperty(property::keptWords, run.kept);
     if (run.raise != 0) {
         format.setProperty(property::raise, run.raise);
         const double points = run.points > 0 ? run.points : 12.0;
@@ -104,6 +106,7 @@ void readTypography(const QTextCharFormat& format, RunFormat& run) {
         format.fontLetterSpacingType() == QFont::AbsoluteSpacing)
         run.spacing = static_cast<int>(std::lround(format.fontLetterSpacing() * twipsPerPixel));
     run.raise = format.intProperty(property::raise);
+    run.kept = format.property(property::keptWords).toByteArray();
 }
 
 QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
@@ -151,6 +154,8 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
         format.setLineHeight(paragraph.line.amount / twipsPerPixel, QTextBlockFormat::FixedHeight);
         break;
     }
+    if (!paragraph.kept.isEmpty())
+        format.setProperty(property::keptWords, paragraph.kept);
     if (!paragraph.tabs.empty()) {
         QList<QTextOption::Tab> tabs;
         QList<int> leaders;

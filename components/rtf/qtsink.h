@@ -42,6 +42,9 @@ constexpr int tabLeaders = QTextFormat::UserProperty + 0x7206;
 constexpr int underlineWord = QTextFormat::UserProperty + 0x7207;
 // On text: how far its baseline is raised, in half points (int; \up, \dn).
 constexpr int raise = QTextFormat::UserProperty + 0x7208;
+// On text and on paragraphs: the words the editor does not show, as the file
+// wrote them (QByteArray; RunFormat::kept, ParagraphFormat::kept).
+constexpr int keptWords = QTextFormat::UserProperty + 0x7209;
 } // namespace property
 
 QTextCharFormat toCharFormat(const RunFormat& format);

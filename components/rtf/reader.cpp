@@ -269,6 +269,7 @@ RunFormat Reader::resolve(const CharState& chr) const {
     format.caps = chr.caps;
     format.spacing = chr.spacing;
     format.raise = chr.raise;
+    format.kept = QByteArray::fromStdString(chr.kept);
     format.color = colors_.color(chr.color);
     // Index 0 of a background is "none", whatever the table's first entry holds.
     if (chr.highlight > 0)
@@ -297,6 +298,7 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     else if (para.sl > 0 && !para.slmult)
         format.line = {LineRule::AtLeast, para.sl};
     format.tabs = para.tabs;
+    format.kept = QByteArray::fromStdString(para.kept);
     if (para.startIndent)
         (para.rightToLeft ? format.rightIndent : format.leftIndent) = *para.startIndent;
     if (para.endIndent)
@@ -372,6 +374,24 @@ void Reader::endPicture(const GroupState& pictureState) {
     picture_ = Picture{};
     pictureNibble_ = -1;
     bodyContent();
+}
+
+void keepWord(std::string& kept, std::string_view name, bool hasParam, int param) {
+    std::string word = "\\";
+    word += name;
+    // The same name, not a longer one that starts with it (\lang, \langfe).
+    for (std::size_t at = kept.find(word); at != std::string::npos; at = kept.find(word, at + 1)) {
+        const std::size_t after = at + word.size();
+        if (after < kept.size() && ((kept[after] >= 'a' && kept[after] <= 'z') ||
+                                    (kept[after] >= 'A' && kept[after] <= 'Z')))
+            continue;
+        kept.erase(at, kept.find('\\', after) == std::string::npos ? std::string::npos
+                                                                   : kept.find('\\', after) - at);
+        break;
+    }
+    if (hasParam)
+        word += std::to_string(param);
+    kept += word;
 }
 
 KeptRtf Reader::keptRtf(std::string_view rtf) const {

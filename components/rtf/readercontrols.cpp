@@ -83,6 +83,13 @@ void Reader::controlWord(const Token& token) {
     default:
         break;
     }
+    if (info.control == Control::Unknown && body) {
+        if (isKeptCharacterWord(token.text))
+            keepWord(state().chr.kept, token.text, token.hasParam, token.param);
+        else if (isKeptParagraphWord(token.text))
+            keepWord(state().para.kept, token.text, token.hasParam, token.param);
+        return;
+    }
     documentControl(info, token);
     tableControl(info, token);
     characterControl(info, token);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace rtf {
@@ -33,6 +34,7 @@ struct CharState {
     Caps caps = Caps::None;
     int spacing = 0;
     int raise = 0;
+    std::string kept; // see keepWord
     int color = 0;
     int background = 0;
     int highlight = 0;
@@ -59,7 +61,8 @@ struct ParaState {
     int sl = 0; // \sl: 0 single, > 0 at least, < 0 exactly; lines with \slmult1
     bool slmult = false;
     std::vector<TabStop> tabs;
-    TabStop nextTab; // kind and leader given so far for the next \tx
+    TabStop nextTab;  // kind and leader given so far for the next \tx
+    std::string kept; // see keepWord
     int ls = 0;
     int ilvl = 0;
     PnType pnType = PnType::None;
@@ -68,6 +71,10 @@ struct ParaState {
     bool inTable = false; // \intbl
     int nesting = -1;     // \itapN; -1: not given
 };
+
+// Adds a word to the ones kept as read ("\\keepn\\lang1031"), in place of
+// an earlier one of the same name, so that only the word in effect stays.
+void keepWord(std::string& kept, std::string_view name, bool hasParam, int param);
 
 // What a '{' saves and the matching '}' restores.
 struct GroupState {

@@ -19,6 +19,15 @@ void RtfOutput::raw(std::string_view text) {
     needsDelimiter_ = false;
 }
 
+void RtfOutput::words(QByteArrayView words) {
+    if (words.isEmpty())
+        return;
+    if (needsDelimiter_ && !words.startsWith('\\'))
+        bytes_.append(' ');
+    bytes_.append(words);
+    needsDelimiter_ = true;
+}
+
 void RtfOutput::word(std::string_view name) {
     bytes_.append('\\');
     bytes_.append(name.data(), static_cast<qsizetype>(name.size()));

@@ -16,6 +16,9 @@ public:
     void raw(std::string_view text);
     void word(std::string_view name);
     void word(std::string_view name, int parameter);
+    // Control words as a file wrote them ("\\keepn\\lang1031"); like word(),
+    // the next text gets a delimiter.
+    void words(QByteArrayView words);
     // Text of the document, escaped: ASCII as is, Windows-1252 as \'hh, the rest
     // as \uN with a "?" fallback (a surrogate pair as two \uN).
     void text(QStringView text);

@@ -269,6 +269,8 @@ void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view l
 void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end) {
     const QTextBlockFormat para = block.blockFormat();
     out_.word("pard");
+    // The paragraph's style and the words it keeps come first, as Word writes them.
+    out_.words(para.property(property::keptWords).toByteArray());
     if (depth > 0)
         out_.word("intbl");
     if (depth > 1)
@@ -562,7 +564,11 @@ void Writer::listParagraph(const QTextBlock& block, const QTextList* list) {
 void Writer::format(const WrittenFormat& f) {
     if (formatWritten_ && f == current_)
         return;
-    const bool whole = !formatWritten_;
+    // Words kept from the file cannot be undone one by one: when they change
+    // (other than by adding to none), the run starts from \plain.
+    const bool whole = !formatWritten_ || (!current_.kept.isEmpty() && f.kept != current_.kept);
+    if (whole && formatWritten_ && current_.position != VerticalPosition::Normal)
+        out_.word("nosupersub"); // never \plain straight after raised text
     const WrittenFormat was = whole ? WrittenFormat{} : current_;
     current_ = f;
     formatWritten_ = true;
@@ -595,6 +601,8 @@ void Writer::format(const WrittenFormat& f) {
         out_.word("expndtw", f.spacing);
     if (f.raise != was.raise)
         f.raise >= 0 ? out_.word("up", f.raise) : out_.word("dn", -f.raise);
+    if (f.kept != was.kept)
+        out_.words(f.kept);
     if (f.position != was.position)
         out_.word(f.position == VerticalPosition::Super ? "super"
                   : f.position == VerticalPosition::Sub ? "sub"

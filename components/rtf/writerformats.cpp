@@ -72,6 +72,7 @@ WrittenFormat WriterTables::add(const QTextCharFormat& format) {
     written.caps = typography.caps;
     written.spacing = typography.spacing;
     written.raise = typography.raise;
+    written.kept = typography.kept;
     return written;
 }
 

@@ -29,6 +29,7 @@ struct WrittenFormat {
     Caps caps = Caps::None;
     int spacing = 0; // twips
     int raise = 0;   // half points
+    QByteArray kept; // words the editor does not show
 
     bool operator==(const WrittenFormat&) const = default;
 };

@@ -87,6 +87,26 @@ TEST(KeptRtf, OnlyTheDocumentsOwnGroupsAreKept) {
     EXPECT_FALSE(rtf::saveBytes(document).contains("header"));
 }
 
+// Paragraph and character words the editor does not show stay with their
+// paragraph or run: the style, keep with next, page break before, language,
+// hidden text. A raised run is never followed straight by \plain.
+TEST(KeptRtf, WordsOfParagraphsAndRunsStayWithThem) {
+    QTextDocument document;
+    rtf::loadBytes(document,
+                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\s1\\keepn\\pagebb\\lang1031 Title "
+                   "{\\super 2}\\par\\pard\\lang1033\\lang1031 Body {\\v hidden}\\par}");
+    EXPECT_EQ(rtf::documentText(document), u"Title 2\r\nBody hidden");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("\\pard\\s1\\keepn\\pagebb\\plain")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\lang1031 Title \\super 2\\par")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\pard\\nosupersub Body")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\v hidden")) << saved.constData();
+    EXPECT_EQ(saved.count("\\lang1033"), 0) << "only the word in effect is kept";
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
 TEST(KeptRtf, RenumberingTouchesOnlyFontAndColourNumbers) {
     const std::string_view rtf =
         "{\\header\\f3 \\cf12\\fs20 x \\af-1\r\n{\\*\\bkmkstart f3}\\bin3 \\f9}\\highlight2}";
