@@ -23,8 +23,8 @@ constexpr std::string_view skippedDestinations =
     "mmathPr nextfile nonesttables nonshppict objalias objclass objdata objname "
     "objsect objtime oldcprops oldpprops oldsprops oldtprops oleclsid operator panose password "
     "passwordhash pgp pgptbl picprop pnseclvl pntxta pntxtb printim private propname "
-    "protend protstart protusertbl pxe revtbl revtim rsidtbl rxe shprslt sn sp "
-    "staticval stylesheet subject sv svb tc template themedata title txe ud userprops "
+    "protend protstart protusertbl pxe revtbl revtim rsidtbl rxe shprslt "
+    "staticval stylesheet subject svb tc template themedata title txe ud userprops "
     "wgrffmtfilter windowcaption writereservation writereservhash xe xform xmlattrname "
     "xmlattrvalue xmlclose xmlname xmlnstbl xmlopen";
 
@@ -43,6 +43,9 @@ Table buildTable() {
         {"fldrslt", Control::Transparent},
         {"result", Control::Transparent},
         {"shp", Control::Transparent},
+        {"sp", Control::ShapeProperty},
+        {"sn", Control::ShapeName},
+        {"sv", Control::ShapeValue},
         {"shppict", Control::Transparent},
         {"object", Control::Transparent},
         {"shpinst", Control::Transparent},

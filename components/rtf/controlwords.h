@@ -20,6 +20,9 @@ enum class Control : std::uint8_t {
     ListOverrideTable,
     ListTextFallback,
     Pn,
+    ShapeProperty, // \sp
+    ShapeName,     // \sn
+    ShapeValue,    // \sv
     // Document
     Ansi,
     Mac,

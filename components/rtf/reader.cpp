@@ -160,6 +160,10 @@ void Reader::bytes(std::string_view text) {
     case Destination::Picture:
         pictureHex(text);
         break;
+    case Destination::ShapeName:
+        if (shapeProperty_.size() < 64)
+            shapeProperty_.append(text.substr(0, 64));
+        break;
     default:
         break;
     }

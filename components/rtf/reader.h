@@ -89,6 +89,7 @@ private:
     std::string_view data_;
     std::string documentWords_;
     bool bodyStarted_ = false;
+    std::string shapeProperty_;  // the \sn of the shape property being read
     std::size_t tokenCount_ = 0; // tokens read so far
     std::vector<GroupState> stack_;
     std::size_t overflow_ = 0; // groups opened beyond maxDepth

@@ -31,7 +31,7 @@ void Reader::controlWord(const Token& token) {
     if (pendingStar_) {
         pendingStar_ = false;
         // \* marks a destination we may skip when we do not know it.
-        if (info.control < Control::SkipDestination || info.control > Control::Pn) {
+        if (info.control < Control::SkipDestination || info.control > Control::ShapeValue) {
             skipGroup(token.text, starred);
             return;
         }
@@ -146,6 +146,23 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         break;
     case Control::Pn:
         target = Destination::Pn;
+        break;
+    // A shape's properties are skipped but for its picture (\sn pib), which
+    // is how Word and LibreOffice write floating pictures.
+    case Control::ShapeProperty:
+        shapeProperty_.clear();
+        if (state().destination == Destination::Body)
+            return true;
+        target = Destination::Skip;
+        break;
+    case Control::ShapeName:
+        shapeProperty_.clear();
+        target = Destination::ShapeName;
+        break;
+    case Control::ShapeValue:
+        if (state().destination == Destination::Body && shapeProperty_ == "pib")
+            return true;
+        target = Destination::Skip;
         break;
     default:
         return false;

@@ -19,6 +19,7 @@ enum class Destination : std::uint8_t {
     ListOverrideTable,
     Pn,
     Picture,
+    ShapeName, // \sn: the name of the shape property whose \sv follows
 };
 
 // Character properties as the file states them; resolved into a RunFormat

@@ -96,6 +96,19 @@ TEST(ReaderPictures, OnePictureOfAShapePairAndNoneOfSkippedGroups) {
     EXPECT_EQ(sink.pictures[1].data, QByteArray::fromHex("05"));
 }
 
+// Word and LibreOffice write a floating picture as a shape whose "pib"
+// property holds it; the shape's other properties are no text.
+TEST(ReaderPictures, APictureInsideAShapeIsRead) {
+    const auto sink =
+        readRtf("{\\rtf1 a{\\shp{\\*\\shpinst\\shpleft0\\shpright100{\\sp{\\sn shapeType}{\\sv 75}}"
+                "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 07}}}{\\sp{\\sn fillColor}{\\sv 255}}}"
+                "{\\shprslt{\\pict\\wmetafile8 08}}}b\\par}");
+    ASSERT_EQ(sink.pictures.size(), 1u);
+    EXPECT_EQ(sink.pictures[0].data, QByteArray::fromHex("07"));
+    ASSERT_EQ(sink.paragraphs.size(), 1u);
+    EXPECT_EQ(sink.joined(), u"ab") << "no property values in the text";
+}
+
 TEST(DocumentPictures, PngShowsAtItsSizeAndItsPixelsSurviveSaving) {
     const QImage original = testImage();
     const QByteArray rtf = "{\\rtf1 x{\\pict\\pngblip\\picw5\\pich3\\picwgoal150\\pichgoal90 " +
