@@ -1,5 +1,6 @@
 #include "saving/safefile.h"
 #include "tests/saving/faults.h"
+#include "tests/support/scripted.h"
 
 #include <QDir>
 #include <QFile>
@@ -200,24 +201,11 @@ TEST_F(SafeFileTest, OldBytesThatCannotBePutBackAreKeptAndNamed) {
     EXPECT_EQ(cacheEntries(), QStringList({"doc.rtf.before-save"}));
 }
 
-// Restores a limit of the process when it goes out of scope.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, SIG_IGN); // as the programs do: "File too large", not death
-        rlimit limit = saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
-    rlimit saved{};
-};
-
 TEST_F(SafeFileTest, AFileSizeLimitIsReportedForSmallAndLargeDocuments) {
     const QString target = path(QStringLiteral("doc.rtf"));
     putFileBytes(target, oldBytes);
     for (const QByteArray& bytes : {smallBytes, largeBytes}) {
-        FileSizeLimit limit(static_cast<rlim_t>(bytes.size() / 2));
+        FileSizeLimit limit(static_cast<unsigned long long>(bytes.size() / 2));
         EXPECT_EQ(SafeFile::save(target, bytes), QStringLiteral("File too large"));
         EXPECT_EQ(fileBytes(target), oldBytes);
         EXPECT_EQ(folderEntries(dir.path()), QStringList({"doc.rtf"}));

@@ -2,7 +2,12 @@
 
 #include "components/runtimeerror.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -84,4 +89,35 @@ void FormHarness::showActive() {
     form->activateWindow();
     if (!QTest::qWaitForWindowActive(form.get()))
         qWarning("the window did not become active");
+}
+
+void onModal(std::function<void(QDialog&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(*dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    timer->start();
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long long bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    saved[0] = limit.rlim_cur;
+    saved[1] = limit.rlim_max;
+    std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    const rlimit limit{static_cast<rlim_t>(saved[0]), static_cast<rlim_t>(saved[1])};
+    setrlimit(RLIMIT_FSIZE, &limit);
 }

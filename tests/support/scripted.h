@@ -55,6 +55,22 @@ private:
     bool fails_;
 };
 
+class QDialog;
+
+// Runs `act` on the next modal dialog, from inside the dialog's own event
+// loop. A dialog that `act` leaves open is cancelled, so a failed expectation
+// cannot hang the test.
+void onModal(std::function<void(QDialog&)> act);
+
+// A file-size limit (RLIMIT_FSIZE) on this process while it lives, with
+// SIGXFSZ ignored as the programs ignore it: a write over it fails with
+// "File too large" instead of ending the process.
+struct FileSizeLimit {
+    explicit FileSizeLimit(unsigned long long bytes);
+    ~FileSizeLimit();
+    unsigned long long saved[2]{};
+};
+
 // A real Form1 on scripted dialogs, in a program folder of its own.
 struct FormHarness {
     explicit FormHarness(QStringList fonts = {"Arial", "Courier New", "Times New Roman"},

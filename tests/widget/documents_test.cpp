@@ -23,7 +23,9 @@ RichTextSurface& addDocument(Form1& form, const QString& caption) {
     return surface;
 }
 
-RichTextSurface& surface(Form1& form, int index) { return (*form.RichTextBox1)[index]; }
+RichTextSurface& surface(Form1& form, int index) {
+    return (*form.RichTextBox1)[index];
+}
 
 TEST(ChangeTracking, TypingMarksTheTabOnceAndSetsTheFlag) {
     FormHarness harness;

@@ -16,7 +16,9 @@
 
 namespace {
 
-RichTextSurface& surface(Form1& form, int index) { return (*form.RichTextBox1)[index]; }
+RichTextSurface& surface(Form1& form, int index) {
+    return (*form.RichTextBox1)[index];
+}
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -30,15 +32,21 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 // Types into the current document as the user would, so that it is marked changed.
-void type(Form1& form, const QString& text) { QTest::keyClicks(form.currentSurface().widget(), text); }
+void type(Form1& form, const QString& text) {
+    QTest::keyClicks(form.currentSurface().widget(), text);
+}
 
 class Files : public ::testing::Test {
 protected:
     void SetUp() override { harness.load(); }
     Form1& form() { return *harness.form; }
     QString path(const QString& name) const { return harness.folder.filePath(name); }
-    void answerSave(const QString& name) { harness.dialogs->saveAnswers.push_back(FileDialogResult{name, 0}); }
-    void answerOpen(const QString& name) { harness.dialogs->openAnswers.push_back(FileDialogResult{name, 0}); }
+    void answerSave(const QString& name) {
+        harness.dialogs->saveAnswers.push_back(FileDialogResult{name, 0});
+    }
+    void answerOpen(const QString& name) {
+        harness.dialogs->openAnswers.push_back(FileDialogResult{name, 0});
+    }
     void cancelSave() { harness.dialogs->saveAnswers.push_back(std::nullopt); }
     const std::vector<MessageRequest>& reports() const { return harness.messages->shown; }
     QString caption(int position) { return form().TabControl1->caption(position); }
@@ -96,8 +104,10 @@ TEST_F(Files, AtTheDocumentLimitNewAndOpenReportAndTouchNothing) {
     answerOpen(path(QStringLiteral("a.txt")));
     form().PushButton1_Click();
     ASSERT_EQ(reports().size(), 2u);
-    EXPECT_TRUE(reports()[0].text.startsWith(QStringLiteral("Overflow\r\nin Ferrotab2017/04/05.Form1.PushButton2_Click at line 102")));
-    EXPECT_TRUE(reports()[1].text.startsWith(QStringLiteral("Overflow\r\nin Ferrotab2017/04/05.Form1.PushButton1_Click at line 112")));
+    EXPECT_TRUE(reports()[0].text.startsWith(
+        QStringLiteral("Overflow\r\nin Ferrotab2017/04/05.Form1.PushButton2_Click at line 102")));
+    EXPECT_TRUE(reports()[1].text.startsWith(
+        QStringLiteral("Overflow\r\nin Ferrotab2017/04/05.Form1.PushButton1_Click at line 112")));
     EXPECT_EQ(form().documentCount, 32767);
     EXPECT_EQ(form().TabControl1->count(), 1);
     EXPECT_EQ(surface(form(), 0).text(), QStringLiteral("keep me"));
@@ -107,7 +117,9 @@ TEST_F(Files, AtTheDocumentLimitNewAndOpenReportAndTouchNothing) {
 
 TEST_F(Files, OpenReadsEachFileIntoANewIndependentDocument) {
     const QString file = path(QStringLiteral("letter.rtf"));
-    writeFile(file, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Dear {\\b reader}\\par second\\par}");
+    writeFile(
+        file,
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Dear {\\b reader}\\par second\\par}");
     form().CommonDialog1.FilterIndex = 2; // left by an earlier dialog, not Open's to set
     answerOpen(file);
     answerOpen(file);
@@ -167,7 +179,8 @@ TEST_F(Files, PlainTextOpenedAndSavedComesBackByteForByte) {
     writeFile(file, bytes);
     answerOpen(file);
     form().PushButton1_Click();
-    EXPECT_EQ(form().currentSurface().text(), QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC\r\n{\\b not markup}\r\n\r\nlast"));
+    EXPECT_EQ(form().currentSurface().text(),
+              QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC\r\n{\\b not markup}\r\n\r\nlast"));
     form().PushButton7_Click();
     EXPECT_TRUE(harness.dialogs->saveRequests.empty());
     EXPECT_EQ(readAll(file), bytes);
@@ -232,7 +245,8 @@ TEST_F(Files, SaveAsPreselectsTheFilterOfTheCaptionAndLeavesTheOldFile) {
     EXPECT_EQ(readAll(old), "original\r\n");
     EXPECT_TRUE(readAll(path(QStringLiteral("copy.rtf"))).startsWith("{\\rtf1"));
     EXPECT_EQ(caption(1), QStringLiteral("copy.rtf"));
-    EXPECT_EQ(form().currentSurface().tag(), QStringLiteral("0|") + path(QStringLiteral("copy.rtf")));
+    EXPECT_EQ(form().currentSurface().tag(),
+              QStringLiteral("0|") + path(QStringLiteral("copy.rtf")));
 
     // Now an RTF caption preselects the RTF entry; a name without a dot the Text entry.
     answerSave(path(QStringLiteral("plain")));
@@ -248,17 +262,17 @@ TEST_F(Files, SaveAsPreselectsTheFilterOfTheCaptionAndLeavesTheOldFile) {
 TEST_F(Files, SaveAllVisitsChangedTabsInOrderAndSkipsCancelledDialogs) {
     const QString text = path(QStringLiteral("a.txt"));
     writeFile(text, "alpha\r\n");
-    form().PushButton2_Click();          // Untitled2.rtf, stays unchanged
-    form().PushButton2_Click();          // Untitled3.rtf
+    form().PushButton2_Click(); // Untitled2.rtf, stays unchanged
+    form().PushButton2_Click(); // Untitled3.rtf
     answerOpen(text);
-    form().PushButton1_Click();          // a.txt
+    form().PushButton1_Click(); // a.txt
     for (int position : {0, 2, 3}) {
         form().TabControl1->select(position);
         type(form(), QStringLiteral("+"));
     }
     form().TabControl1->select(1);
-    cancelSave();                                    // Untitled1.rtf
-    answerSave(path(QStringLiteral("b.rtf")));       // Untitled3.rtf
+    cancelSave();                              // Untitled1.rtf
+    answerSave(path(QStringLiteral("b.rtf"))); // Untitled3.rtf
     form().PushButton8->click();
 
     ASSERT_EQ(harness.dialogs->saveRequests.size(), 2u);
@@ -275,19 +289,6 @@ TEST_F(Files, SaveAllVisitsChangedTabsInOrderAndSkipsCancelledDialogs) {
     EXPECT_EQ(surface(form(), 2).tag(), QStringLiteral("0|") + path(QStringLiteral("b.rtf")));
 }
 
-// Restores the file size limit when it goes out of scope.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, SIG_IGN); // a short write instead of death
-        rlimit limit = saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
-    rlimit saved{};
-};
-
 TEST_F(Files, AFailedWriteIsReportedAndTheDocumentStaysUnsaved) {
     const QString existing = path(QStringLiteral("kept.rtf"));
     writeFile(existing, "old bytes");
@@ -297,11 +298,11 @@ TEST_F(Files, AFailedWriteIsReportedAndTheDocumentStaysUnsaved) {
     const QString tag = form().currentSurface().tag();
     {
         FileSizeLimit limit(4096);
-        form().PushButton7_Click();          // over the size limit
-        form().PushButton8_Click();          // Save All, the same
+        form().PushButton7_Click(); // over the size limit
+        form().PushButton8_Click(); // Save All, the same
     }
     answerSave(path(QStringLiteral("missing/x.rtf")));
-    answerSave(harness.folder.path());       // a folder, plain text by its name
+    answerSave(harness.folder.path()); // a folder, plain text by its name
     form().PushButton14_Click();
     form().PushButton14_Click();
 
@@ -309,7 +310,8 @@ TEST_F(Files, AFailedWriteIsReportedAndTheDocumentStaysUnsaved) {
     EXPECT_TRUE(reports()[0].text.contains(QStringLiteral("PushButton7_Click at line 130")));
     EXPECT_TRUE(reports()[1].text.contains(QStringLiteral("PushButton8_Click at line 124")));
     EXPECT_TRUE(reports()[2].text.contains(QStringLiteral("PushButton14_Click at line 122")));
-    EXPECT_TRUE(reports()[3].text.contains(QStringLiteral("PushButton14_Click at line 124"))); // no ".rtf": plain text
+    EXPECT_TRUE(reports()[3].text.contains(
+        QStringLiteral("PushButton14_Click at line 124"))); // no ".rtf": plain text
     EXPECT_EQ(caption(1), QStringLiteral("kept.rtf*"));
     EXPECT_EQ(form().currentSurface().tag(), tag);
     EXPECT_EQ(readAll(existing), "old bytes");

@@ -19,25 +19,6 @@
 
 namespace {
 
-// Runs `act` on the next modal dialog, from inside the dialog's own event
-// loop. A dialog that `act` leaves open is cancelled, so a failed expectation
-// cannot hang the test.
-void onModal(std::function<void(QDialog&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(*dialog);
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    timer->start();
-}
-
 QPushButton* okButton(QDialog& dialog) {
     return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
 }

@@ -1,4 +1,5 @@
 #include "app/platform.h"
+#include "tests/support/scripted.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,16 +18,7 @@ namespace {
 MsgResult showAndDrive(const MessageRequest& request,
                        const std::function<void(QMessageBox&)>& whileOpen) {
     const Platform platform = qtPlatform();
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        poll.stop();
-        whileOpen(*box);
-    });
-    poll.start();
+    onModal([&](QDialog& box) { whileOpen(static_cast<QMessageBox&>(box)); });
     return platform.messages->show(request);
 }
 

@@ -59,8 +59,8 @@ TEST(StartUp, LeavesTheDesignedStateWithOneUnchangedDocument) {
     EXPECT_EQ(form.TabControl1->value(0), 0);
     EXPECT_EQ((*form.RichTextBox1)[0].tag(), QStringLiteral("0|"));
     EXPECT_EQ((*form.RichTextBox1)[0].text(), QString());
-    EXPECT_EQ(items(form.Combo1), (QStringList{"8", "9", "10", "11", "12", "14", "18", "21", "38",
-                                               "64", "72"}));
+    EXPECT_EQ(items(form.Combo1),
+              (QStringList{"8", "9", "10", "11", "12", "14", "18", "21", "38", "64", "72"}));
     EXPECT_EQ(form.Combo1->currentText(), QStringLiteral("9"));
     EXPECT_EQ(form.Combo2->currentText(), QStringLiteral("Arial"));
     for (QCheckBox* box : {form.Check1, form.Check2, form.Check3, form.Check4})
@@ -152,11 +152,13 @@ TEST(StartUp, HandPointerIsLoadedWithItsHotspot) {
 
 TEST(StartUp, TwoFailingStatementsGiveTwoReportsInOrder) {
     FormHarness harness;
-    writeFile(harness.folder.filePath(QStringLiteral("x/o.cjs")), QByteArray("\xff\xfe\0garbage", 10));
+    writeFile(harness.folder.filePath(QStringLiteral("x/o.cjs")),
+              QByteArray("\xff\xfe\0garbage", 10));
     writeFile(harness.folder.filePath(QStringLiteral("HAND-M.CUR")), "not a cursor");
     Form1& form = harness.load();
     ASSERT_EQ(harness.messages->shown.size(), 2u);
-    EXPECT_TRUE(harness.messages->shown[0].text.contains(QStringLiteral("Form_Load at line 100\r")));
+    EXPECT_TRUE(
+        harness.messages->shown[0].text.contains(QStringLiteral("Form_Load at line 100\r")));
     EXPECT_TRUE(harness.messages->shown[1].text.startsWith(
         QStringLiteral("Invalid picture\r\nin Ferrotab2017/04/05.Form1.Form_Load at line 106\r")));
     EXPECT_FALSE(form.MouseIcon.has_value());
