@@ -36,6 +36,9 @@ struct RunFormat {
     int spacing = 0; // between the characters, twips (\expndtw)
     int raise = 0;   // of the baseline, half points (\up, \dn negative)
     QByteArray kept; // words the editor does not show, as the file wrote them
+    // The instruction ({\*\fldinst ...}) of the field whose result this text
+    // is: a hyperlink, a page number, a date; empty outside fields.
+    KeptRtf field;
 
     bool operator==(const RunFormat&) const = default;
 };

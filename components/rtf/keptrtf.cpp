@@ -61,6 +61,30 @@ QByteArray renumber(std::string_view rtf, const std::function<int(int)>& font,
     return out;
 }
 
+QString hyperlinkTarget(const QByteArray& instruction) {
+    // The instruction's text: its words and groups stripped.
+    QByteArray text;
+    Tokenizer tokenizer(
+        std::string_view(instruction.constData(), static_cast<std::size_t>(instruction.size())));
+    for (Token token = tokenizer.next(); token.type != TokenType::End; token = tokenizer.next()) {
+        if (token.type == TokenType::Text)
+            text.append(token.text.data(), static_cast<qsizetype>(token.text.size()));
+        else if (token.type == TokenType::HexByte)
+            text.append(static_cast<char>(token.param));
+        else if (token.type == TokenType::ControlSymbol && token.text.find_first_of("\\{}") == 0)
+            text.append(token.text.front()); // an escaped \, { or }
+    }
+    const QString words = QString::fromLatin1(text).trimmed();
+    if (!words.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
+        return {};
+    QString rest = words.mid(9).trimmed();
+    while (rest.startsWith(QLatin1Char('\\'))) // switches such as \l "anchor" come first at times
+        rest = rest.mid(rest.indexOf(QLatin1Char(' ')) + 1).trimmed();
+    if (rest.startsWith(QLatin1Char('"')))
+        return rest.mid(1, rest.indexOf(QLatin1Char('"'), 1) - 1);
+    return rest.section(QLatin1Char(' '), 0, 0);
+}
+
 KeptRtfList keptRtfOf(const QObject& document) {
     return document.property(kProperty).value<KeptRtfList>();
 }

@@ -31,6 +31,10 @@ using KeptRtfList = QList<KeptRtf>;
 QByteArray renumber(std::string_view rtf, const std::function<int(int)>& font,
                     const std::function<int(int)>& color);
 
+// The target of a HYPERLINK field instruction ("" for other fields): the
+// quoted or bare first argument, without switches.
+QString hyperlinkTarget(const QByteArray& instruction);
+
 // The kept RTF of a document, in file order, as the reader left it.
 KeptRtfList keptRtfOf(const QObject& document);
 void setKeptRtf(QObject& document, const KeptRtfList& kept);

@@ -69,6 +69,14 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
     }
     if (!run.kept.isEmpty())
         format.setProperty(property::keptWords, run.kept);
+    if (!run.field.rtf.isEmpty()) {
+        format.setProperty(property::fieldInstruction, QVariant::fromValue(KeptRtfList{run.field}));
+        const QString target = hyperlinkTarget(run.field.rtf);
+        if (!target.isEmpty()) {
+            format.setAnchor(true);
+            format.setAnchorHref(target);
+        }
+    }
     if (run.raise != 0) {
         format.setProperty(property::raise, run.raise);
         const double points = run.points > 0 ? run.points : 12.0;
@@ -107,6 +115,7 @@ void readTypography(const QTextCharFormat& format, RunFormat& run) {
         run.spacing = static_cast<int>(std::lround(format.fontLetterSpacing() * twipsPerPixel));
     run.raise = format.intProperty(property::raise);
     run.kept = format.property(property::keptWords).toByteArray();
+    run.field = format.property(property::fieldInstruction).value<KeptRtfList>().value(0);
 }
 
 QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {

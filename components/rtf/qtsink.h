@@ -45,6 +45,8 @@ constexpr int raise = QTextFormat::UserProperty + 0x7208;
 // On text and on paragraphs: the words the editor does not show, as the file
 // wrote them (QByteArray; RunFormat::kept, ParagraphFormat::kept).
 constexpr int keptWords = QTextFormat::UserProperty + 0x7209;
+// On text: the instruction of the field whose result it is (KeptRtfList of one).
+constexpr int fieldInstruction = QTextFormat::UserProperty + 0x720A;
 } // namespace property
 
 QTextCharFormat toCharFormat(const RunFormat& format);

@@ -103,6 +103,10 @@ bool Reader::closeGroup(std::size_t offset) {
         closedParagraphState_ = stack_.back();
     const GroupState closed = stack_.back();
     stack_.pop_back();
+    // The field's result, a sibling group that follows, shows as the
+    // instruction's text and keeps the instruction.
+    if (closed.fieldInstruction && state().destination == Destination::Body)
+        state().chr.field = keptRtf(data_.substr(closed.openedAt, offset + 1 - closed.openedAt));
     if (closed.keep) {
         // Page setup before a header or footer stays before it.
         flushDocumentWords();
@@ -274,6 +278,7 @@ RunFormat Reader::resolve(const CharState& chr) const {
     format.spacing = chr.spacing;
     format.raise = chr.raise;
     format.kept = QByteArray::fromStdString(chr.kept);
+    format.field = chr.field;
     format.color = colors_.color(chr.color);
     // Index 0 of a background is "none", whatever the table's first entry holds.
     if (chr.highlight > 0)

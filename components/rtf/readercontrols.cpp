@@ -103,6 +103,7 @@ void Reader::skipGroup(std::string_view word, bool starred) {
     // Only a group directly in the document's (inside a paragraph's own
     // groups it would not be the document's), and only when its word opens
     // it, after \* at most: text before the word went to the body already.
+    state().fieldInstruction = word == "fldinst";
     state().keep = stack_.size() == 3 && tokenCount_ - state().firstToken == (starred ? 1u : 0u) &&
                    isKeptDocumentGroup(word);
 }
@@ -266,10 +267,14 @@ void Reader::tableControl(const ControlInfo& info, const Token& token) {
 void Reader::characterControl(const ControlInfo& info, const Token& token) {
     CharState& chr = state().chr;
     switch (info.control) {
-    case Control::Plain:
+    case Control::Plain: {
+        // The field around the text is no format: \plain leaves it.
+        KeptRtf field = std::move(chr.field);
         chr = CharState{};
         chr.font = defaultFont_;
+        chr.field = std::move(field);
         break;
+    }
     case Control::Font:
         if (state().destination != Destination::FontTable)
             chr.font = param(token, 0);

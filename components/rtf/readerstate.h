@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/rtf/documentsink.h"
+#include "components/rtf/keptrtf.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,7 @@ struct CharState {
     int spacing = 0;
     int raise = 0;
     std::string kept; // see keepWord
+    KeptRtf field;    // the instruction of the field around the text
     int color = 0;
     int background = 0;
     int highlight = 0;
@@ -87,6 +89,7 @@ struct GroupState {
     std::size_t openedAt = 0;         // offset of the group's '{' in the file
     std::size_t firstToken = 0;       // the number of the group's first token
     bool keep = false;                // a skipped group kept whole for the writer
+    bool fieldInstruction = false;    // \fldinst: its field's result text gets it
 };
 
 } // namespace rtf

@@ -94,6 +94,12 @@ private:
     // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
     void lineAndTabs(const QTextBlockFormat& para);
     void format(const WrittenFormat& format);
+    // Opens the field whose result the next text is, closing the one before;
+    // an empty instruction only closes.
+    void field(const KeptRtf& instruction);
+    KeptRtf field_;                   // the field open, if any
+    WrittenFormat formatBeforeField_; // what its group's end restores
+    bool formatWrittenBeforeField_ = false;
     void table(const QTextTable* table, int depth);
     void rowDefinition(const QTextTable* table, int row, const std::vector<int>& grid);
     void cellBorders(const QTextTableCellFormat& format);
@@ -298,6 +304,7 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat charFormat = fragment.charFormat();
+        field(charFormat.property(property::fieldInstruction).value<KeptRtfList>().value(0));
         format(tables_.add(charFormat));
         if (charFormat.isImageFormat()) {
             const QString text = fragment.text();
@@ -309,6 +316,7 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
         }
         empty = false;
     }
+    field({});
     if (empty)
         format(tables_.add(
             block.charFormat())); // what the empty paragraph shows, and typing there gets
@@ -509,6 +517,32 @@ void Writer::picture(const QTextImageFormat& image) {
     out_.endLine();
     out_.hex(data);
     out_.raw("}");
+}
+
+void Writer::field(const KeptRtf& instruction) {
+    if (instruction == field_)
+        return;
+    if (!field_.rtf.isEmpty()) {
+        out_.raw("}}");
+        // The group's end takes the format back to where it opened.
+        current_ = formatBeforeField_;
+        formatWritten_ = formatWrittenBeforeField_;
+    }
+    field_ = instruction;
+    if (instruction.rtf.isEmpty())
+        return;
+    formatBeforeField_ = current_;
+    formatWrittenBeforeField_ = formatWritten_;
+    out_.raw("{");
+    out_.word("field");
+    out_.raw(renumber(
+                 std::string_view(instruction.rtf.constData(),
+                                  static_cast<std::size_t>(instruction.rtf.size())),
+                 [&](int n) { return tables_.fontNumber(instruction.fonts.value(n)); },
+                 [&](int n) { return tables_.colorNumber(instruction.colors.value(n)); })
+                 .toStdString());
+    out_.raw("{");
+    out_.word("fldrslt");
 }
 
 void Writer::lineAndTabs(const QTextBlockFormat& para) {

@@ -107,6 +107,54 @@ TEST(KeptRtf, WordsOfParagraphsAndRunsStayWithThem) {
     EXPECT_EQ(rtf::saveBytes(again), saved);
 }
 
+// A field shows its result and keeps its instruction; a hyperlink's result is
+// a link to its target. Editing elsewhere keeps the field; \plain inside the
+// result does not end it.
+TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
+    QTextDocument document;
+    rtf::loadBytes(
+        document,
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Courier "
+        "New;}}{\\colortbl;\\red0\\green0\\blue255;}"
+        "\\pard See {\\field{\\*\\fldinst {\\f1\\cf1 HYPERLINK \"https://example.org/a\"}}"
+        "{\\fldrslt {\\plain\\ul\\cf1 the site}}} on page {\\field{\\*\\fldinst PAGE}{\\fldrslt "
+        "3}}.\\par}");
+    EXPECT_EQ(rtf::documentText(document), u"See the site on page 3.");
+    QTextCursor link(&document);
+    link.setPosition(6);
+    EXPECT_TRUE(link.charFormat().isAnchor());
+    EXPECT_EQ(link.charFormat().anchorHref(), QStringLiteral("https://example.org/a"));
+    QTextCursor(&document).insertText(QStringLiteral("Please "));
+    const QByteArray saved = rtf::saveBytes(document);
+    const QRegularExpression hyperlink(
+        QStringLiteral("\\{\\\\field\\{\\\\\\*\\\\fldinst \\{\\\\f(\\d+)\\\\cf\\d+ HYPERLINK "
+                       "\"https://example.org/a\"\\}\\}\\{\\\\fldrslt"));
+    const QRegularExpressionMatch match = hyperlink.match(QString::fromLatin1(saved));
+    ASSERT_TRUE(match.hasMatch()) << saved.constData();
+    EXPECT_EQ(fontNamed(saved, match.captured(1).toInt()), QStringLiteral("Courier New"));
+    EXPECT_TRUE(saved.contains("{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}}")) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::documentText(again), u"Please See the site on page 3.");
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+    // Deleting the result deletes the field.
+    QTextCursor result(&again);
+    result.setPosition(QStringLiteral("Please See the site on page ").size());
+    result.setPosition(result.position() + 1, QTextCursor::KeepAnchor);
+    result.removeSelectedText();
+    EXPECT_FALSE(rtf::saveBytes(again).contains("PAGE"));
+}
+
+TEST(KeptRtf, HyperlinkTargetsAreTheFirstArgument) {
+    EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst HYPERLINK \"mailto:a@b.org\" \\\\o \"tip\"}"),
+              QStringLiteral("mailto:a@b.org"));
+    EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst { HYPERLINK http://x.org/y }}"),
+              QStringLiteral("http://x.org/y"));
+    EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst HYPERLINK \\\\l \"anchor\"}"),
+              QStringLiteral("anchor"));
+    EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst PAGE}"), QString());
+}
+
 TEST(KeptRtf, RenumberingTouchesOnlyFontAndColourNumbers) {
     const std::string_view rtf =
         "{\\header\\f3 \\cf12\\fs20 x \\af-1\r\n{\\*\\bkmkstart f3}\\bin3 \\f9}\\highlight2}";
