@@ -100,12 +100,14 @@ void Reader::controlWord(const Token& token) {
 
 void Reader::skipGroup(std::string_view word, bool starred) {
     state().destination = Destination::Skip;
-    // Only a group directly in the document's (inside a paragraph's own
-    // groups it would not be the document's), and only when its word opens
-    // it, after \* at most: text before the word went to the body already.
-    state().fieldInstruction = word == "fldinst";
-    state().keep = stack_.size() == 3 && tokenCount_ - state().firstToken == (starred ? 1u : 0u) &&
-                   isKeptDocumentGroup(word);
+    // Only a group that its word opens, after \* at most, is kept whole or
+    // taken as a field's instruction: text before the word went to the body
+    // already, and written again it would show twice.
+    const bool opensGroup = tokenCount_ - state().firstToken == (starred ? 1u : 0u);
+    state().fieldInstruction = opensGroup && word == "fldinst";
+    // A kept group stands directly in the document's: inside a paragraph's
+    // own groups it would not be the document's.
+    state().keep = opensGroup && stack_.size() == 3 && isKeptDocumentGroup(word);
 }
 
 bool Reader::destination(const ControlInfo& info, std::string_view word, bool starred) {

@@ -145,6 +145,19 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
     EXPECT_FALSE(rtf::saveBytes(again).contains("PAGE"));
 }
 
+// An instruction group with text before its word is no instruction: the text
+// went to the body, and the field's result stays plain text (a fuzz find).
+TEST(KeptRtf, AnInstructionAfterTextIsNoField) {
+    QTextDocument document;
+    rtf::loadBytes(document, "{\\rtf1\nHello\n{\\fi\\trowd*\\fldinst HYPERLINK \"http://x.org\" "
+                             "}\n{\\fldrslt world}\n}");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_FALSE(saved.contains("fldinst")) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
+}
+
 TEST(KeptRtf, HyperlinkTargetsAreTheFirstArgument) {
     EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst HYPERLINK \"mailto:a@b.org\" \\\\o \"tip\"}"),
               QStringLiteral("mailto:a@b.org"));
