@@ -440,9 +440,6 @@ void Writer::table(const QTextTable* table, int depth) {
                 continue;
             }
             frameContent(cell.begin(), depth, cellEnd);
-            // Some readers (pandoc) start each cell from plain text: its first
-            // run states its whole format again.
-            formatWritten_ = false;
         }
         if (depth == 1) {
             out_.word("row");
