@@ -133,6 +133,8 @@ void Form1::buildDesign() {
 void Form1::connectEvents() {
     connect(RichTextBox1, &SurfaceArray::Change, this, &Form1::RichTextBox1_Change);
     connect(RichTextBox1, &SurfaceArray::Click, this, &Form1::RichTextBox1_Click);
+    connect(RichTextBox1, &SurfaceArray::LinkActivated, this,
+            [this](const QUrl& url) { platform_.openUrl(url); });
     connect(TabControl1, &TabStrip::selectionChanged, this, &Form1::TabControl1_SelectedChanged);
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -24,6 +25,8 @@ struct Platform {
     std::unique_ptr<FontSource> fonts;
     QString programFolder; // the folder of the executable, without a trailing separator
     std::function<void()> endProgram; // ends the process at once; never returns in the program
+    // Shows a web page or starts an e-mail in the user's own programs.
+    std::function<void(const QUrl&)> openUrl;
 };
 
 // The Platform the program runs with: Qt's dialogs and message boxes,

@@ -1,6 +1,7 @@
 #include "app/platform.h"
 #include "app/qtdialogs.h"
 
+#include <QDesktopServices>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -118,5 +119,6 @@ Platform qtPlatform() {
                         // process ends here, and the X server drops what it held.
                         std::fflush(nullptr);
                         std::_Exit(0);
-                    }};
+                    },
+                    [](const QUrl& url) { QDesktopServices::openUrl(url); }};
 }

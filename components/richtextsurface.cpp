@@ -3,6 +3,7 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
 #include "components/rtf/keptrtf.h"
+#include "components/rtf/qtsink.h"
 #include "components/runtimeerror.h"
 #include "documents/filecontent.h"
 #include "saving/safefile.h"
@@ -14,6 +15,7 @@
 #include <QTextEdit>
 #include <QTextList>
 #include <QTextOption>
+#include <QUrl>
 
 #include <algorithm>
 #include <functional>
@@ -30,12 +32,18 @@ class SurfaceEdit : public QTextEdit {
 public:
     using QTextEdit::QTextEdit;
     std::function<void()> clicked;
+    std::function<void(const QString& href)> linkClicked;
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
         QTextEdit::mouseReleaseEvent(event);
-        if (event->button() == Qt::LeftButton && clicked)
+        if (event->button() != Qt::LeftButton)
+            return;
+        if (clicked)
             clicked();
+        if ((event->modifiers() & Qt::ControlModifier) && linkClicked)
+            if (const QString href = anchorAt(event->position().toPoint()); !href.isEmpty())
+                linkClicked(href);
     }
 };
 
@@ -71,7 +79,32 @@ RichTextSurface::RichTextSurface(qint16 index, QWidget* parent)
     edit_->setAutoFillBackground(true);
     setBackColor(backColor_);
     static_cast<SurfaceEdit*>(edit_)->clicked = [this] { emit Click(index_); };
+    static_cast<SurfaceEdit*>(edit_)->linkClicked = [this](const QString& href) {
+        const QUrl url(href);
+        if (isOpenableLink(url))
+            emit LinkActivated(url);
+    };
+    // Text typed next to a footnote's number or a kept bookmark is the
+    // user's own: it must not take the kept RTF along, or the file would get
+    // the note twice, or the text replaced by it.
+    connect(edit_, &QTextEdit::currentCharFormatChanged, this, [this](const QTextCharFormat& format) {
+        if (edit_->textCursor().hasSelection() ||
+            !(format.hasProperty(rtf::property::keptObject) ||
+              format.hasProperty(rtf::property::keptBefore)))
+            return;
+        QTextCharFormat typing = format;
+        typing.clearProperty(rtf::property::keptObject);
+        typing.clearProperty(rtf::property::keptBefore);
+        edit_->setCurrentCharFormat(typing);
+    });
     connect(edit_, &QTextEdit::textChanged, this, [this] { emit Change(index_); });
+}
+
+bool RichTextSurface::isOpenableLink(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+            scheme == QLatin1String("mailto"));
 }
 
 RichTextSurface::~RichTextSurface() {

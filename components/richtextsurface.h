@@ -11,6 +11,7 @@ class QTextEdit;
 class QTextDocument;
 class QTextCursor;
 class QTextCharFormat;
+class QUrl;
 class QWidget;
 
 // One document's editing surface, over QTextEdit. It offers exactly what the
@@ -93,9 +94,16 @@ public:
     int textOffsetOf(int position) const;
     int positionOfTextOffset(qint64 offset) const;
 
+    // The links a Ctrl+click opens: web pages and e-mail addresses. A
+    // document must never make the editor run or open anything else (a local
+    // file, a launcher, another program's scheme).
+    static bool isOpenableLink(const QUrl& url);
+
 signals:
     void Change(qint16 index);
     void Click(qint16 index);
+    // A Ctrl+click on a link that isOpenableLink.
+    void LinkActivated(const QUrl& url);
 
 private:
     template <typename T, typename Read>

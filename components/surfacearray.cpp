@@ -32,6 +32,7 @@ RichTextSurface& SurfaceArray::add(int index) {
     surface->widget()->setGeometry(geometry_);
     connect(surface.get(), &RichTextSurface::Change, this, &SurfaceArray::Change);
     connect(surface.get(), &RichTextSurface::Click, this, &SurfaceArray::Click);
+    connect(surface.get(), &RichTextSurface::LinkActivated, this, &SurfaceArray::LinkActivated);
     surfaces_.push_back(std::move(surface));
     return *surfaces_.back();
 }

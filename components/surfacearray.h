@@ -31,6 +31,7 @@ public:
 signals:
     void Change(qint16 index);
     void Click(qint16 index);
+    void LinkActivated(const QUrl& url);
 
 private:
     RichTextSurface& add(int index);

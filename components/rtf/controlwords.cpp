@@ -100,6 +100,7 @@ Table buildTable() {
         {"super", Control::Super},
         {"sub", Control::Sub},
         {"nosupersub", Control::NoSuperSub},
+        {"v", Control::Hidden},
         {"caps", Control::AllCaps},
         {"scaps", Control::SmallCaps},
         {"expnd", Control::Expand},
@@ -133,6 +134,8 @@ Table buildTable() {
         {"pnucrm", Control::PnUpperRoman},
         {"pnlcrm", Control::PnLowerRoman},
         {"par", Control::Par},
+        {"chftn", Control::NoteMark},
+        {"chatn", Control::AnnotationMark},
         {"page", Control::SoftBreak},
         {"sect", Control::SoftBreak},
         {"column", Control::SoftBreak},
@@ -256,6 +259,12 @@ bool isKeptDocumentGroup(std::string_view name) {
                   "defchp defpap pgdsctbl userprops revtbl listpicture ftnsep ftnsepc ftncn "
                   "aftnsep aftnsepc aftncn docvar wgrffmtfilter pgptbl datastore filetbl "
                   "protusertbl template fchars lchars");
+}
+
+bool isAlternativeGroup(std::string_view name) {
+    // A picture for readers without shapes, a shape's drawn result, the text
+    // of nested tables for readers without them, the ANSI text's Unicode twin.
+    return listed(name, "nonshppict shprslt nonesttables ud");
 }
 
 bool isKeptParagraphWord(std::string_view name) {

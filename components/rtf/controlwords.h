@@ -60,6 +60,7 @@ enum class Control : std::uint8_t {
     Super,
     Sub,
     NoSuperSub,
+    Hidden,
     AllCaps,
     SmallCaps,
     Expand,      // \expnd: quarter points
@@ -136,6 +137,8 @@ enum class Control : std::uint8_t {
     NestCell,
     Row,
     NestRow,
+    NoteMark,       // \chftn: the number of the footnote or endnote that follows
+    AnnotationMark, // \chatn: where an annotation stands
     Character,
 };
 
@@ -161,6 +164,9 @@ inline constexpr std::string_view tabLeaderWords[] = {"",     "tldot", "tlmdot",
 // Destinations that belong to the document as a whole (style sheet, info,
 // headers and footers, other programs' tables): kept and written back.
 bool isKeptDocumentGroup(std::string_view name);
+// Destinations that stand in for what the editor shows and writes itself,
+// for readers that do not know it: dropped, never kept.
+bool isAlternativeGroup(std::string_view name);
 // Page setup and document formatting words, kept as read before the body.
 bool isDocumentFormattingWord(std::string_view name);
 // Paragraph and character words the editor does not show but keeps with

@@ -240,12 +240,26 @@ QJsonObject paragraphObject(const QTextDocument& document, const QTextBlock& blo
     paragraph[QStringLiteral("list")] = listName(listKindOf(list));
     paragraph[QStringLiteral("level")] = list ? std::clamp(list->format().indent() - 1, 0, 8) : 0;
     QJsonArray runs;
+    const QString textKey = QStringLiteral("text");
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat charFormat = fragment.charFormat();
         QJsonObject run = runObject(fragment.text(), charFormat, tables);
         if (charFormat.isImageFormat())
             run[QStringLiteral("image")] = imageObject(document, charFormat.toImageFormat());
+        // Text split only by what the dump does not show (a kept bookmark
+        // between its words) is one run.
+        if (!runs.isEmpty() && !charFormat.isImageFormat()) {
+            QJsonObject last = runs.last().toObject();
+            QJsonObject withoutText = run;
+            withoutText.remove(textKey);
+            const QString lastText = last.take(textKey).toString();
+            if (last == withoutText && !last.contains(QStringLiteral("image"))) {
+                last[textKey] = lastText + fragment.text();
+                runs.replace(runs.size() - 1, last);
+                continue;
+            }
+        }
         runs.append(run);
     }
     paragraph[QStringLiteral("runs")] = runs;

@@ -39,6 +39,12 @@ struct RunFormat {
     // The instruction ({\*\fldinst ...}) of the field whose result this text
     // is: a hyperlink, a page number, a date; empty outside fields.
     KeptRtf field;
+    // What the file had just before this text and the editor does not show:
+    // bookmarks, annotations, hidden text, other programs' destinations.
+    KeptRtf before;
+    // The text stands for this RTF, which the file gets back instead of it: a
+    // footnote's number in place of its \chftn and note.
+    KeptRtf object;
 
     bool operator==(const RunFormat&) const = default;
 };
@@ -83,6 +89,7 @@ struct ParagraphFormat {
     LineSpacing line;
     std::vector<TabStop> tabs; // in the order of their positions
     QByteArray kept;           // words the editor does not show, as the file wrote them
+    KeptRtf beforeEnd;         // like RunFormat::before, after the paragraph's last text
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8
     // 0 outside tables, 1 in a cell of a table of the body, 2 in a table inside

@@ -26,7 +26,40 @@ ListKind kindOfNumbering(int nfc) {
     }
 }
 
+QString roman(int number) {
+    static constexpr std::pair<int, const char*> digits[] = {
+        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},   {4, "iv"},  {1, "i"}};
+    QString text;
+    for (const auto& [value, letters] : digits)
+        for (; number >= value; number -= value)
+            text += QLatin1String(letters);
+    return text;
+}
+
+// a .. z, then aa, bb ... as Word counts past z.
+QString alpha(int number) {
+    const QChar letter(u'a' + (number - 1) % 26);
+    return QString((number - 1) / 26 + 1, letter);
+}
+
 } // namespace
+
+QString listNumberText(ListKind kind, int number) {
+    const bool inRange = number >= 1 && number < 4000;
+    switch (kind) {
+    case ListKind::LowerRoman:
+        return inRange ? roman(number) : QString::number(number);
+    case ListKind::UpperRoman:
+        return inRange ? roman(number).toUpper() : QString::number(number);
+    case ListKind::LowerAlpha:
+        return inRange ? alpha(number) : QString::number(number);
+    case ListKind::UpperAlpha:
+        return inRange ? alpha(number).toUpper() : QString::number(number);
+    default:
+        return QString::number(number);
+    }
+}
 
 void ListTable::beginList() {
     lists_.push_back({});

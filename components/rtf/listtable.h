@@ -7,6 +7,10 @@
 
 namespace rtf {
 
+// A number as a list of that kind counts it: "4", "d", "D", "iv", "IV"
+// (roman from 1 to 3999; beyond, and below 1, the digits).
+QString listNumberText(ListKind kind, int number);
+
 // Word's lists: \listtable defines lists by \listid with up to nine levels,
 // \listoverridetable maps the paragraphs' \lsN onto them. Only what a level
 // shows (bullet, or which numbering) is kept.

@@ -77,6 +77,10 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
             format.setAnchorHref(target);
         }
     }
+    if (!run.before.rtf.isEmpty())
+        format.setProperty(property::keptBefore, QVariant::fromValue(KeptRtfList{run.before}));
+    if (!run.object.rtf.isEmpty())
+        format.setProperty(property::keptObject, QVariant::fromValue(KeptRtfList{run.object}));
     if (run.raise != 0) {
         format.setProperty(property::raise, run.raise);
         const double points = run.points > 0 ? run.points : 12.0;
@@ -165,6 +169,9 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
     }
     if (!paragraph.kept.isEmpty())
         format.setProperty(property::keptWords, paragraph.kept);
+    if (!paragraph.beforeEnd.rtf.isEmpty())
+        format.setProperty(property::keptBeforeEnd,
+                           QVariant::fromValue(KeptRtfList{paragraph.beforeEnd}));
     if (!paragraph.tabs.empty()) {
         QList<QTextOption::Tab> tabs;
         QList<int> leaders;

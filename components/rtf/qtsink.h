@@ -47,6 +47,12 @@ constexpr int raise = QTextFormat::UserProperty + 0x7208;
 constexpr int keptWords = QTextFormat::UserProperty + 0x7209;
 // On text: the instruction of the field whose result it is (KeptRtfList of one).
 constexpr int fieldInstruction = QTextFormat::UserProperty + 0x720A;
+// On text: RTF kept just before it (KeptRtfList of one; RunFormat::before).
+constexpr int keptBefore = QTextFormat::UserProperty + 0x720B;
+// On text: the RTF it stands for (KeptRtfList of one; RunFormat::object).
+constexpr int keptObject = QTextFormat::UserProperty + 0x720C;
+// On a paragraph: RTF kept after its last text (KeptRtfList of one).
+constexpr int keptBeforeEnd = QTextFormat::UserProperty + 0x720D;
 } // namespace property
 
 QTextCharFormat toCharFormat(const RunFormat& format);

@@ -1,5 +1,7 @@
 #include "components/rtf/reader.h"
 
+#include "components/rtf/rtfoutput.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -70,9 +72,14 @@ void Reader::read(std::string_view data) {
             break;
         }
     }
+    settleNoteMark();
     if (paragraphHasContent_)
         endParagraph();
     flushDocumentWords();
+    // Kept after the last paragraph: the document keeps it, which the file
+    // gets back before its body.
+    for (const std::string& piece : inline_)
+        sink_.keep(keptRtf(piece));
     sink_.finish();
 }
 
@@ -107,6 +114,13 @@ bool Reader::closeGroup(std::size_t offset) {
     // instruction's text and keeps the instruction.
     if (closed.fieldInstruction && state().destination == Destination::Body)
         state().chr.field = keptRtf(data_.substr(closed.openedAt, offset + 1 - closed.openedAt));
+    if (closed.keepInline && state().destination == Destination::Body) {
+        const std::string_view group = data_.substr(closed.openedAt, offset + 1 - closed.openedAt);
+        if (closed.footnote)
+            endNote(group);
+        else
+            keepInline(group);
+    }
     if (closed.keep) {
         // Page setup before a header or footer stays before it.
         flushDocumentWords();
@@ -205,12 +219,19 @@ void Reader::nameOrBodyCharacter(char16_t c) {
 void Reader::character(char16_t c) {
     if (state().destination != Destination::Body)
         return;
+    settleNoteMark();
     syncRunFormat();
     run_.appendChar(c);
-    bodyContent();
+    // Hidden text makes a paragraph, but its group's format is not the
+    // paragraph's: only text that shows can lend it.
+    if (state().chr.hidden)
+        paragraphHasContent_ = true;
+    else
+        bodyContent();
 }
 
 void Reader::bodyContent() {
+    settleNoteMark();
     if (!bodyStarted_) {
         bodyStarted_ = true;
         flushDocumentWords();
@@ -231,15 +252,99 @@ void Reader::flushRun() {
     if (run_.empty())
         return;
     const QString& text = run_.text();
-    if (!text.isEmpty())
-        sink_.text(text, resolve(runChar_));
-    run_.clear();
+    if (text.isEmpty()) {
+        run_.clear();
+    } else if (runChar_.hidden) {
+        const QString hidden = text;
+        run_.clear();
+        hiddenRun(hidden);
+    } else {
+        RunFormat format = resolve(runChar_);
+        format.before = takeInline();
+        sink_.text(text, format);
+        run_.clear();
+    }
+}
+
+void Reader::keepInline(std::string_view rtf) {
+    settleNoteMark();
+    flushRun();
+    // Before the first text it is the document's, which the file gets back
+    // before its body: where it stood, give or take the first \pard.
+    if (!bodyStarted_) {
+        flushDocumentWords();
+        sink_.keep(keptRtf(rtf));
+        return;
+    }
+    inline_.emplace_back(rtf);
+}
+
+KeptRtf Reader::takeInline() {
+    if (inline_.empty())
+        return {};
+    std::string pieces;
+    for (const std::string& piece : inline_)
+        pieces += piece;
+    inline_.clear();
+    KeptRtf kept = keptRtf(pieces);
+    return kept;
+}
+
+// Hidden text is kept as RTF of its own: the editor cannot hide text, and
+// showing it would add to the text what the author meant not to show.
+void Reader::hiddenRun(const QString& text) {
+    RtfOutput out;
+    out.raw("{");
+    out.word("v");
+    out.word("f", runChar_.font < 0 ? defaultFont_ : runChar_.font);
+    out.words(QByteArray::fromStdString(runChar_.kept));
+    out.text(text);
+    out.raw("}");
+    const QByteArray rtf = out.take();
+    keepInline(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
+}
+
+void Reader::noteMark() {
+    settleNoteMark();
+    flushRun();
+    noteMark_ = state().chr;
+}
+
+void Reader::settleNoteMark() {
+    if (!noteMark_)
+        return;
+    noteMark_.reset();
+    keepInline("\\chftn ");
+}
+
+void Reader::endNote(std::string_view note) {
+    // A note without a \chftn before it is numbered all the same, as
+    // LibreOffice and Word read it.
+    const bool marked = noteMark_.has_value();
+    const CharState chr = marked ? *noteMark_ : state().chr;
+    noteMark_.reset();
+    flushRun();
+    // Word numbers footnotes 1, 2, 3 and endnotes (\ftnalt) i, ii, iii.
+    const bool endnote = note.find("\\ftnalt") != std::string_view::npos;
+    const QString number = endnote ? listNumberText(ListKind::LowerRoman, ++endnotes_) : QString::number(++footnotes_);
+    RunFormat format = resolve(chr);
+    // Word raises the number through a character style, which the editor
+    // does not apply: raised here, as every writer shows it.
+    if (format.position == VerticalPosition::Normal)
+        format.position = VerticalPosition::Super;
+    format.before = takeInline();
+    format.object = keptRtf((marked ? std::string("\\chftn ") : std::string()) + std::string(note));
+    format.object.shownAs = number;
+    sink_.text(number, format);
+    bodyContent();
 }
 
 void Reader::endParagraph(int minDepth, int maxDepth) {
+    settleNoteMark();
     flushRun();
     const GroupState& format = closedParagraphState_ ? *closedParagraphState_ : state();
     ParagraphFormat paragraph = resolve(format.para);
+    paragraph.beforeEnd = takeInline();
     paragraph.tableDepth = std::clamp(paragraph.tableDepth, minDepth, maxDepth);
     sink_.endParagraph(paragraph, resolve(format.chr));
     paragraphHasContent_ = false;
@@ -378,8 +483,11 @@ void Reader::pictureHex(std::string_view text) {
 }
 
 void Reader::endPicture(const GroupState& pictureState) {
+    settleNoteMark();
     flushRun();
-    sink_.picture(picture_, resolve(pictureState.chr));
+    RunFormat format = resolve(pictureState.chr);
+    format.before = takeInline();
+    sink_.picture(picture_, format);
     picture_ = Picture{};
     pictureNibble_ = -1;
     bodyContent();
@@ -439,7 +547,7 @@ void Reader::keepDocumentWord(const Token& token) {
 void Reader::flushDocumentWords() {
     if (documentWords_.empty())
         return;
-    sink_.keep(KeptRtf{QByteArray::fromStdString(documentWords_), {}, {}});
+    sink_.keep(KeptRtf{QByteArray::fromStdString(documentWords_), {}, {}, {}});
     documentWords_.clear();
 }
 

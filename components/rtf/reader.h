@@ -52,6 +52,18 @@ private:
     // The fonts and colours a kept piece of the file names, numbered into
     // lists of its own.
     KeptRtf keptRtf(std::string_view rtf) const;
+    // A piece of the body the editor does not show (a bookmark, an
+    // annotation, hidden text, another program's destination): it goes with
+    // the next text, or with the paragraph's end when no text follows.
+    void keepInline(std::string_view rtf);
+    KeptRtf takeInline();
+    // A footnote or endnote shows as its number, standing for the note and
+    // the \chftn before it; a \chftn waits for its note, the group that
+    // follows, and without one is kept as it stood.
+    void noteMark();
+    void settleNoteMark();
+    void endNote(std::string_view note);
+    void hiddenRun(const QString& text);
 
     void controlWord(const Token& token);
     bool destination(const ControlInfo& info, std::string_view word, bool starred);
@@ -104,6 +116,10 @@ private:
 
     TextBuffer run_;
     CharState runChar_;
+    std::vector<std::string> inline_;    // kept pieces waiting for the next text
+    std::optional<CharState> noteMark_;  // a \chftn waiting for its note
+    int footnotes_ = 0;
+    int endnotes_ = 0;
     bool paragraphHasContent_ = false;
     // The state of a group that held the paragraph's last text and closed
     // before the \par: "{\pard\qc Title}\par" is a centred paragraph.

@@ -77,6 +77,14 @@ void Reader::controlWord(const Token& token) {
     case Control::Character:
         character(info.character);
         return;
+    case Control::NoteMark:
+        if (body)
+            noteMark();
+        return;
+    case Control::AnnotationMark:
+        if (body)
+            keepInline("\\chatn ");
+        return;
     case Control::Unicode:
         unicode(param(token, 0xFFFD));
         return;
@@ -99,6 +107,7 @@ void Reader::controlWord(const Token& token) {
 }
 
 void Reader::skipGroup(std::string_view word, bool starred) {
+    const bool inBody = state().destination == Destination::Body;
     state().destination = Destination::Skip;
     // Only a group that its word opens, after \* at most, is kept whole or
     // taken as a field's instruction: text before the word went to the body
@@ -108,6 +117,10 @@ void Reader::skipGroup(std::string_view word, bool starred) {
     // A kept group stands directly in the document's: inside a paragraph's
     // own groups it would not be the document's.
     state().keep = opensGroup && stack_.size() == 3 && isKeptDocumentGroup(word);
+    // Any other group of the body is kept where it stood.
+    state().keepInline = opensGroup && inBody && !state().keep && !state().fieldInstruction &&
+                         !isAlternativeGroup(word);
+    state().footnote = state().keepInline && word == "footnote";
 }
 
 bool Reader::destination(const ControlInfo& info, std::string_view word, bool starred) {
@@ -337,6 +350,9 @@ void Reader::characterControl(const ControlInfo& info, const Token& token) {
         break;
     case Control::NoSuperSub:
         chr.position = VerticalPosition::Normal;
+        break;
+    case Control::Hidden:
+        chr.hidden = toggle(token);
         break;
     default:
         break;

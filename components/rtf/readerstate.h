@@ -36,7 +36,8 @@ struct CharState {
     Caps caps = Caps::None;
     int spacing = 0;
     int raise = 0;
-    std::string kept; // see keepWord
+    bool hidden = false; // \v: kept with the next text, not shown
+    std::string kept;    // see keepWord
     KeptRtf field;    // the instruction of the field around the text
     int color = 0;
     int background = 0;
@@ -90,6 +91,8 @@ struct GroupState {
     std::size_t firstToken = 0;       // the number of the group's first token
     bool keep = false;                // a skipped group kept whole for the writer
     bool fieldInstruction = false;    // \fldinst: its field's result text gets it
+    bool keepInline = false;          // a skipped group of the body kept where it stood
+    bool footnote = false;            // \footnote: the note of a \chftn before it
 };
 
 } // namespace rtf

@@ -81,6 +81,8 @@ private:
     // What the file kept (style sheet, info, page setup, headers and
     // footers), renumbered into this file's font and colour tables.
     QByteArray keptRtf();
+    // Kept RTF with its fonts and colours numbered into this file's tables.
+    QByteArray renumbered(const KeptRtf& kept);
     void header();
     void fontTable();
     void colorTable();
@@ -117,14 +119,26 @@ private:
 QByteArray Writer::keptRtf() {
     QByteArray written;
     for (const KeptRtf& kept : keptRtfOf(document_)) {
-        written += renumber(
-            std::string_view(kept.rtf.constData(), static_cast<std::size_t>(kept.rtf.size())),
-            [&](int n) { return tables_.fontNumber(kept.fonts.value(n)); },
-            [&](int n) { return tables_.colorNumber(kept.colors.value(n)); });
+        written += renumbered(kept);
         written += '\n';
     }
     return written;
 }
+
+QByteArray Writer::renumbered(const KeptRtf& kept) {
+    return renumber(
+        std::string_view(kept.rtf.constData(), static_cast<std::size_t>(kept.rtf.size())),
+        [&](int n) { return tables_.fontNumber(kept.fonts.value(n)); },
+        [&](int n) { return tables_.colorNumber(kept.colors.value(n)); });
+}
+
+namespace {
+KeptRtf keptOf(const QTextFormat& format, int property) {
+    if (!format.hasProperty(property))
+        return {};
+    return format.property(property).value<KeptRtfList>().value(0);
+}
+} // namespace
 
 void Writer::collectLists() {
     for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
@@ -301,22 +315,45 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
     if (const QTextList* list = block.textList())
         listParagraph(block, list);
     bool empty = true;
+    // A piece kept before text, or stood for by it, goes into the file once
+    // even where a format change has split its text in two.
+    KeptRtf before, object;
+    qsizetype objectLeft = 0; // characters of the object's stand-in still to skip
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat charFormat = fragment.charFormat();
-        field(charFormat.property(property::fieldInstruction).value<KeptRtfList>().value(0));
+        field(keptOf(charFormat, property::fieldInstruction));
         format(tables_.add(charFormat));
+        const KeptRtf fragmentBefore = keptOf(charFormat, property::keptBefore);
+        if (!fragmentBefore.rtf.isEmpty() && fragmentBefore != before)
+            out_.raw(renumbered(fragmentBefore).toStdString());
+        before = fragmentBefore;
+        QString text = fragment.text();
+        const KeptRtf fragmentObject = keptOf(charFormat, property::keptObject);
+        if (fragmentObject.rtf.isEmpty()) {
+            objectLeft = 0;
+        } else {
+            if (fragmentObject != object) {
+                out_.raw(renumbered(fragmentObject).toStdString());
+                objectLeft = fragmentObject.shownAs.size();
+            }
+            const qsizetype skip = std::min(objectLeft, text.size());
+            text.remove(0, skip);
+            objectLeft -= skip;
+        }
+        object = fragmentObject;
         if (charFormat.isImageFormat()) {
-            const QString text = fragment.text();
             for (QChar c : text)
                 if (c == QChar::ObjectReplacementCharacter)
                     picture(charFormat.toImageFormat());
         } else {
-            out_.text(fragment.text());
+            out_.text(text);
         }
         empty = false;
     }
     field({});
+    if (para.hasProperty(property::keptBeforeEnd))
+        out_.raw(renumbered(keptOf(para, property::keptBeforeEnd)).toStdString());
     if (empty)
         format(tables_.add(
             block.charFormat())); // what the empty paragraph shows, and typing there gets
@@ -535,12 +572,7 @@ void Writer::field(const KeptRtf& instruction) {
     formatWrittenBeforeField_ = formatWritten_;
     out_.raw("{");
     out_.word("field");
-    out_.raw(renumber(
-                 std::string_view(instruction.rtf.constData(),
-                                  static_cast<std::size_t>(instruction.rtf.size())),
-                 [&](int n) { return tables_.fontNumber(instruction.fonts.value(n)); },
-                 [&](int n) { return tables_.colorNumber(instruction.colors.value(n)); })
-                 .toStdString());
+    out_.raw(renumbered(instruction).toStdString());
     out_.raw("{");
     out_.word("fldrslt");
 }

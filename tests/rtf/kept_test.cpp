@@ -69,14 +69,17 @@ TEST(KeptRtf, DocumentGroupsAndPageSetupSurviveAnEditAndASave) {
 
 TEST(KeptRtf, OnlyTheDocumentsOwnGroupsAreKept) {
     QTextDocument document;
-    // A destination inside a paragraph's group, one after text of its group,
-    // and the list text that the writer makes anew: none of them is kept.
+    // A destination inside a paragraph's group stays where it stood, not
+    // with the document's; one after text of its group and the list text
+    // that the writer makes anew are not kept.
     rtf::loadBytes(document,
                    "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard A {\\b {\\*\\generator inner;}bold}"
                    "{x\\stylesheet{\\s0 Normal;}}{\\listtext 1.\\tab}B\\par}");
     const QByteArray saved = rtf::saveBytes(document);
-    EXPECT_FALSE(saved.contains("generator")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\b{\\*\\generator inner;}bold")) << saved.constData();
+    EXPECT_TRUE(rtf::keptRtfOf(document).isEmpty());
     EXPECT_FALSE(saved.contains("stylesheet")) << saved.constData();
+    EXPECT_FALSE(saved.contains("listtext 1.")) << saved.constData();
     QTextDocument again;
     rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
@@ -88,19 +91,20 @@ TEST(KeptRtf, OnlyTheDocumentsOwnGroupsAreKept) {
 }
 
 // Paragraph and character words the editor does not show stay with their
-// paragraph or run: the style, keep with next, page break before, language,
-// hidden text. A raised run is never followed straight by \plain.
+// paragraph or run: the style, keep with next, page break before, language.
+// Hidden text is not shown but kept where it stood. A raised run is never
+// followed straight by \plain.
 TEST(KeptRtf, WordsOfParagraphsAndRunsStayWithThem) {
     QTextDocument document;
     rtf::loadBytes(document,
                    "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\s1\\keepn\\pagebb\\lang1031 Title "
                    "{\\super 2}\\par\\pard\\lang1033\\lang1031 Body {\\v hidden}\\par}");
-    EXPECT_EQ(rtf::documentText(document), u"Title 2\r\nBody hidden");
+    EXPECT_EQ(rtf::documentText(document), u"Title 2\r\nBody ");
     const QByteArray saved = rtf::saveBytes(document);
     EXPECT_TRUE(saved.contains("\\pard\\s1\\keepn\\pagebb\\plain")) << saved.constData();
     EXPECT_TRUE(saved.contains("\\lang1031 Title \\super 2\\par")) << saved.constData();
     EXPECT_TRUE(saved.contains("\\pard\\nosupersub Body")) << saved.constData();
-    EXPECT_TRUE(saved.contains("\\v hidden")) << saved.constData();
+    EXPECT_TRUE(saved.contains("Body {\\v\\f1\\lang1031 hidden}\\par")) << saved.constData();
     EXPECT_EQ(saved.count("\\lang1033"), 0) << "only the word in effect is kept";
     QTextDocument again;
     rtf::loadBytes(again, saved);

@@ -73,7 +73,8 @@ Form1& FormHarness::build() {
     dialogs = scriptedDialogs.get();
     Platform platform{std::move(scriptedDialogs), std::move(scriptedMessages),
                       std::make_unique<ScriptedFonts>(fonts_, fontsFail_), folder.path(),
-                      [this] { ++programEnds; }};
+                      [this] { ++programEnds; },
+                      [this](const QUrl& url) { openedUrls.append(url); }};
     form = std::make_unique<Form1>(std::move(platform));
     return *form;
 }
