@@ -151,6 +151,83 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
 
 // An instruction group with text before its word is no instruction: the text
 // went to the body, and the field's result stays plain text (a fuzz find).
+// Notes show their number, raised, and stand for the whole note; what the
+// body holds and the editor does not show stays just where it stood, once,
+// however the text around it is edited; deleting a note's number deletes it.
+TEST(KeptRtf, NotesBookmarksAnnotationsAndHiddenTextStayWhereTheyStood) {
+    const QByteArray original =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}"
+        "\\pard Before{\\*\\bkmkstart mark} word{\\cs15\\chftn}"
+        "{\\footnote\\pard\\plain{\\super\\chftn} The \\f1 note.} after {\\v secret}visible"
+        "{\\*\\bkmkend mark}\\par"
+        "\\pard Endnote{\\super\\chftn}{\\*\\footnote\\ftnalt\\pard\\plain End.}\\par"
+        "\\pard{\\*\\atnid JD}{\\*\\atnauthor Jane}\\chatn{\\*\\annotation\\pard\\plain Comment}"
+        "Annotated\\par}";
+    QTextDocument document;
+    rtf::loadBytes(document, original);
+    EXPECT_EQ(rtf::documentText(document), u"Before word1 after visible\r\nEndnotei\r\nAnnotated");
+    QTextCursor mark(&document);
+    mark.setPosition(12); // after "1"
+    EXPECT_EQ(mark.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
+
+    const QByteArray saved = rtf::saveBytes(document);
+    const auto expectInOrder = [&saved](std::initializer_list<const char*> pieces) {
+        qsizetype at = 0;
+        for (const char* piece : pieces) {
+            const qsizetype found = saved.indexOf(piece, at);
+            EXPECT_GE(found, at) << piece << " in " << saved.constData();
+            at = std::max(found, at);
+        }
+    };
+    expectInOrder({"Before{\\*\\bkmkstart mark} word", "\\chftn {\\footnote\\pard\\plain",
+                   "\\f2 note.}", "after {\\v\\f1 secret}visible{\\*\\bkmkend mark}\\par",
+                   "Endnote", "\\chftn {\\*\\footnote\\ftnalt", "{\\*\\atnid JD}{\\*\\atnauthor Jane}"
+                   "\\chatn {\\*\\annotation\\pard\\plain Comment}Annotated\\par"});
+    EXPECT_FALSE(saved.contains("word1")) << "the number is the note's, not text";
+    EXPECT_TRUE(saved.contains("Courier New")) << "the note's font is in the table";
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // Bold across the bookmark's text splits its run: still one bookmark.
+    QTextCursor edit(&document);
+    edit.setPosition(8);
+    edit.setPosition(10, QTextCursor::KeepAnchor);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    edit.mergeCharFormat(bold);
+    edit.setPosition(0);
+    edit.insertText(QStringLiteral("New "));
+    const QByteArray edited = rtf::saveBytes(document);
+    EXPECT_EQ(edited.count("bkmkstart mark"), 1) << edited.constData();
+    EXPECT_EQ(edited.count("\\footnote"), 2) << edited.constData();
+
+    // Deleting the number deletes its note and nothing else.
+    edit.setPosition(16);
+    edit.deletePreviousChar();
+    EXPECT_EQ(rtf::documentText(document).section(QStringLiteral("\r\n"), 0, 0),
+              u"New Before word after visible");
+    const QByteArray deleted = rtf::saveBytes(document);
+    EXPECT_EQ(deleted.count("\\footnote"), 1) << deleted.constData();
+    EXPECT_FALSE(deleted.contains("The ")) << deleted.constData();
+}
+
+// Bookmarks before the first text and after the last belong to the document:
+// kept, and written back before the body, the same on every save.
+TEST(KeptRtf, PiecesBeforeTheFirstTextAndAfterTheLastAreTheDocuments) {
+    QTextDocument document;
+    rtf::loadBytes(document, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\bkmkstart top}\\pard "
+                             "Text\\par{\\*\\bkmkend top}{\\*\\xmlclose}}");
+    EXPECT_EQ(rtf::documentText(document), u"Text");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("{\\*\\bkmkstart top}\n{\\*\\bkmkend top}\n{\\*\\xmlclose}\n"))
+        << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
 TEST(KeptRtf, AnInstructionAfterTextIsNoField) {
     QTextDocument document;
     rtf::loadBytes(document, "{\\rtf1\nHello\n{\\fi\\trowd*\\fldinst HYPERLINK \"http://x.org\" "

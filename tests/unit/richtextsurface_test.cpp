@@ -1,10 +1,12 @@
 #include "components/richtextsurface.h"
+#include "components/rtf/documentfile.h"
 #include "components/runtimeerror.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -217,6 +219,29 @@ TEST_F(Surface, SavedFileLoadsBackWithTextFormatsAndOneChange) {
     EXPECT_EQ(other.selBold(), std::optional<bool>(true));
     other.setSelStart(14);
     EXPECT_EQ(other.selAlignment(), std::optional<qint16>(2));
+}
+
+// Text typed right after a footnote's number is the user's: the note is
+// written once, and the new text with it.
+TEST_F(Surface, TypingAfterANoteNumberAddsTextNotNotes) {
+    rtf::loadBytes(*surface.document(),
+                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard Word{\\super\\chftn}"
+                   "{\\footnote\\pard The note.}\\par}");
+    ASSERT_EQ(surface.text(), u"Word1");
+    surface.setSelStart(5);
+    QTest::keyClicks(surface.widget(), QStringLiteral("xy"));
+    EXPECT_EQ(surface.text(), u"Word1xy");
+    const QByteArray saved = rtf::saveBytes(*surface.document());
+    EXPECT_EQ(saved.count("\\footnote"), 1) << saved.constData();
+    EXPECT_TRUE(saved.contains("The note.}xy")) << saved.constData();
+    // The number deleted, the typed text stays whole and the note goes.
+    surface.setSelStart(4);
+    surface.setSelLength(1);
+    QTest::keyClick(surface.widget(), Qt::Key_Delete);
+    EXPECT_EQ(surface.text(), u"Wordxy");
+    const QByteArray deleted = rtf::saveBytes(*surface.document());
+    EXPECT_FALSE(deleted.contains("footnote")) << deleted.constData();
+    EXPECT_TRUE(deleted.contains("Word") && deleted.contains("xy\\par")) << deleted.constData();
 }
 
 // A file's headers and page setup stay with its document through edits and
