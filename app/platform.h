@@ -23,7 +23,7 @@ struct Platform {
     std::unique_ptr<DialogPresenter> dialogs;
     std::unique_ptr<MessageBoxes> messages;
     std::unique_ptr<FontSource> fonts;
-    QString programFolder; // the folder of the executable, without a trailing separator
+    QString programFolder;            // the folder of the executable, without a trailing separator
     std::function<void()> endProgram; // ends the process at once; never returns in the program
     // Shows a web page or starts an e-mail in the user's own programs.
     std::function<void(const QUrl&)> openUrl;

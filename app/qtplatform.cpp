@@ -1,10 +1,10 @@
 #include "app/platform.h"
 #include "app/qtdialogs.h"
 
-#include <QDesktopServices>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFontDatabase>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -112,8 +112,10 @@ public:
 } // namespace
 
 Platform qtPlatform() {
-    return Platform{qtDialogPresenter(), std::make_unique<QtMessageBoxes>(),
-                    std::make_unique<SystemFontSource>(), QCoreApplication::applicationDirPath(),
+    return Platform{qtDialogPresenter(),
+                    std::make_unique<QtMessageBoxes>(),
+                    std::make_unique<SystemFontSource>(),
+                    QCoreApplication::applicationDirPath(),
                     [] {
                         // No more events, no unload of anything else: the
                         // process ends here, and the X server drops what it held.

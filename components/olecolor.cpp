@@ -9,11 +9,16 @@ namespace {
 // palette roles that play the same part on this platform.
 QPalette::ColorRole roleForSystemColor(quint32 index) {
     switch (index) {
-    case 0x05: return QPalette::Base;       // window background
-    case 0x08: return QPalette::Text;       // window text
-    case 0x0D: return QPalette::Highlight;  // highlight
-    case 0x12: return QPalette::ButtonText; // button text
-    default: return QPalette::Button;       // 0x0F button face and anything else
+    case 0x05:
+        return QPalette::Base; // window background
+    case 0x08:
+        return QPalette::Text; // window text
+    case 0x0D:
+        return QPalette::Highlight; // highlight
+    case 0x12:
+        return QPalette::ButtonText; // button text
+    default:
+        return QPalette::Button; // 0x0F button face and anything else
     }
 }
 

@@ -87,24 +87,24 @@ RichTextSurface::RichTextSurface(qint16 index, QWidget* parent)
     // Text typed next to a footnote's number or a kept bookmark is the
     // user's own: it must not take the kept RTF along, or the file would get
     // the note twice, or the text replaced by it.
-    connect(edit_, &QTextEdit::currentCharFormatChanged, this, [this](const QTextCharFormat& format) {
-        if (edit_->textCursor().hasSelection() ||
-            !(format.hasProperty(rtf::property::keptObject) ||
-              format.hasProperty(rtf::property::keptBefore)))
-            return;
-        QTextCharFormat typing = format;
-        typing.clearProperty(rtf::property::keptObject);
-        typing.clearProperty(rtf::property::keptBefore);
-        edit_->setCurrentCharFormat(typing);
-    });
+    connect(edit_, &QTextEdit::currentCharFormatChanged, this,
+            [this](const QTextCharFormat& format) {
+                if (edit_->textCursor().hasSelection() ||
+                    !(format.hasProperty(rtf::property::keptObject) ||
+                      format.hasProperty(rtf::property::keptBefore)))
+                    return;
+                QTextCharFormat typing = format;
+                typing.clearProperty(rtf::property::keptObject);
+                typing.clearProperty(rtf::property::keptBefore);
+                edit_->setCurrentCharFormat(typing);
+            });
     connect(edit_, &QTextEdit::textChanged, this, [this] { emit Change(index_); });
 }
 
 bool RichTextSurface::isOpenableLink(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
-    return url.isValid() &&
-           (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-            scheme == QLatin1String("mailto"));
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+                             scheme == QLatin1String("mailto"));
 }
 
 RichTextSurface::~RichTextSurface() {

@@ -106,12 +106,9 @@ signals:
     void LinkActivated(const QUrl& url);
 
 private:
-    template <typename T, typename Read>
-    std::optional<T> uniformFormat(Read read) const;
-    template <typename T, typename Read>
-    std::optional<T> uniformChar(Read read) const;
-    template <typename T, typename Read>
-    std::optional<T> uniformBlock(Read read) const;
+    template <typename T, typename Read> std::optional<T> uniformFormat(Read read) const;
+    template <typename T, typename Read> std::optional<T> uniformChar(Read read) const;
+    template <typename T, typename Read> std::optional<T> uniformBlock(Read read) const;
     void mergeSelection(const QTextCharFormat& format);
 
     qint16 index_;

@@ -4,7 +4,9 @@
 
 #include <QTextEdit>
 
-SurfaceArray::SurfaceArray(QWidget* parent) : QObject(parent), parent_(parent) { add(0); }
+SurfaceArray::SurfaceArray(QWidget* parent) : QObject(parent), parent_(parent) {
+    add(0);
+}
 
 RichTextSurface* SurfaceArray::at(int index) const {
     return index >= 0 && index < count() ? surfaces_[size_t(index)].get() : nullptr;
@@ -18,10 +20,10 @@ RichTextSurface& SurfaceArray::operator[](int index) const {
 
 RichTextSurface& SurfaceArray::load(int index) {
     if (index != count())
-        throw RuntimeError(index < count()
-                               ? QStringLiteral("Object already loaded")
-                               : QStringLiteral("Control array element '%1' doesn't exist")
-                                     .arg(index));
+        throw RuntimeError(
+            index < count()
+                ? QStringLiteral("Object already loaded")
+                : QStringLiteral("Control array element '%1' doesn't exist").arg(index));
     RichTextSurface& surface = add(index);
     surface.setVisible(false);
     return surface;
@@ -37,7 +39,9 @@ RichTextSurface& SurfaceArray::add(int index) {
     return *surfaces_.back();
 }
 
-void SurfaceArray::unloadAllButFirst() { surfaces_.resize(1); }
+void SurfaceArray::unloadAllButFirst() {
+    surfaces_.resize(1);
+}
 
 void SurfaceArray::setGeometry(const QRect& rect) {
     geometry_ = rect;

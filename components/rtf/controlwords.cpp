@@ -270,7 +270,13 @@ bool isAlternativeGroup(std::string_view name) {
 bool isKeptParagraphWord(std::string_view name) {
     return listed(name,
                   "s keepn keep pagebb widctlpar nowidctlpar hyphpar nohyphpar noline outlinelevel "
-                  "contextualspace sbauto saauto");
+                  "contextualspace sbauto saauto shading cbpat cfpat bghoriz bgvert bgfdiag "
+                  "bgbdiag bgcross bgdcross bgdkhoriz bgdkvert bgdkfdiag bgdkbdiag bgdkcross "
+                  "bgdkdcross");
+}
+
+bool isParagraphBorderSide(std::string_view name) {
+    return listed(name, "brdrt brdrb brdrl brdrr brdrbtw brdrbar box");
 }
 
 bool isKeptCharacterWord(std::string_view name) {

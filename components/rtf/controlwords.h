@@ -172,6 +172,8 @@ bool isDocumentFormattingWord(std::string_view name);
 // Paragraph and character words the editor does not show but keeps with
 // their paragraph or run (keep with next, page break before, language ...).
 bool isKeptParagraphWord(std::string_view name);
+// \brdrt, \brdrb, \brdrl, \brdrr, \brdrbtw, \brdrbar and \box.
+bool isParagraphBorderSide(std::string_view name);
 bool isKeptCharacterWord(std::string_view name);
 
 } // namespace rtf

@@ -88,8 +88,10 @@ struct ParagraphFormat {
     bool rightToLeft = false;
     LineSpacing line;
     std::vector<TabStop> tabs; // in the order of their positions
-    QByteArray kept;           // words the editor does not show, as the file wrote them
-    KeptRtf beforeEnd;         // like RunFormat::before, after the paragraph's last text
+    // Words the editor does not show, as the file wrote them (borders and
+    // shading name colours, so they come with their own colour list).
+    KeptRtf kept;
+    KeptRtf beforeEnd; // like RunFormat::before, after the paragraph's last text
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8
     // 0 outside tables, 1 in a cell of a table of the body, 2 in a table inside

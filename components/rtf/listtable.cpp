@@ -29,7 +29,7 @@ ListKind kindOfNumbering(int nfc) {
 QString roman(int number) {
     static constexpr std::pair<int, const char*> digits[] = {
         {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},   {4, "iv"},  {1, "i"}};
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
     QString text;
     for (const auto& [value, letters] : digits)
         for (; number >= value; number -= value)

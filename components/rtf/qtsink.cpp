@@ -167,8 +167,9 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
         format.setLineHeight(paragraph.line.amount / twipsPerPixel, QTextBlockFormat::FixedHeight);
         break;
     }
-    if (!paragraph.kept.isEmpty())
-        format.setProperty(property::keptWords, paragraph.kept);
+    if (!paragraph.kept.rtf.isEmpty())
+        format.setProperty(property::paragraphWords,
+                           QVariant::fromValue(KeptRtfList{paragraph.kept}));
     if (!paragraph.beforeEnd.rtf.isEmpty())
         format.setProperty(property::keptBeforeEnd,
                            QVariant::fromValue(KeptRtfList{paragraph.beforeEnd}));

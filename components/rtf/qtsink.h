@@ -42,8 +42,8 @@ constexpr int tabLeaders = QTextFormat::UserProperty + 0x7206;
 constexpr int underlineWord = QTextFormat::UserProperty + 0x7207;
 // On text: how far its baseline is raised, in half points (int; \up, \dn).
 constexpr int raise = QTextFormat::UserProperty + 0x7208;
-// On text and on paragraphs: the words the editor does not show, as the file
-// wrote them (QByteArray; RunFormat::kept, ParagraphFormat::kept).
+// On text: the words the editor does not show, as the file wrote them
+// (QByteArray; RunFormat::kept).
 constexpr int keptWords = QTextFormat::UserProperty + 0x7209;
 // On text: the instruction of the field whose result it is (KeptRtfList of one).
 constexpr int fieldInstruction = QTextFormat::UserProperty + 0x720A;
@@ -53,6 +53,9 @@ constexpr int keptBefore = QTextFormat::UserProperty + 0x720B;
 constexpr int keptObject = QTextFormat::UserProperty + 0x720C;
 // On a paragraph: RTF kept after its last text (KeptRtfList of one).
 constexpr int keptBeforeEnd = QTextFormat::UserProperty + 0x720D;
+// On a paragraph: the words the editor does not show (KeptRtfList of one;
+// ParagraphFormat::kept).
+constexpr int paragraphWords = QTextFormat::UserProperty + 0x720E;
 } // namespace property
 
 QTextCharFormat toCharFormat(const RunFormat& format);

@@ -1,5 +1,6 @@
 #include "components/rtf/reader.h"
 
+#include "components/rtf/controlwords.h"
 #include "components/rtf/rtfoutput.h"
 
 #include <QHash>
@@ -293,11 +294,31 @@ KeptRtf Reader::takeInline() {
 // Hidden text is kept as RTF of its own: the editor cannot hide text, and
 // showing it would add to the text what the author meant not to show.
 void Reader::hiddenRun(const QString& text) {
+    const CharState& chr = runChar_;
     RtfOutput out;
     out.raw("{");
     out.word("v");
-    out.word("f", runChar_.font < 0 ? defaultFont_ : runChar_.font);
-    out.words(QByteArray::fromStdString(runChar_.kept));
+    out.word("f", chr.font < 0 ? defaultFont_ : chr.font);
+    out.word("fs", chr.halfPoints);
+    const std::pair<bool, std::string_view> toggles[] = {
+        {chr.bold, "b"},
+        {chr.italic, "i"},
+        {chr.underline,
+         underlineWords[chr.underlineStyle < std::size(underlineWords) ? chr.underlineStyle : 0]},
+        {chr.strike, "strike"},
+        {chr.caps == Caps::All, "caps"},
+        {chr.caps == Caps::Small, "scaps"},
+        {chr.position == VerticalPosition::Super, "super"},
+        {chr.position == VerticalPosition::Sub, "sub"}};
+    for (const auto& [on, word] : toggles)
+        if (on)
+            out.word(word);
+    const std::pair<int, std::string_view> colors[] = {
+        {chr.color, "cf"}, {chr.background, "cb"}, {chr.highlight, "highlight"}};
+    for (const auto& [number, word] : colors)
+        if (number > 0)
+            out.word(word, number);
+    out.words(QByteArray::fromStdString(chr.kept));
     out.text(text);
     out.raw("}");
     const QByteArray rtf = out.take();
@@ -326,7 +347,8 @@ void Reader::endNote(std::string_view note) {
     flushRun();
     // Word numbers footnotes 1, 2, 3 and endnotes (\ftnalt) i, ii, iii.
     const bool endnote = note.find("\\ftnalt") != std::string_view::npos;
-    const QString number = endnote ? listNumberText(ListKind::LowerRoman, ++endnotes_) : QString::number(++footnotes_);
+    const QString number =
+        endnote ? listNumberText(ListKind::LowerRoman, ++endnotes_) : QString::number(++footnotes_);
     RunFormat format = resolve(chr);
     // Word raises the number through a character style, which the editor
     // does not apply: raised here, as every writer shows it.
@@ -412,7 +434,8 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     else if (para.sl > 0 && !para.slmult)
         format.line = {LineRule::AtLeast, para.sl};
     format.tabs = para.tabs;
-    format.kept = QByteArray::fromStdString(para.kept);
+    if (!para.kept.empty() || !para.borders.empty())
+        format.kept = keptRtf(para.kept + para.borders);
     if (para.startIndent)
         (para.rightToLeft ? format.rightIndent : format.leftIndent) = *para.startIndent;
     if (para.endIndent)
@@ -509,6 +532,35 @@ void keepWord(std::string& kept, std::string_view name, bool hasParam, int param
     if (hasParam)
         word += std::to_string(param);
     kept += word;
+}
+
+void keepBorderSide(std::string& borders, std::string_view side) {
+    // The words come as "\\side\\style\\width..." per side: rebuilt without
+    // the segment of this side.
+    std::string kept;
+    bool dropping = false;
+    std::size_t at = 0;
+    while (at < borders.size()) {
+        const std::size_t next = std::min(borders.find('\\', at + 1), borders.size());
+        std::string_view word(borders.data() + at + 1, next - at - 1);
+        while (!word.empty() && word.back() >= '0' && word.back() <= '9')
+            word.remove_suffix(1);
+        if (word.size() > 0 && isParagraphBorderSide(word))
+            dropping = word == side;
+        if (!dropping)
+            kept.append(borders, at, next - at);
+        at = next;
+    }
+    borders = std::move(kept);
+    borders += '\\';
+    borders += side;
+}
+
+void keepBorderWord(std::string& borders, std::string_view name, bool hasParam, int param) {
+    borders += '\\';
+    borders += name;
+    if (hasParam)
+        borders += std::to_string(param);
 }
 
 KeptRtf Reader::keptRtf(std::string_view rtf) const {

@@ -116,8 +116,8 @@ private:
 
     TextBuffer run_;
     CharState runChar_;
-    std::vector<std::string> inline_;    // kept pieces waiting for the next text
-    std::optional<CharState> noteMark_;  // a \chftn waiting for its note
+    std::vector<std::string> inline_;   // kept pieces waiting for the next text
+    std::optional<CharState> noteMark_; // a \chftn waiting for its note
     int footnotes_ = 0;
     int endnotes_ = 0;
     bool paragraphHasContent_ = false;
@@ -133,7 +133,8 @@ private:
     std::vector<RowFormat> rowDefinitions_ = std::vector<RowFormat>(maxTableDepth + 1);
     int definitionDepth_ = 1;
     CellFormat pendingCell_;
-    int borderSide_ = -1; // the side of pendingCell_ that border words describe
+    int borderSide_ = -1;          // the side of pendingCell_ that border words describe
+    bool paragraphBorder_ = false; // border words describe a side of the paragraph
 
     Picture picture_;
     int pictureNibble_ = -1; // the first hex digit of a byte not yet complete

@@ -45,6 +45,20 @@ void Reader::controlWord(const Token& token) {
         return;
     }
     const bool body = state().destination == Destination::Body;
+    // A paragraph's borders are kept as written, side by side.
+    if (body && info.control == Control::OtherBorder && isParagraphBorderSide(token.text)) {
+        keepBorderSide(state().para.borders, token.text);
+        paragraphBorder_ = true;
+        return;
+    }
+    if (paragraphBorder_) {
+        if (body && (info.control == Control::BorderStyle || info.control == Control::BorderWidth ||
+                     info.control == Control::BorderColor || token.text == "brsp")) {
+            keepBorderWord(state().para.borders, token.text, token.hasParam, token.param);
+            return;
+        }
+        paragraphBorder_ = false;
+    }
     switch (info.control) {
     case Control::Par:
         if (body)

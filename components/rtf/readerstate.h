@@ -38,7 +38,7 @@ struct CharState {
     int raise = 0;
     bool hidden = false; // \v: kept with the next text, not shown
     std::string kept;    // see keepWord
-    KeptRtf field;    // the instruction of the field around the text
+    KeptRtf field;       // the instruction of the field around the text
     int color = 0;
     int background = 0;
     int highlight = 0;
@@ -65,8 +65,9 @@ struct ParaState {
     int sl = 0; // \sl: 0 single, > 0 at least, < 0 exactly; lines with \slmult1
     bool slmult = false;
     std::vector<TabStop> tabs;
-    TabStop nextTab;  // kind and leader given so far for the next \tx
-    std::string kept; // see keepWord
+    TabStop nextTab;     // kind and leader given so far for the next \tx
+    std::string kept;    // see keepWord
+    std::string borders; // the paragraph's border words, side by side, as read
     int ls = 0;
     int ilvl = 0;
     PnType pnType = PnType::None;
@@ -79,6 +80,12 @@ struct ParaState {
 // Adds a word to the ones kept as read ("\\keepn\\lang1031"), in place of
 // an earlier one of the same name, so that only the word in effect stays.
 void keepWord(std::string& kept, std::string_view name, bool hasParam, int param);
+
+// Adds a paragraph border side (\brdrt, \box ...) to the border words, in
+// place of what they said of that side before.
+void keepBorderSide(std::string& borders, std::string_view side);
+// Adds a word that describes the last side (\brdrs, \brdrw20 ...).
+void keepBorderWord(std::string& borders, std::string_view name, bool hasParam, int param);
 
 // What a '{' saves and the matching '}' restores.
 struct GroupState {

@@ -288,9 +288,17 @@ void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view l
 
 void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end) {
     const QTextBlockFormat para = block.blockFormat();
+    // What the file kept before the paragraph's first text stood between
+    // paragraphs, ahead of the list label too, where readers expect none.
+    KeptRtf before;
+    if (const auto first = block.begin(); !first.atEnd())
+        before = keptOf(first.fragment().charFormat(), property::keptBefore);
+    if (!before.rtf.isEmpty())
+        out_.raw(renumbered(before).toStdString());
     out_.word("pard");
     // The paragraph's style and the words it keeps come first, as Word writes them.
-    out_.words(para.property(property::keptWords).toByteArray());
+    if (para.hasProperty(property::paragraphWords))
+        out_.words(renumbered(keptOf(para, property::paragraphWords)));
     if (depth > 0)
         out_.word("intbl");
     if (depth > 1)
@@ -317,29 +325,44 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
     bool empty = true;
     // A piece kept before text, or stood for by it, goes into the file once
     // even where a format change has split its text in two.
-    KeptRtf before, object;
+    KeptRtf object;
     qsizetype objectLeft = 0; // characters of the object's stand-in still to skip
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat charFormat = fragment.charFormat();
         field(keptOf(charFormat, property::fieldInstruction));
-        format(tables_.add(charFormat));
+        const WrittenFormat written = tables_.add(charFormat);
+        const KeptRtf fragmentObject = keptOf(charFormat, property::keptObject);
+        const bool newObject = !fragmentObject.rtf.isEmpty() && fragmentObject != object;
+        if (!newObject)
+            format(written);
         const KeptRtf fragmentBefore = keptOf(charFormat, property::keptBefore);
         if (!fragmentBefore.rtf.isEmpty() && fragmentBefore != before)
             out_.raw(renumbered(fragmentBefore).toStdString());
         before = fragmentBefore;
         QString text = fragment.text();
-        const KeptRtf fragmentObject = keptOf(charFormat, property::keptObject);
+        if (newObject) {
+            // A group of its own with its format: LibreOffice joins the
+            // paragraph to the next when a note's raised format is still in
+            // effect at the paragraph's end.
+            const WrittenFormat outside = current_;
+            const bool outsideWritten = formatWritten_;
+            out_.raw("{");
+            format(written);
+            out_.raw(renumbered(fragmentObject).toStdString());
+            out_.raw("}");
+            current_ = outside;
+            formatWritten_ = outsideWritten;
+            objectLeft = fragmentObject.shownAs.size();
+        }
         if (fragmentObject.rtf.isEmpty()) {
             objectLeft = 0;
         } else {
-            if (fragmentObject != object) {
-                out_.raw(renumbered(fragmentObject).toStdString());
-                objectLeft = fragmentObject.shownAs.size();
-            }
             const qsizetype skip = std::min(objectLeft, text.size());
             text.remove(0, skip);
             objectLeft -= skip;
+            if (!text.isEmpty())
+                format(written);
         }
         object = fragmentObject;
         if (charFormat.isImageFormat()) {

@@ -104,7 +104,7 @@ TEST(KeptRtf, WordsOfParagraphsAndRunsStayWithThem) {
     EXPECT_TRUE(saved.contains("\\pard\\s1\\keepn\\pagebb\\plain")) << saved.constData();
     EXPECT_TRUE(saved.contains("\\lang1031 Title \\super 2\\par")) << saved.constData();
     EXPECT_TRUE(saved.contains("\\pard\\nosupersub Body")) << saved.constData();
-    EXPECT_TRUE(saved.contains("Body {\\v\\f1\\lang1031 hidden}\\par")) << saved.constData();
+    EXPECT_TRUE(saved.contains("Body {\\v\\f1\\fs24\\lang1031 hidden}\\par")) << saved.constData();
     EXPECT_EQ(saved.count("\\lang1033"), 0) << "only the word in effect is kept";
     QTextDocument again;
     rtf::loadBytes(again, saved);
@@ -151,6 +151,29 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
 
 // An instruction group with text before its word is no instruction: the text
 // went to the body, and the field's result stays plain text (a fuzz find).
+// A paragraph's borders and shading are kept side by side; a side given
+// again replaces what was said of it, and colours follow the new table.
+TEST(KeptRtf, ParagraphBordersAndShadingStayWithTheirParagraph) {
+    QTextDocument document;
+    rtf::loadBytes(document,
+                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}"
+                   "{\\colortbl;\\red0\\green255\\blue0;\\red255\\green0\\blue0;"
+                   "\\red0\\green0\\blue255;}"
+                   "\\pard\\brdrt\\brdrs\\brdrw10\\brdrcf3\\brsp20\\brdrb\\brdrdb\\brdrw15"
+                   "\\cbpat2\\shading2000 Boxed\\par Again\\brdrt\\brdrdot\\par\\pard Plain\\par}");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"));
+    EXPECT_TRUE(saved.contains("\\pard\\cbpat1\\shading2000\\brdrt\\brdrs\\brdrw10\\brdrcf2"
+                               "\\brsp20\\brdrb\\brdrdb\\brdrw15"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("\\brdrb\\brdrdb\\brdrw15\\brdrt\\brdrdot Again"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("\\pard Plain")) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
 // Notes show their number, raised, and stand for the whole note; what the
 // body holds and the editor does not show stays just where it stood, once,
 // however the text around it is edited; deleting a note's number deletes it.
@@ -179,10 +202,12 @@ TEST(KeptRtf, NotesBookmarksAnnotationsAndHiddenTextStayWhereTheyStood) {
             at = std::max(found, at);
         }
     };
-    expectInOrder({"Before{\\*\\bkmkstart mark} word", "\\chftn {\\footnote\\pard\\plain",
-                   "\\f2 note.}", "after {\\v\\f1 secret}visible{\\*\\bkmkend mark}\\par",
-                   "Endnote", "\\chftn {\\*\\footnote\\ftnalt", "{\\*\\atnid JD}{\\*\\atnauthor Jane}"
-                   "\\chatn {\\*\\annotation\\pard\\plain Comment}Annotated\\par"});
+    expectInOrder({"Before{\\*\\bkmkstart mark} word",
+                   "{\\cs15\\super\\chftn {\\footnote\\pard\\plain", "\\f2 note.}",
+                   "after {\\v\\f1\\fs24 secret}visible{\\*\\bkmkend mark}\\par", "Endnote",
+                   "\\chftn {\\*\\footnote\\ftnalt",
+                   "{\\*\\atnid JD}{\\*\\atnauthor Jane}"
+                   "\\chatn {\\*\\annotation\\pard\\plain Comment}\\pard Annotated\\par"});
     EXPECT_FALSE(saved.contains("word1")) << "the number is the note's, not text";
     EXPECT_TRUE(saved.contains("Courier New")) << "the note's font is in the table";
     QTextDocument again;

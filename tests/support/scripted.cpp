@@ -71,8 +71,10 @@ Form1& FormHarness::build() {
     auto scriptedDialogs = std::make_unique<ScriptedDialogs>();
     messages = scriptedMessages.get();
     dialogs = scriptedDialogs.get();
-    Platform platform{std::move(scriptedDialogs), std::move(scriptedMessages),
-                      std::make_unique<ScriptedFonts>(fonts_, fontsFail_), folder.path(),
+    Platform platform{std::move(scriptedDialogs),
+                      std::move(scriptedMessages),
+                      std::make_unique<ScriptedFonts>(fonts_, fontsFail_),
+                      folder.path(),
                       [this] { ++programEnds; },
                       [this](const QUrl& url) { openedUrls.append(url); }};
     form = std::make_unique<Form1>(std::move(platform));

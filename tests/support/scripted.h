@@ -86,7 +86,7 @@ struct FormHarness {
     ScriptedMessageBoxes* messages = nullptr;
     ScriptedDialogs* dialogs = nullptr;
     std::unique_ptr<Form1> form;
-    int programEnds = 0; // how often the window ended the program
+    int programEnds = 0;    // how often the window ended the program
     QList<QUrl> openedUrls; // the links the window asked to open
 
 private:
