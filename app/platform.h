@@ -24,8 +24,11 @@ struct Platform {
     std::unique_ptr<FontSource> fonts;
     QString programFolder; // the folder of the executable, without a trailing separator
     std::function<void()> endProgram; // ends the process at once; never returns in the program
+    // Where recovery copies of unsaved documents go; none are kept when empty.
+    QString recoveryFolder;
 };
 
 // The Platform the program runs with: Qt's dialogs and message boxes,
-// fontconfig's families, the executable's own folder.
+// fontconfig's families, the executable's own folder, the user's recovery
+// folder.
 Platform qtPlatform();

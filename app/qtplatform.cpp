@@ -1,5 +1,6 @@
 #include "app/platform.h"
 #include "app/qtdialogs.h"
+#include "recovery/recoveryfiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -111,12 +112,15 @@ public:
 } // namespace
 
 Platform qtPlatform() {
-    return Platform{qtDialogPresenter(), std::make_unique<QtMessageBoxes>(),
-                    std::make_unique<SystemFontSource>(), QCoreApplication::applicationDirPath(),
+    return Platform{qtDialogPresenter(),
+                    std::make_unique<QtMessageBoxes>(),
+                    std::make_unique<SystemFontSource>(),
+                    QCoreApplication::applicationDirPath(),
                     [] {
                         // No more events, no unload of anything else: the
                         // process ends here, and the X server drops what it held.
                         std::fflush(nullptr);
                         std::_Exit(0);
-                    }};
+                    },
+                    recovery::defaultFolder()};
 }

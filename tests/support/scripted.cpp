@@ -64,16 +64,20 @@ QStringList ScriptedFonts::families() {
 }
 
 FormHarness::FormHarness(QStringList fonts, bool fontsFail)
-    : fonts_(std::move(fonts)), fontsFail_(fontsFail) {}
+    : recoveryFolder(state.filePath(QStringLiteral("ferrotab/recovery"))), fonts_(std::move(fonts)),
+      fontsFail_(fontsFail) {}
 
 Form1& FormHarness::build() {
     auto scriptedMessages = std::make_unique<ScriptedMessageBoxes>();
     auto scriptedDialogs = std::make_unique<ScriptedDialogs>();
     messages = scriptedMessages.get();
     dialogs = scriptedDialogs.get();
-    Platform platform{std::move(scriptedDialogs), std::move(scriptedMessages),
-                      std::make_unique<ScriptedFonts>(fonts_, fontsFail_), folder.path(),
-                      [this] { ++programEnds; }};
+    Platform platform{std::move(scriptedDialogs),
+                      std::move(scriptedMessages),
+                      std::make_unique<ScriptedFonts>(fonts_, fontsFail_),
+                      folder.path(),
+                      [this] { ++programEnds; },
+                      recoveryFolder};
     form = std::make_unique<Form1>(std::move(platform));
     return *form;
 }

@@ -1,0 +1,110 @@
+#include "recovery/forkedcopy.h"
+
+#include "components/rtf/documentfile.h"
+#include "recovery/recoveryfiles.h"
+
+#include <QElapsedTimer>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace recovery {
+
+namespace {
+
+void writeAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        done += written;
+    }
+}
+
+[[noreturn]] void runChild(const QTextDocument& document, const QString& folder,
+                           const QString& path, int result, pid_t editor) {
+    // Dies with the editor: a copy half written then is a temporary file,
+    // and the copy before it stays whole.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != editor)
+        ::_exit(1);
+    // The editor's own work goes first on a busy machine.
+    ::setpriority(PRIO_PROCESS, 0, 10);
+    QString error = makePrivateFolder(folder);
+    if (error.isEmpty())
+        error = writePrivateFile(path, rtf::saveBytes(document));
+    writeAll(result, error.toUtf8());
+    // No exit handlers, no destructors: they belong to the editor.
+    ::_exit(0);
+}
+
+} // namespace
+
+ForkedCopy startForkedCopy(const QTextDocument& document, const QString& folder,
+                           const QString& path) {
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        return {};
+    const pid_t editor = ::getpid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        runChild(document, folder, path, pipe[1], editor);
+    }
+    ::close(pipe[1]);
+    if (child < 0) {
+        ::close(pipe[0]);
+        return {};
+    }
+    return {child, pipe[0]};
+}
+
+QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs) {
+    QByteArray report;
+    QElapsedTimer clock;
+    clock.start();
+    bool timedOut = false;
+    for (;;) {
+        pollfd readable{copy.result, POLLIN, 0};
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0) {
+            timedOut = true;
+            break;
+        }
+        const int ready = ::poll(&readable, 1, int(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0) {
+            timedOut = ready == 0;
+            break;
+        }
+        char buffer[512];
+        const ssize_t got = ::read(copy.result, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break; // the child is done
+        report.append(buffer, got);
+    }
+    ::close(copy.result);
+    if (timedOut)
+        ::kill(copy.pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(copy.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedOut)
+        return QStringLiteral("Writing the recovery copy took too long");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("Writing the recovery copy failed");
+    return QString::fromUtf8(report);
+}
+
+} // namespace recovery
