@@ -4,6 +4,10 @@
 #include "recovery/recoveryfiles.h"
 
 #include <QElapsedTimer>
+#include <QImage>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -46,10 +50,29 @@ void writeAll(int fd, const QByteArray& bytes) {
     ::_exit(0);
 }
 
+// The child has only the thread that forked it: a lock another thread held at
+// that moment is never given back there. So whatever the writer sets up on
+// first use (code page tables through iconv, the PNG writer for a pasted
+// picture) is set up here, in the editor, before the first child needs it.
+void prepareTheWriter() {
+    static const bool prepared = [] {
+        QTextDocument sample;
+        QTextCursor cursor(&sample);
+        cursor.insertText(QStringLiteral("\u00e9\u20ac\u4e2d"));
+        QImage picture(1, 1, QImage::Format_ARGB32);
+        picture.fill(Qt::white);
+        sample.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("prepare")), picture);
+        cursor.insertImage(QStringLiteral("prepare"));
+        return !rtf::saveBytes(sample).isEmpty();
+    }();
+    Q_UNUSED(prepared);
+}
+
 } // namespace
 
 ForkedCopy startForkedCopy(const QTextDocument& document, const QString& folder,
                            const QString& path) {
+    prepareTheWriter();
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0)
         return {};
