@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,8 +39,6 @@ void writeAll(int fd, const QByteArray& bytes) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != editor)
         ::_exit(1);
-    // The editor's own work goes first on a busy machine.
-    ::setpriority(PRIO_PROCESS, 0, 10);
     QString error = makePrivateFolder(folder);
     if (error.isEmpty())
         error = writePrivateFile(path, rtf::saveBytes(document));

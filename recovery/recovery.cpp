@@ -181,13 +181,21 @@ void Recovery::startCopy(qint16 index, Entry& entry, const Document& document) {
     QElapsedTimer clock;
     clock.start();
     if (snapshot_ == Snapshot::Fork) {
+        // Warming pages while a child shares them would copy every one.
+        warmer_.stop();
         const ForkedCopy child = startForkedCopy(*document.content, folder, path);
         lastSnapshotMs_ = double(clock.nsecsElapsed()) / 1e6;
         if (child.pid > 0) {
+            ++children_;
             post([this, child, index, generation, revision] {
                 const QString error = finishForkedCopy(child, kChildTimeoutMs);
                 QMetaObject::invokeMethod(
-                    this, [=, this] { copyFinished(index, generation, revision, error); },
+                    this,
+                    [=, this] {
+                        if (--children_ == 0)
+                            warmer_.start();
+                        copyFinished(index, generation, revision, error);
+                    },
                     Qt::QueuedConnection);
             });
             return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recovery/pagewarmer.h"
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
@@ -137,6 +139,8 @@ private:
     std::unique_ptr<QLockFile> lock_;
     QThread thread_;
     QObject* writer_ = nullptr; // lives on thread_
+    PageWarmer warmer_;
+    int children_ = 0; // forked copies still being written
     double lastSnapshotMs_ = 0;
     QString lastError_;
 };

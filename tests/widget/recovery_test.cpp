@@ -2,6 +2,7 @@
 // privately, when they go, and what the next start makes of them.
 #include "components/rtf/documentfile.h"
 #include "components/rtf/keptrtf.h"
+#include "recovery/pagewarmer.h"
 #include "recovery/recovery.h"
 #include "recovery/recoveryfiles.h"
 #include "saving/safefile.h"
@@ -17,6 +18,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -381,6 +383,43 @@ TEST(RecoverySnapshot, TheCloneWritesTheSameRtfAsTheDocument) {
         rtf::setKeptRtf(*snapshot, rtf::keptRtfOf(document));
         EXPECT_EQ(rtf::saveBytes(*snapshot), rtf::saveBytes(document)) << name.toStdString();
     }
+}
+
+// The warmer writes into the editor's own memory while it runs: it must change
+// no byte, allocate no page the editor never used, and survive memory that
+// another thread unmaps or protects after the warmer listed it.
+TEST(PageWarmer, ChangesNothingGrowsNothingAndSurvivesMemoryTakenAway) {
+    std::vector<unsigned char> data(4 << 20);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<unsigned char>(i * 31 + 7);
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    auto* untouched = static_cast<unsigned char*>(
+        ::mmap(nullptr, 256 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    auto* takenAway = static_cast<unsigned char*>(
+        ::mmap(nullptr, 16 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(untouched, MAP_FAILED);
+    ASSERT_NE(takenAway, MAP_FAILED);
+    std::fill(takenAway, takenAway + 16 * page, 1);
+    // As after a copy: the pages are write-protected for a child.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+
+    PageWarmer warmer;
+    warmer.start();
+    ASSERT_TRUE(warmer.running());
+    ASSERT_EQ(::mprotect(takenAway, 16 * page, PROT_NONE), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !warmer.running(); }, 20000));
+
+    for (size_t i = 0; i < data.size(); ++i)
+        ASSERT_EQ(data[i], static_cast<unsigned char>(i * 31 + 7)) << i;
+    std::vector<unsigned char> resident(256);
+    ASSERT_EQ(::mincore(untouched, 256 * page, resident.data()), 0);
+    EXPECT_EQ(
+        std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; }), 0);
+    ::munmap(untouched, 256 * page);
+    ::munmap(takenAway, 16 * page);
 }
 
 // A kill at any moment of a copy's write leaves the copy before it whole:
