@@ -18,6 +18,7 @@ class PageWarmer : public QObject {
     Q_OBJECT
 public:
     explicit PageWarmer(QObject* parent = nullptr);
+    ~PageWarmer() override { stop(); }
 
     // Starts over from the first page (call once the child has ended).
     void start();
