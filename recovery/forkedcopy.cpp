@@ -8,6 +8,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -87,7 +88,9 @@ ForkedCopy startForkedCopy(const QTextDocument& document, const QString& folder,
     return {child, pipe[0]};
 }
 
-QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs) {
+QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs, const std::atomic<bool>& abandon) {
+    // Looked at this often while waiting.
+    constexpr int kAbandonCheckMs = 50;
     QByteArray report;
     QElapsedTimer clock;
     clock.start();
@@ -95,15 +98,17 @@ QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs) {
     for (;;) {
         pollfd readable{copy.result, POLLIN, 0};
         const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0) {
+        if (left <= 0 || abandon.load()) {
             timedOut = true;
             break;
         }
-        const int ready = ::poll(&readable, 1, int(left));
+        const int ready = ::poll(&readable, 1, int(std::min<qint64>(left, kAbandonCheckMs)));
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready <= 0) {
-            timedOut = ready == 0;
+        if (ready == 0)
+            continue;
+        if (ready < 0) {
+            timedOut = true;
             break;
         }
         char buffer[512];
@@ -121,7 +126,8 @@ QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs) {
     while (::waitpid(copy.pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (timedOut)
-        return QStringLiteral("Writing the recovery copy took too long");
+        return abandon.load() ? QStringLiteral("The recovery copy was abandoned")
+                              : QStringLiteral("Writing the recovery copy took too long");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return QStringLiteral("Writing the recovery copy failed");
     return QString::fromUtf8(report);

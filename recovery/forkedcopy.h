@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <sys/types.h>
 
 class QTextDocument;
@@ -25,8 +26,10 @@ ForkedCopy startForkedCopy(const QTextDocument& document, const QString& folder,
                            const QString& path);
 
 // Waits for the child and returns its error text, empty on success. A child
-// that takes longer than timeoutMs is killed and counts as failed. Closes the
-// pipe. Any thread.
-QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs);
+// that takes longer than timeoutMs, or is still writing when `abandon` is
+// set, is killed and counts as failed (the copy before it stays whole).
+// Closes the pipe. Any thread: the one that calls this alone reaps the child,
+// so it never signals a process id that is no longer the child's.
+QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs, const std::atomic<bool>& abandon);
 
 } // namespace recovery

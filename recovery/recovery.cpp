@@ -34,6 +34,9 @@ Recovery::Recovery(QString folder, DocumentList unsaved, QObject* parent)
 
 Recovery::~Recovery() {
     timer_.stop();
+    // As a crash would: the copies on disk stay, a copy being written is not
+    // waited for.
+    abandon_ = true;
     waitForWrites();
     thread_.quit();
     thread_.wait();
@@ -188,7 +191,7 @@ void Recovery::startCopy(qint16 index, Entry& entry, const Document& document) {
         if (child.pid > 0) {
             ++children_;
             post([this, child, index, generation, revision] {
-                const QString error = finishForkedCopy(child, kChildTimeoutMs);
+                const QString error = finishForkedCopy(child, kChildTimeoutMs, abandon_);
                 QMetaObject::invokeMethod(
                     this,
                     [=, this] {
@@ -307,7 +310,12 @@ void Recovery::discardAll() {
     timer_.stop();
     waitingForPause_ = false;
     pending_ = false;
+    warmer_.stop();
+    // The program is ending: a copy still being written is of no use, and a
+    // child that hangs must not hold the end up.
+    abandon_ = true;
     waitForWrites();
+    abandon_ = false;
     for (const Entry& entry : std::as_const(entries_))
         if (entry.serial != 0)
             QFile::remove(pathOf(copyName(instance_, entry.serial)));

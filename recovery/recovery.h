@@ -10,6 +10,7 @@
 #include <QString>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -140,7 +141,8 @@ private:
     QThread thread_;
     QObject* writer_ = nullptr; // lives on thread_
     PageWarmer warmer_;
-    int children_ = 0; // forked copies still being written
+    int children_ = 0;                  // forked copies still being written
+    std::atomic<bool> abandon_ = false; // kill the children instead of waiting
     double lastSnapshotMs_ = 0;
     QString lastError_;
 };
