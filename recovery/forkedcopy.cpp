@@ -88,7 +88,8 @@ ForkedCopy startForkedCopy(const QTextDocument& document, const QString& folder,
     return {child, pipe[0]};
 }
 
-QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs, const std::atomic<bool>& abandon) {
+QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs, const std::atomic<bool>& abandon,
+                         bool* childFailed) {
     // Looked at this often while waiting.
     constexpr int kAbandonCheckMs = 50;
     QByteArray report;
@@ -125,9 +126,12 @@ QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs, const std::atomi
     int status = 0;
     while (::waitpid(copy.pid, &status, 0) < 0 && errno == EINTR) {
     }
+    const bool abandoned = timedOut && abandon.load();
+    if (childFailed)
+        *childFailed = !abandoned && (timedOut || !WIFEXITED(status) || WEXITSTATUS(status) != 0);
     if (timedOut)
-        return abandon.load() ? QStringLiteral("The recovery copy was abandoned")
-                              : QStringLiteral("Writing the recovery copy took too long");
+        return abandoned ? QStringLiteral("The recovery copy was abandoned")
+                         : QStringLiteral("Writing the recovery copy took too long");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return QStringLiteral("Writing the recovery copy failed");
     return QString::fromUtf8(report);

@@ -30,6 +30,9 @@ ForkedCopy startForkedCopy(const QTextDocument& document, const QString& folder,
 // set, is killed and counts as failed (the copy before it stays whole).
 // Closes the pipe. Any thread: the one that calls this alone reaps the child,
 // so it never signals a process id that is no longer the child's.
-QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs, const std::atomic<bool>& abandon);
+// `childFailed` tells a child that hung or crashed from one that reported a
+// failed write (a full disk).
+QString finishForkedCopy(const ForkedCopy& copy, int timeoutMs, const std::atomic<bool>& abandon,
+                         bool* childFailed = nullptr);
 
 } // namespace recovery

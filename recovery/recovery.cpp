@@ -191,10 +191,16 @@ void Recovery::startCopy(qint16 index, Entry& entry, const Document& document) {
         if (child.pid > 0) {
             ++children_;
             post([this, child, index, generation, revision] {
-                const QString error = finishForkedCopy(child, kChildTimeoutMs, abandon_);
+                bool childFailed = false;
+                const QString error =
+                    finishForkedCopy(child, kChildTimeoutMs, abandon_, &childFailed);
                 QMetaObject::invokeMethod(
                     this,
                     [=, this] {
+                        // A child that hung or crashed may do so again: the
+                        // slower clone is sure to finish.
+                        if (childFailed)
+                            snapshot_ = Snapshot::Clone;
                         if (--children_ == 0)
                             warmer_.start();
                         copyFinished(index, generation, revision, error);
