@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "recovery/recovery.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,9 +39,28 @@ Form1::Form1(Platform platform, QWidget* parent)
     setupPointerFeedback();
     setupFileDrops();
     connectEvents();
+    if (!platform_.recoveryFolder.isEmpty()) {
+        recovery_ = std::make_unique<Recovery>(platform_.recoveryFolder, [this] {
+            std::vector<Recovery::Document> unsaved;
+            for (int position = 0; position < TabControl1->count(); ++position) {
+                const QString caption = TabControl1->caption(position);
+                RichTextSurface* surface = RichTextBox1->at(TabControl1->value(position));
+                if (surface && HasChangedMark(caption))
+                    unsaved.push_back({surface->index(), WithoutChangedMark(caption),
+                                       PathFromTag(surface->tag()), surface->document()});
+            }
+            return unsaved;
+        });
+        connect(RichTextBox1, &SurfaceArray::Change, recovery_.get(), &Recovery::documentChanged);
+    }
 }
 
 Form1::~Form1() = default;
+
+void Form1::syncRecovery() {
+    if (recovery_)
+        recovery_->sync();
+}
 
 int Form1::twips(int value) const {
     return qRound(value / 15.0 * scale_);

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QCheckBox;
@@ -19,6 +20,7 @@ class QComboBox;
 class QRadioButton;
 class StatementGuard;
 class QSessionManager;
+class Recovery;
 
 // The main window. Its controls and the program's few state variables keep
 // their designed names; each handler is defined in the folder of its
@@ -95,6 +97,11 @@ public:
     // Open opens the file its dialog returned, in order; one that cannot be
     // read gets the report and no tab, and the rest still open.
     void OpenFiles(const QStringList& paths);
+    // At start-up, after Form_Load: offers the recovery copies that an editor
+    // no longer running left behind, and opens them as changed documents.
+    void RestoreDocuments();
+    // The recovery copies of this window's documents; null when it keeps none.
+    Recovery* recovery() const { return recovery_.get(); }
 
     // --- Helpers -------------------------------------------------------------
     // The two entries of the open and save dialogs.
@@ -224,6 +231,13 @@ private:
     // text box would otherwise paste their names as text.
     void setupFileDrops();
 
+    // Lets the recovery copies follow a command that saved or closed documents.
+    void syncRecovery();
+    // A recovery copy opened as Open opens a file, marked changed; false when
+    // nothing was added.
+    bool restoreDocument(const QString& path, const QByteArray& rtf);
+
     Platform platform_;
     double scale_ = 1.0;
+    std::unique_ptr<Recovery> recovery_;
 };

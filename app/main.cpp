@@ -39,6 +39,7 @@ int main(int argc, char* argv[]) {
     Form1 form(qtPlatform());
     form.Form_Load();
     form.show();
+    form.RestoreDocuments();
     form.OpenFiles(filesFromArguments(QCoreApplication::arguments()));
     return QApplication::exec();
 }

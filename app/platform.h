@@ -27,8 +27,11 @@ struct Platform {
     std::function<void()> endProgram; // ends the process at once; never returns in the program
     // Shows a web page or starts an e-mail in the user's own programs.
     std::function<void(const QUrl&)> openUrl;
+    // Where recovery copies of unsaved documents go; none are kept when empty.
+    QString recoveryFolder;
 };
 
 // The Platform the program runs with: Qt's dialogs and message boxes,
-// fontconfig's families, the executable's own folder.
+// fontconfig's families, the executable's own folder, the user's recovery
+// folder.
 Platform qtPlatform();

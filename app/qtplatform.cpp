@@ -1,5 +1,6 @@
 #include "app/platform.h"
 #include "app/qtdialogs.h"
+#include "recovery/recoveryfiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -122,5 +123,6 @@ Platform qtPlatform() {
                         std::fflush(nullptr);
                         std::_Exit(0);
                     },
-                    [](const QUrl& url) { QDesktopServices::openUrl(url); }};
+                    [](const QUrl& url) { QDesktopServices::openUrl(url); },
+                    recovery::defaultFolder()};
 }

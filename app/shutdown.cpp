@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "recovery/recovery.h"
 
 #include <QCloseEvent>
 #include <QSessionManager>
@@ -16,6 +17,10 @@ void Form1::Form_QueryUnload(qint16& cancel, qint16 /*reason: every close is han
 void Form1::Form_Unload(qint16& /*cancel*/) {
     // The keys go back to the other programs before the process goes.
     shortcuts.release();
+    // The user has decided about every unsaved change: nothing is left to
+    // offer at the next start.
+    if (recovery_)
+        recovery_->discardAll();
     if (platform_.endProgram)
         platform_.endProgram();
 }

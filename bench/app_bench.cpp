@@ -1,7 +1,8 @@
 // The editor's own figures, each measured in one place: process start to the
 // first shown window, New with 1, 100 and 1,000 documents open, a tab change
 // with 1,000 open, a keystroke in a 10 MB document up to the change mark on
-// its tab, and the memory an empty document and a megabyte of RTF take.
+// its tab (with recovery copies on and off), one recovery copy of that
+// document, and the memory an empty document and a megabyte of RTF take.
 //
 //   app_bench [megabytes [parts]]   (10 MB and every part by default)
 //
@@ -13,18 +14,26 @@
 #include "app/form1.h"
 #include "bench/rtf/wordpadgenerator.h"
 #include "benchsupport.h"
+#include "components/rtf/documentfile.h"
+#include "recovery/recovery.h"
+#include "recovery/recoveryfiles.h"
 #include "tests/support/scripted.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <poll.h>
+#include <string>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -47,6 +56,10 @@ double medianOf(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// The median wall time of every figure printed, by its name, for the side by
+// side of recovery on and off.
+std::map<std::string, double> printedMedians;
+
 void printSamples(const char* what, const std::vector<Sample>& samples) {
     std::vector<double> wall, cpu;
     for (const Sample& sample : samples) {
@@ -56,6 +69,7 @@ void printSamples(const char* what, const std::vector<Sample>& samples) {
     std::printf("%-40s median %7.2f ms  min %7.2f  max %7.2f  (CPU median %.2f ms, %zu runs)\n",
                 what, medianOf(wall), *std::min_element(wall.begin(), wall.end()),
                 *std::max_element(wall.begin(), wall.end()), medianOf(cpu), samples.size());
+    printedMedians[what] = medianOf(wall);
 }
 
 // What the event loop would have done by now: pending paints, deferred deletions.
@@ -284,8 +298,121 @@ void benchDocuments() {
 
 // --- A large document --------------------------------------------------------
 
-void benchLargeDocument(int megabytes) {
+// One copy of the open document as the editor makes it: the snapshot on the
+// user-interface thread (the only part the user could feel: a fork, or the
+// clone where no child process can be made), then the RTF and the write
+// elsewhere, timed to the copy being on disk.
+void benchRecoveryCopy(Form1& form, Recovery::Snapshot how) {
+    const bool fork = how == Recovery::Snapshot::Fork;
+    Recovery& recovery = *form.recovery();
+    recovery.setSnapshot(how);
+    RichTextSurface& surface = form.currentSurface();
+    std::vector<Sample> clones, whole;
+    for (int run = 0; run < (fork ? 9 : 3); ++run) {
+        QTest::keyClick(surface.widget(), Qt::Key_Z); // something to copy
+        QString error = QStringLiteral("(not written)");
+        QEventLoop wait; // sleeps until the copy is reported, as the editor would
+        const auto connection =
+            QObject::connect(&recovery, &Recovery::written, [&](const QString& result) {
+                error = result;
+                wait.quit();
+            });
+        const Sample sample = measure([&] {
+            recovery.flush();
+            wait.exec();
+        });
+        QObject::disconnect(connection);
+        clones.push_back({recovery.lastSnapshotMs(), recovery.lastSnapshotMs()});
+        whole.push_back(sample);
+        if (!error.isEmpty())
+            std::printf("(the copy failed: %s)\n", qPrintable(error));
+        recovery.waitForWrites();
+        settle();
+    }
+    printSamples(fork ? "recovery copy: fork on the UI thread"
+                      : "recovery copy: clone on the UI thread",
+                 clones);
+    printSamples(fork ? "recovery copy (fork): to the copy on disk"
+                      : "recovery copy (clone): to the copy on disk",
+                 whole);
+
+    // Typing on while the copy is turned into RTF and written elsewhere.
+    surface.widget()->moveCursor(QTextCursor::End);
+    settle();
+    std::vector<Sample> during;
+    recovery.flush();
+    for (int i = 0; i < 30; ++i)
+        during.push_back(measure([&] {
+            QTest::keyClick(surface.widget(), Qt::Key_W);
+            QCoreApplication::processEvents();
+        }));
+    printSamples(fork ? "keystroke at the end while a fork copies"
+                      : "keystroke at the end while a clone is written",
+                 during);
+    recovery.waitForWrites();
+    settle();
+
+    // The first keystroke at the start after a copy: after a fork every page
+    // the editor writes to faults once, and a keystroke at the start relays
+    // out the whole document. Idle, the editor takes those faults itself in
+    // slices; typing again at once, or while the copy is being written,
+    // takes them in the keystroke.
+    auto firstKeystrokes = [&](const char* what, int idleMs, bool whileWriting) {
+        std::vector<Sample> samples;
+        for (int run = 0; run < 5; ++run) {
+            surface.widget()->moveCursor(QTextCursor::Start);
+            QTest::keyClick(surface.widget(), Qt::Key_V);
+            settle();
+            recovery.flush();
+            if (!whileWriting) {
+                recovery.waitForWrites();
+                settle();
+            }
+            const auto idle = std::chrono::steady_clock::now();
+            while (millisecondsSince(idle) < idleMs)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            samples.push_back(measure([&] {
+                QTest::keyClick(surface.widget(), Qt::Key_V);
+                QCoreApplication::processEvents();
+            }));
+            recovery.waitForWrites();
+            settle();
+        }
+        printSamples(what, samples);
+    };
+    if (fork) {
+        firstKeystrokes("first keystroke at start, 1 s after a fork copy", 1000, false);
+        firstKeystrokes("first keystroke at start, right after a fork copy", 0, false);
+        firstKeystrokes("first keystroke at start while a fork copies", 0, true);
+    } else {
+        firstKeystrokes("first keystroke at start, 1 s after a clone copy", 1000, false);
+    }
+    recovery.setSnapshot(Recovery::Snapshot::Fork);
+}
+
+// The parts of a copy one after the other, on this thread.
+void benchRecoveryParts(Form1& form) {
+    Recovery& recovery = *form.recovery();
+    RichTextSurface& surface = form.currentSurface();
+    QTextDocument* snapshot = nullptr;
+    QByteArray bytes;
+    const Sample clone = measure([&] { snapshot = surface.document()->clone(); });
+    const Sample rtf = measure([&] { bytes = rtf::saveBytes(*snapshot); });
+    const QString path = recovery.folder() + QStringLiteral("/bench-copy.rtf");
+    const Sample write = measure([&] { recovery::writePrivateFile(path, bytes); });
+    const Sample drop = measure([&] { delete snapshot; });
+    QFile::remove(path);
+    std::printf("%-40s clone %.0f ms, RTF %.0f ms (%.1f MB), write and sync %.0f ms, "
+                "freeing the clone %.0f ms\n",
+                "recovery copy, its parts one by one", clone.wallMs, rtf.wallMs,
+                bytes.size() / 1048576.0, write.wallMs, drop.wallMs);
+}
+
+void benchLargeDocument(int megabytes, bool withRecovery) {
     FormHarness harness;
+    if (!withRecovery)
+        harness.recoveryFolder.clear();
+    std::printf("--- a large document, recovery copies %s\n", withRecovery ? "on" : "off");
     Form1& form = harness.load();
     form.show();
     settle();
@@ -363,6 +490,11 @@ void benchLargeDocument(int megabytes) {
             QCoreApplication::processEvents();
         }));
     printSamples("keystroke, document already marked", typing);
+    if (withRecovery) {
+        benchRecoveryCopy(form, Recovery::Snapshot::Fork);
+        benchRecoveryCopy(form, Recovery::Snapshot::Clone);
+        benchRecoveryParts(form);
+    }
     if (!harness.messages->shown.empty())
         std::printf("(a report was shown: %s)\n", qPrintable(harness.messages->shown.front().text));
 }
@@ -380,7 +512,14 @@ int main(int argc, char** argv) {
         benchStartup(QStringLiteral(FERROTAB_BINARY));
     if (parts.contains("documents"))
         benchDocuments();
-    if (parts.contains("large"))
-        benchLargeDocument(megabytes);
+    if (parts.contains("large")) {
+        benchLargeDocument(megabytes, false);
+        const std::map<std::string, double> off = std::exchange(printedMedians, {});
+        benchLargeDocument(megabytes, true);
+        std::printf("--- keystroke in a %d MB document, median ms: recovery off | on\n", megabytes);
+        for (const auto& [what, median] : off)
+            if (what.starts_with("keystroke") && printedMedians.count(what))
+                std::printf("%-40s %7.2f | %7.2f\n", what.c_str(), median, printedMedians[what]);
+    }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/statementguard.h"
 
+#include <QScopeGuard>
 #include <limits>
 
 namespace {
@@ -19,6 +20,8 @@ bool Form1::AnyDocumentChanged() const {
 }
 
 void Form1::PushButton11_Click() {
+    // Whatever the answer, a closed document's recovery copy goes with it.
+    const auto afterClose = qScopeGuard([this] { syncRecovery(); });
     StatementGuard guard(messages(), "PushButton11_Click");
     auto caption = [this] { return TabControl1->caption(TabControl1->selectedPosition()); };
     if (guard.test(100, [&] { return HasChangedMark(caption()); })) {
@@ -55,6 +58,8 @@ void Form1::PushButton11_Click() {
 }
 
 void Form1::PushButton12_Click() {
+    // Whatever the answer, a closed document's recovery copy goes with it.
+    const auto afterClose = qScopeGuard([this] { syncRecovery(); });
     StatementGuard guard(messages(), "PushButton12_Click");
     // A search or a question that fails must never discard documents: an
     // unknown state counts as changed, an unknown answer as No.

@@ -3,6 +3,8 @@
 #include "components/runtimeerror.h"
 #include "saving/safefile.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 QString saveTitle(const QString& caption) {
@@ -34,6 +36,7 @@ bool Form1::writeByExtension(StatementGuard& guard, const SaveLines& lines,
 }
 
 void Form1::PushButton7_Click() {
+    const auto afterSave = qScopeGuard([this] { syncRecovery(); });
     StatementGuard guard(messages(), "PushButton7_Click");
     auto surface = [this]() -> RichTextSurface& { return currentSurface(); };
     auto caption = [this] { return TabControl1->caption(TabControl1->selectedPosition()); };
@@ -65,6 +68,7 @@ void Form1::PushButton7_Click() {
 }
 
 void Form1::PushButton14_Click() {
+    const auto afterSave = qScopeGuard([this] { syncRecovery(); });
     StatementGuard guard(messages(), "PushButton14_Click");
     auto surface = [this]() -> RichTextSurface& { return currentSurface(); };
     auto caption = [this] { return TabControl1->caption(TabControl1->selectedPosition()); };
@@ -93,6 +97,7 @@ void Form1::PushButton14_Click() {
 }
 
 void Form1::PushButton8_Click() {
+    const auto afterSave = qScopeGuard([this] { syncRecovery(); });
     StatementGuard guard(messages(), "PushButton8_Click");
     int tabs = 0;
     guard(100, [&] { tabs = TabControl1->count(); });

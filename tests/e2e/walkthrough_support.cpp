@@ -223,8 +223,10 @@ int pixelsDiffering(const QImage& a, const QImage& b) {
     if (actualTitle != title)
         return ::testing::AssertionFailure() << "the box is titled \"" << actualTitle.toStdString()
                                              << "\", not \"" << title.toStdString() << "\"";
-    QMessageBox reference(icon == Icon::Question ? QMessageBox::Question : QMessageBox::NoIcon,
-                          title, text, QMessageBox::NoButton);
+    const QMessageBox::Icon shown = icon == Icon::Question      ? QMessageBox::Question
+                                    : icon == Icon::Exclamation ? QMessageBox::Warning
+                                                                : QMessageBox::NoIcon;
+    QMessageBox reference(shown, title, text, QMessageBox::NoButton);
     if (buttons == Buttons::YesNo) {
         reference.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         reference.setDefaultButton(QMessageBox::Yes);

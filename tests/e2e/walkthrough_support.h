@@ -104,7 +104,7 @@ int pixelsDiffering(const QImage& a, const QImage& b);
 // same display and compares the two pixel for pixel. Both are kept as
 // screenshots.
 enum class Buttons { Ok, YesNo };
-enum class Icon { None, Question };
+enum class Icon { None, Question, Exclamation };
 ::testing::AssertionResult showsMessage(X11Session& session, const QString& window,
                                         const QString& title, const QString& text, Buttons buttons,
                                         Icon icon, const QString& shotName);

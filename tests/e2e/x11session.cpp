@@ -27,6 +27,8 @@ bool X11Session::start(const QStringList& arguments) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display());
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"),
+               stateHome_.isEmpty() ? ownStateHome_.path() : stateHome_);
     editor_.setProcessEnvironment(env);
     editor_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (!workingDirectory_.isEmpty())

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 #include <optional>
 
@@ -27,6 +28,10 @@ public:
     // which working directory (the test's own unless set).
     void setProgram(const QString& program) { program_ = program; }
     void setWorkingDirectory(const QString& folder) { workingDirectory_ = folder; }
+    // The editor's XDG_STATE_HOME, where it keeps recovery copies: a folder
+    // of the session's own unless set, so that no run of the editor ever
+    // offers another's documents or leaves copies in the user's home.
+    void setStateHome(const QString& folder) { stateHome_ = folder; }
     QProcess& process() { return editor_; }
 
     // Runs a command on the test display; returns its standard output.
@@ -70,4 +75,6 @@ private:
     QString window_;
     QString program_;
     QString workingDirectory_;
+    QString stateHome_;
+    QTemporaryDir ownStateHome_;
 };

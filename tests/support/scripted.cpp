@@ -64,7 +64,8 @@ QStringList ScriptedFonts::families() {
 }
 
 FormHarness::FormHarness(QStringList fonts, bool fontsFail)
-    : fonts_(std::move(fonts)), fontsFail_(fontsFail) {}
+    : recoveryFolder(state.filePath(QStringLiteral("ferrotab/recovery"))), fonts_(std::move(fonts)),
+      fontsFail_(fontsFail) {}
 
 Form1& FormHarness::build() {
     auto scriptedMessages = std::make_unique<ScriptedMessageBoxes>();
@@ -76,7 +77,8 @@ Form1& FormHarness::build() {
                       std::make_unique<ScriptedFonts>(fonts_, fontsFail_),
                       folder.path(),
                       [this] { ++programEnds; },
-                      [this](const QUrl& url) { openedUrls.append(url); }};
+                      [this](const QUrl& url) { openedUrls.append(url); },
+                      recoveryFolder};
     form = std::make_unique<Form1>(std::move(platform));
     return *form;
 }

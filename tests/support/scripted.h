@@ -83,6 +83,10 @@ struct FormHarness {
     void showActive();
 
     QTemporaryDir folder;
+    // The window's recovery copies go here, in a state folder of the test's
+    // own; empty turns them off. Set before build().
+    QTemporaryDir state;
+    QString recoveryFolder;
     ScriptedMessageBoxes* messages = nullptr;
     ScriptedDialogs* dialogs = nullptr;
     std::unique_ptr<Form1> form;
