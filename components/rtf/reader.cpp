@@ -316,7 +316,7 @@ void Reader::hiddenRun(const QString& text) {
     const std::pair<int, std::string_view> colors[] = {
         {chr.color, "cf"}, {chr.background, "cb"}, {chr.highlight, "highlight"}};
     for (const auto& [number, word] : colors)
-        if (number > 0)
+        if (number > 0 && colors_.color(number)) // an automatic colour is none
             out.word(word, number);
     out.words(QByteArray::fromStdString(chr.kept));
     out.text(text);
