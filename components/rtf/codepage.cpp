@@ -1,5 +1,7 @@
 #include "components/rtf/codepage.h"
 
+#include "components/rtf/symbolfont.h"
+
 #include <QtGlobal>
 #include <array>
 #include <cerrno>
@@ -163,6 +165,16 @@ const SingleByteTable* CodePages::tableLocked(int codePage) {
         return found->second.get();
     std::unique_ptr<SingleByteTable>& stored = cache_->tables[codePage];
     auto table = std::make_unique<SingleByteTable>();
+    if (codePage == symbolCodePage) {
+        // A font's encoding that iconv does not know. Control characters
+        // stay themselves; bytes the font lacks are no character.
+        for (int byte = 0; byte <= 0xFF; ++byte) {
+            const char16_t c = symbolCharacter(static_cast<unsigned char>(byte));
+            table->chars[byte] = byte < 0x20 ? char16_t(byte) : c ? c : u'\uFFFD';
+        }
+        stored = std::move(table);
+        return stored.get();
+    }
     Converter* const conv = resolvedConverter(codePage);
     QString decoded;
     for (int byte = 0; byte <= 0xFF; ++byte) {

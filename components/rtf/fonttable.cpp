@@ -1,6 +1,7 @@
 #include "components/rtf/fonttable.h"
 
 #include "components/rtf/codepage.h"
+#include "components/rtf/symbolfont.h"
 #include "components/rtf/textbuffer.h"
 
 namespace rtf {
@@ -56,6 +57,9 @@ void FontTable::endFont(int documentCodePage) {
     name_.remove(QLatin1Char('\t'));
     font.name = name_.trimmed();
     font.codePage = explicitCodePage_ ? explicitCodePage_ : charsetCodePage_;
+    // Its bytes are Greek letters and signs whatever charset the table names.
+    if (font.name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+        font.codePage = symbolCodePage;
     current_ = -1;
     name_.clear();
 }

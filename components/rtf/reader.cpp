@@ -2,6 +2,7 @@
 
 #include "components/rtf/controlwords.h"
 #include "components/rtf/rtfoutput.h"
+#include "components/rtf/symbolfont.h"
 
 #include <QHash>
 
@@ -194,7 +195,12 @@ void Reader::unicode(int value) {
     // Beyond 16 bits the standard has surrogate pairs, but some writers give
     // the code point itself; both read as the same character.
     char16_t units[2] = {u'\uFFFD', 0};
-    if (value >= 0 && value <= 0xFFFF) {
+    if (value >= 0xF020 && value <= 0xF0FF && state().destination == Destination::Body &&
+        currentCodePage() == symbolCodePage) {
+        // Word writes Symbol characters at U+F000 plus their byte.
+        const char16_t c = symbolCharacter(static_cast<unsigned char>(value - 0xF000));
+        units[0] = c ? c : static_cast<char16_t>(value);
+    } else if (value >= 0 && value <= 0xFFFF) {
         units[0] = static_cast<char16_t>(value);
     } else if (value > 0xFFFF && value <= 0x10FFFF) {
         units[0] = QChar::highSurrogate(static_cast<char32_t>(value));

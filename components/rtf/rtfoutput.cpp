@@ -1,6 +1,7 @@
 #include "components/rtf/rtfoutput.h"
 
 #include "components/rtf/codepage.h"
+#include "components/rtf/symbolfont.h"
 
 #include <algorithm>
 
@@ -63,10 +64,27 @@ void RtfOutput::textByte(char c) {
     bytes_.append(c);
 }
 
-void RtfOutput::text(QStringView text) {
+void RtfOutput::text(QStringView text, bool symbolFont) {
     const CodePages& pages = CodePages::instance();
     for (const QChar qc : text) {
         const char16_t c = qc.unicode();
+        if (symbolFont && c > 0x20 && c != 0x2028) {
+            const auto byte = symbolByte(c);
+            if (byte && *byte != c) {
+                const char escaped[] = {'\\', '\'', hexDigits[*byte >> 4], hexDigits[*byte & 15]};
+                raw(std::string_view(escaped, 4));
+                wrap(false);
+                continue;
+            }
+            if (!byte) {
+                // The byte of any other character would read as the font's
+                // own (a Latin a as alpha): Unicode only.
+                word("u", c > 0x7FFF ? static_cast<int>(c) - 0x10000 : static_cast<int>(c));
+                raw("?");
+                wrap(false);
+                continue;
+            }
+        }
         if (c >= 0x20 && c < 0x7F) {
             if (c == u'\\' || c == u'{' || c == u'}') {
                 bytes_.append('\\');

@@ -20,8 +20,9 @@ public:
     // the next text gets a delimiter.
     void words(QByteArrayView words);
     // Text of the document, escaped: ASCII as is, Windows-1252 as \'hh, the rest
-    // as \uN with a "?" fallback (a surrogate pair as two \uN).
-    void text(QStringView text);
+    // as \uN with a "?" fallback (a surrogate pair as two \uN). In the Symbol
+    // font, the characters it has are its bytes, as \'hh.
+    void text(QStringView text, bool symbolFont = false);
     void endLine();
     // Binary data as lines of hex digits, each line ended.
     void hex(QByteArrayView data);

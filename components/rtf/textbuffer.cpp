@@ -1,6 +1,7 @@
 #include "components/rtf/textbuffer.h"
 
 #include "components/rtf/codepage.h"
+#include "components/rtf/symbolfont.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -102,9 +103,10 @@ void TextBuffer::appendBytes(std::string_view bytes, int codePage) {
         decodeBytes();
     closeSurrogate();
     if (!decodedTable_ && bytes_.empty()) {
-        // ASCII with nothing pending is the same in every code page we use: skip
-        // the converter for the bulk of a typical file.
-        const Bytes kind = classify(bytes);
+        // ASCII with nothing pending is the same in every code page we use
+        // (not in the Symbol font, whose letters are Greek): skip the
+        // converter for the bulk of a typical file.
+        const Bytes kind = codePage == symbolCodePage ? Bytes::NotAscii : classify(bytes);
         if (kind != Bytes::NotAscii) {
             text_.append(QLatin1StringView(bytes.data(), static_cast<qsizetype>(bytes.size())));
             unclean_ = unclean_ || kind == Bytes::AsciiControls;

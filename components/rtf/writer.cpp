@@ -83,6 +83,10 @@ private:
     QByteArray keptRtf();
     // Kept RTF with its fonts and colours numbered into this file's tables.
     QByteArray renumbered(const KeptRtf& kept);
+    bool isSymbolFont(qsizetype font) const {
+        return tables_.fonts().value(font).compare(QLatin1String("Symbol"), Qt::CaseInsensitive) ==
+               0;
+    }
     void header();
     void fontTable();
     void colorTable();
@@ -169,7 +173,8 @@ void Writer::fontTable() {
         out_.raw("{");
         out_.word("f", static_cast<int>(i));
         out_.word("fnil");
-        out_.word("fcharset", 0);
+        // The Symbol font's bytes are its own signs (SYMBOL_CHARSET).
+        out_.word("fcharset", isSymbolFont(i) ? 2 : 0);
         out_.text(tables_.fonts()[i]);
         out_.raw(";}");
     }
@@ -370,7 +375,7 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
                 if (c == QChar::ObjectReplacementCharacter)
                     picture(charFormat.toImageFormat());
         } else {
-            out_.text(text);
+            out_.text(text, isSymbolFont(written.font));
         }
         empty = false;
     }

@@ -279,3 +279,25 @@ TEST_F(WriterTest, RightToLeftParagraphsKeepTheirDirectionAndTheirSides) {
     EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
     EXPECT_TRUE(rtf::dumpDocument(document).contains("\"direction\": \"rtl\""));
 }
+
+// The Symbol font's bytes are Greek letters and signs: shown as those
+// characters (also when Word writes them at U+F000 plus the byte), written
+// back as the same bytes in a font marked as symbols. A Latin letter typed
+// into such text stays a Latin letter.
+TEST(WriterSymbolFont, SymbolBytesReadAsTheirSignsAndGoBackAsBytes) {
+    QTextDocument document;
+    rtf::loadBytes(document,
+                   "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+                   "\\pard A {\\f1 \\'b7 a\\'a5\\'d3} b {\\f1\\u-3913\\'b7} 1{\\f1 +2}\\par}");
+    EXPECT_EQ(rtf::documentText(document), u"A \u2022 \u03B1\u221E\u00A9 b \u2022 1+2");
+    QTextCursor cursor(&document);
+    cursor.setPosition(3); // after the bullet, in the Symbol font
+    cursor.insertText(QStringLiteral("x"));
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("\\fcharset2 Symbol;")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\'b7\\u120? \\'61\\'a5\\'d3")) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::documentText(again), u"A \u2022x \u03B1\u221E\u00A9 b \u2022 1+2");
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
