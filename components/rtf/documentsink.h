@@ -53,6 +53,17 @@ enum class Alignment { Left, Center, Right, Justify };
 
 enum class ListKind { None, Bullet, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
 
+// How a list level marks its items beyond its kind: the bullet's shape, the
+// text around the number ("(" and ")" of "(a)").
+enum class BulletShape : std::uint8_t { Disc, Circle, Square };
+struct ListLabel {
+    BulletShape bullet = BulletShape::Disc;
+    QString prefix;
+    QString suffix = QStringLiteral(".");
+
+    bool operator==(const ListLabel&) const = default;
+};
+
 // Line spacing: \sl and \slmult. amount is a percentage of single spacing
 // for Proportional, twips otherwise.
 enum class LineRule { Single, Proportional, AtLeast, Exact };
@@ -94,6 +105,7 @@ struct ParagraphFormat {
     KeptRtf beforeEnd; // like RunFormat::before, after the paragraph's last text
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8
+    ListLabel listLabel;
     // 0 outside tables, 1 in a cell of a table of the body, 2 in a table inside
     // such a cell, and so on.
     int tableDepth = 0;

@@ -72,12 +72,20 @@ void ListTable::setListId(int id) {
 
 void ListTable::beginLevel() {
     if (!lists_.empty() && lists_.back().levels.size() < maxLevels)
-        lists_.back().levels.push_back(ListKind::Decimal);
+        lists_.back().levels.push_back({});
 }
 
 void ListTable::setLevelNumbering(int nfc) {
     if (!lists_.empty() && !lists_.back().levels.empty())
-        lists_.back().levels.back() = kindOfNumbering(nfc);
+        lists_.back().levels.back().kind = kindOfNumbering(nfc);
+}
+
+void ListTable::appendLevelText(QStringView text) {
+    constexpr qsizetype maxText = 64;
+    if (!lists_.empty() && !lists_.back().levels.empty()) {
+        QString& levelText = lists_.back().levels.back().text;
+        levelText += text.left(std::max<qsizetype>(0, maxText - levelText.size()));
+    }
 }
 
 void ListTable::beginOverride() {
@@ -113,18 +121,63 @@ bool ListTable::knows(int ls) const {
     return false;
 }
 
-ListKind ListTable::kind(int ls, int level) const {
+const ListTable::Level* ListTable::level(int ls, int level) const {
     auto found = overrides_.find(ls);
     if (found == overrides_.end())
-        return ListKind::None;
+        return nullptr;
     for (const List& list : lists_) {
         if (list.id != found->second || list.levels.empty())
             continue;
         const std::size_t index = std::min<std::size_t>(
             static_cast<std::size_t>(std::max(level, 0)), list.levels.size() - 1);
-        return list.levels[index];
+        return &list.levels[index];
     }
-    return ListKind::None;
+    return nullptr;
+}
+
+ListKind ListTable::kind(int ls, int level) const {
+    const Level* found = this->level(ls, level);
+    return found ? found->kind : ListKind::None;
+}
+
+ListLabel ListTable::label(int ls, int level) const {
+    ListLabel label;
+    const Level* found = this->level(ls, level);
+    if (!found || found->text.size() < 2)
+        return label;
+    // The first character is the text's length.
+    const QString text = found->text.mid(1, found->text[0].unicode());
+    const auto isNumber = [](QChar c) { return c.unicode() < 9; };
+    if (found->kind == ListKind::Bullet) {
+        for (const QChar c : text) {
+            switch (c.unicode()) {
+            case u'o':   // Courier New's o, Word's second level
+            case 0x25E6: // white bullet
+            case 0x25CB: // white circle
+            case 0xF06F: // Wingdings' circle
+                label.bullet = BulletShape::Circle;
+                return label;
+            case 0x00A7: // Wingdings' small square, read as a Latin byte
+            case 0xF0A7: // the same at U+F000 plus its byte
+            case 0x25AA: // small black square
+            case 0x25A0: // black square
+            case 0xF06E: // Wingdings' black square
+                label.bullet = BulletShape::Square;
+                return label;
+            default:
+                if (!isNumber(c) && !c.isSpace())
+                    return label; // every other bullet shows as a disc
+            }
+        }
+        return label;
+    }
+    const auto first = std::find_if(text.begin(), text.end(), isNumber);
+    if (first == text.end())
+        return label;
+    const auto last = std::find_if(text.rbegin(), text.rend(), isNumber).base();
+    label.prefix = QString(text.begin(), first - text.begin());
+    label.suffix = QString(last, text.end() - last);
+    return label;
 }
 
 } // namespace rtf

@@ -20,6 +20,9 @@ public:
     void setListId(int id);
     void beginLevel();
     void setLevelNumbering(int nfc);
+    // Text of the level's \leveltext: its length, then the label with the
+    // levels' numbers as the characters 0 to 8.
+    void appendLevelText(QStringView text);
 
     void beginOverride();
     void setOverrideListId(int id);
@@ -28,12 +31,21 @@ public:
     bool knows(int ls) const;
     // The kind that level shows; None for a level without a number or bullet.
     ListKind kind(int ls, int level) const;
+    // The bullet or the text around the number that level shows; the
+    // editor shows the level's own number only, where the file puts the
+    // numbers of the levels above it in front (1.1.).
+    ListLabel label(int ls, int level) const;
 
 private:
+    struct Level {
+        ListKind kind = ListKind::Decimal;
+        QString text; // \leveltext as read
+    };
     struct List {
         int id = 0;
-        std::vector<ListKind> levels;
+        std::vector<Level> levels;
     };
+    const Level* level(int ls, int level) const;
     struct Override {
         int listId = 0;
         int ls = 0;

@@ -238,10 +238,12 @@ std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format) {
     return stops;
 }
 
-QTextListFormat::Style toListStyle(ListKind kind) {
+QTextListFormat::Style toListStyle(ListKind kind, BulletShape bullet) {
     switch (kind) {
     case ListKind::Bullet:
-        return QTextListFormat::ListDisc;
+        return bullet == BulletShape::Circle   ? QTextListFormat::ListCircle
+               : bullet == BulletShape::Square ? QTextListFormat::ListSquare
+                                               : QTextListFormat::ListDisc;
     case ListKind::LowerAlpha:
         return QTextListFormat::ListLowerAlpha;
     case ListKind::UpperAlpha:
@@ -253,6 +255,19 @@ QTextListFormat::Style toListStyle(ListKind kind) {
     default:
         return QTextListFormat::ListDecimal;
     }
+}
+
+QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level) {
+    QTextListFormat format;
+    format.setStyle(toListStyle(kind, label.bullet));
+    format.setIndent(level + 1);
+    if (kind != ListKind::Bullet) {
+        if (!label.prefix.isEmpty())
+            format.setNumberPrefix(label.prefix);
+        if (label.suffix != ListLabel().suffix)
+            format.setNumberSuffix(label.suffix);
+    }
+    return format;
 }
 
 QList<int> pictureHeader(const Picture& p) {
@@ -530,16 +545,14 @@ void writeParagraph(QTextCursor& cursor, bool& blockFree,
     if (format.list == ListKind::None) {
         lists.clear();
     } else {
-        const auto key = std::make_pair(format.list, format.listLevel);
+        const ListLabel& label = format.listLabel;
+        const auto key = std::make_tuple(format.list, format.listLevel, label.bullet, label.prefix,
+                                         label.suffix);
         auto found = lists.find(key);
-        if (found != lists.end()) {
+        if (found != lists.end())
             found->second->add(cursor.block());
-        } else {
-            QTextListFormat listFormat;
-            listFormat.setStyle(toListStyle(format.list));
-            listFormat.setIndent(format.listLevel + 1);
-            lists[key] = cursor.createList(listFormat);
-        }
+        else
+            lists[key] = cursor.createList(toListFormat(format.list, label, format.listLevel));
     }
     for (const auto& [text, charFormat] : paragraph.runs)
         cursor.insertText(text, charFormat);

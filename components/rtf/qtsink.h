@@ -9,6 +9,7 @@
 #include <QTextListFormat>
 #include <map>
 #include <memory>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -67,7 +68,10 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& format);
 // the other direction of toBlockFormat.
 LineSpacing lineSpacingOf(const QTextBlockFormat& format);
 std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format);
-QTextListFormat::Style toListStyle(ListKind kind);
+QTextListFormat::Style toListStyle(ListKind kind, BulletShape bullet = BulletShape::Disc);
+// A list level's look as a Qt list format: its style, the text around its
+// number, its level as the indent.
+QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level);
 // A picture's header as stored on its image, and back (without the bytes).
 QList<int> pictureHeader(const Picture& picture);
 Picture pictureFromHeader(const QList<int>& header);
@@ -97,7 +101,7 @@ public:
     void finish() override;
 
     using Runs = std::vector<std::pair<QString, QTextCharFormat>>;
-    using Lists = std::map<std::pair<ListKind, int>, QTextList*>;
+    using Lists = std::map<std::tuple<ListKind, int, BulletShape, QString, QString>, QTextList*>;
     struct PendingParagraph {
         ParagraphFormat format;
         QTextCharFormat mark;

@@ -1,5 +1,6 @@
 #include "components/rtf/reader.h"
 
+#include "components/rtf/codepage.h"
 #include "components/rtf/controlwords.h"
 #include "components/rtf/rtfoutput.h"
 #include "components/rtf/symbolfont.h"
@@ -172,6 +173,12 @@ void Reader::bytes(std::string_view text) {
             text.remove_prefix(semicolon + 1);
         }
         break;
+    case Destination::LevelText: {
+        QString decoded;
+        CodePages::instance().decode(documentCodePage(), text, decoded);
+        lists_.appendLevelText(decoded);
+        break;
+    }
     case Destination::ColorTable:
         for (char c : text)
             if (c == ';')
@@ -219,6 +226,8 @@ void Reader::nameOrBodyCharacter(char16_t c) {
     // both alike), so that it reads back as it was written.
     if (state().destination == Destination::FontTable)
         fonts_.appendNameChar(c, documentCodePage());
+    else if (state().destination == Destination::LevelText)
+        lists_.appendLevelText(QStringView(&c, 1));
     else
         character(c);
 }
@@ -450,6 +459,7 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     const int level = std::clamp(para.ilvl, 0, 8);
     if (para.ls > 0 && lists_.knows(para.ls)) {
         format.list = lists_.kind(para.ls, level);
+        format.listLabel = lists_.label(para.ls, level);
         format.listLevel = format.list == ListKind::None ? 0 : level;
     } else if (para.pnType == PnType::Bullet) {
         format.list = ListKind::Bullet;

@@ -141,6 +141,10 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
     Destination target;
     switch (info.control) {
     case Control::SkipDestination:
+        if (word == "leveltext" && state().destination == Destination::ListTable) {
+            target = Destination::LevelText;
+            break;
+        }
         if (stack_.size() > 2)
             skipGroup(word, starred);
         return true;

@@ -18,6 +18,7 @@ enum class Destination : std::uint8_t {
     ColorTable,
     ListTable,
     ListOverrideTable,
+    LevelText, // \leveltext of a list level
     Pn,
     Picture,
     ShapeName, // \sn: the name of the shape property whose \sv follows

@@ -52,6 +52,27 @@ struct WrittenList {
     ListKind kind;
 };
 
+// The bullet a list's style draws.
+char16_t bulletOf(const QTextListFormat& format) {
+    switch (format.style()) {
+    case QTextListFormat::ListCircle:
+        return u'\u25E6';
+    case QTextListFormat::ListSquare:
+        return u'\u25AA';
+    default:
+        return u'\u2022';
+    }
+}
+
+// The text around a list's number; Qt shows "." after it unless told otherwise.
+QString numberPrefix(const QTextListFormat& format) {
+    return format.hasProperty(QTextFormat::ListNumberPrefix) ? format.numberPrefix() : QString();
+}
+QString numberSuffix(const QTextListFormat& format) {
+    return format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix()
+                                                             : QStringLiteral(".");
+}
+
 class Writer {
 public:
     explicit Writer(const QTextDocument& document)
@@ -204,6 +225,11 @@ void Writer::listTables() {
     out_.endLine();
     for (std::size_t n = 0; n < lists_.size(); ++n) {
         const ListKind kind = lists_[n].kind;
+        const QTextListFormat format = lists_[n].list->format();
+        // \leveltext is its length, then the label with the level's number
+        // as the byte of the level.
+        const QString prefix = numberPrefix(format).left(20);
+        const QString suffix = numberSuffix(format).left(20);
         out_.raw("{");
         out_.word("list");
         out_.word("listtemplateid", static_cast<int>(n + 1));
@@ -216,11 +242,21 @@ void Writer::listTables() {
             out_.word("leveljc", 0);
             out_.word("levelfollow", 0);
             out_.word("levelstartat", 1);
+            out_.raw("{\\leveltext");
             if (kind == ListKind::Bullet) {
-                out_.raw("{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}");
+                out_.raw("\\'01");
+                out_.text(QString(QChar(bulletOf(format))));
+                out_.raw(";}{\\levelnumbers;}");
             } else {
-                out_.raw("{\\leveltext\\'02\\'0" + std::to_string(level) + ".;}");
-                out_.raw("{\\levelnumbers\\'01;}");
+                const auto hexByte = [](int value) {
+                    static constexpr char digits[] = "0123456789abcdef";
+                    return std::string{'\\', '\'', digits[value >> 4], digits[value & 15]};
+                };
+                out_.raw(hexByte(static_cast<int>(prefix.size() + 1 + suffix.size())));
+                out_.text(prefix);
+                out_.raw(hexByte(level));
+                out_.text(suffix);
+                out_.raw(";}{\\levelnumbers" + hexByte(static_cast<int>(prefix.size() + 1)) + ";}");
             }
             out_.word("fi", -360);
             out_.word("li", 720 * (level + 1));
@@ -642,7 +678,7 @@ void Writer::listParagraph(const QTextBlock& block, const QTextList* list) {
     out_.raw("{");
     out_.word("listtext");
     if (kind == ListKind::Bullet)
-        out_.text(QStringLiteral("\u2022"));
+        out_.text(QString(QChar(bulletOf(list->format()))));
     else
         out_.text(list->itemText(block));
     out_.word("tab");

@@ -301,3 +301,44 @@ TEST(WriterSymbolFont, SymbolBytesReadAsTheirSignsAndGoBackAsBytes) {
     EXPECT_EQ(rtf::documentText(again), u"A \u2022x \u03B1\u221E\u00A9 b \u2022 1+2");
     EXPECT_EQ(rtf::saveBytes(again), saved);
 }
+
+// Each level's bullet (disc, white bullet, square) and the text around its
+// number show as the file defines them and go back in each list's
+// \leveltext; a label with the numbers of the levels above it (1.1.) shows
+// its own number with the text after it.
+TEST(WriterLists, BulletsAndNumberLabelsOfEachLevelSurvive) {
+    QTextDocument document;
+    rtf::loadBytes(
+        document,
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2 Courier New;}"
+        "{\\f3\\fcharset2 Wingdings;}}{\\*\\listtable{\\list\\listtemplateid1"
+        "{\\listlevel\\levelnfc23{\\leveltext\\'01\\u-3913 ?;}{\\levelnumbers;}\\f1}"
+        "{\\listlevel\\levelnfc23{\\leveltext\\'01o;}{\\levelnumbers;}\\f2}"
+        "{\\listlevel\\levelnfc23{\\leveltext\\'01\\u-3929 ?;}{\\levelnumbers;}\\f3}\\listid1}"
+        "{\\list\\listtemplateid2{\\listlevel\\levelnfc4{\\leveltext\\'03(\\'00);}"
+        "{\\levelnumbers\\'02;}}{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}"
+        "{\\levelnumbers\\'01\\'03;}}\\listid2}}{\\*\\listoverridetable{\\listoverride\\listid1"
+        "\\listoverridecount0\\ls1}{\\listoverride\\listid2\\listoverridecount0\\ls2}}"
+        "\\pard\\ls1\\ilvl0 one\\par\\pard\\ls1\\ilvl1 two\\par\\pard\\ls1\\ilvl2 three\\par"
+        "\\pard\\ls2\\ilvl0 alpha\\par\\pard\\ls2\\ilvl0 beta\\par\\pard\\ls2\\ilvl1 sub\\par}");
+    const auto list = [&document](int paragraph) {
+        return document.findBlockByNumber(paragraph).textList();
+    };
+    ASSERT_TRUE(list(0) && list(1) && list(2) && list(4) && list(5));
+    EXPECT_EQ(list(0)->format().style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(list(1)->format().style(), QTextListFormat::ListCircle);
+    EXPECT_EQ(list(2)->format().style(), QTextListFormat::ListSquare);
+    EXPECT_EQ(list(4)->itemText(document.findBlockByNumber(4)), u"(b)");
+    EXPECT_EQ(list(5)->itemText(document.findBlockByNumber(5)), u"1.");
+
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("{\\leveltext\\'01\\u9702?;}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\leveltext\\'01\\u9642?;}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\leveltext\\'03(\\'00);}{\\levelnumbers\\'02;}"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\listtext (b)\\tab}beta")) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
