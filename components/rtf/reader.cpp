@@ -158,9 +158,9 @@ void Reader::bytes(std::string_view text) {
         return;
     switch (state().destination) {
     case Destination::Body:
-        syncRunFormat();
+        beforeText();
         run_.appendBytes(text, currentCodePage());
-        bodyContent();
+        afterText();
         break;
     case Destination::FontTable:
         for (;;) {
@@ -235,15 +235,28 @@ void Reader::nameOrBodyCharacter(char16_t c) {
 void Reader::character(char16_t c) {
     if (state().destination != Destination::Body)
         return;
+    beforeText();
+    run_.appendChar(c);
+    afterText();
+}
+
+void Reader::beforeText() {
     settleNoteMark();
     syncRunFormat();
-    run_.appendChar(c);
-    // Hidden text makes a paragraph, but its group's format is not the
-    // paragraph's: only text that shows can lend it.
-    if (state().chr.hidden)
-        paragraphHasContent_ = true;
-    else
+}
+
+void Reader::afterText() {
+    if (!state().chr.hidden) {
         bodyContent();
+        return;
+    }
+    // Hidden text starts the body and makes a paragraph, but its group's
+    // format is not the paragraph's: only text that shows can lend it.
+    paragraphHasContent_ = true;
+    if (!bodyStarted_) {
+        bodyStarted_ = true;
+        flushDocumentWords();
+    }
 }
 
 void Reader::bodyContent() {

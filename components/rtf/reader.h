@@ -87,6 +87,9 @@ private:
     // A character of the body, or of the font name being read.
     void nameOrBodyCharacter(char16_t c);
     void bodyContent();
+    // Around text of the body: what text ends before it, and what it makes.
+    void beforeText();
+    void afterText();
 
     void syncRunFormat();
     void flushRun();

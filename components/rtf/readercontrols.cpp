@@ -131,9 +131,11 @@ void Reader::skipGroup(std::string_view word, bool starred) {
     // A kept group stands directly in the document's: inside a paragraph's
     // own groups it would not be the document's.
     state().keep = opensGroup && stack_.size() == 3 && isKeptDocumentGroup(word);
-    // Any other group of the body is kept where it stood.
+    // Any other group of the body is kept where it stood; the document's own
+    // groups only belong to the document (read back, one in the body would
+    // move there).
     state().keepInline = opensGroup && inBody && !state().keep && !state().fieldInstruction &&
-                         !isAlternativeGroup(word);
+                         !isAlternativeGroup(word) && !isKeptDocumentGroup(word);
     state().footnote = state().keepInline && word == "footnote";
 }
 
