@@ -19,7 +19,8 @@ struct KeptRtf {
     QByteArray rtf;
     QStringList fonts;                 // \fN in rtf is fonts[N]
     QList<std::optional<QRgb>> colors; // \cfN and the other colour words: colors[N]; none is auto
-    QString shownAs; // the text that stands for it in the editor, if any (a footnote's number)
+    QString shownAs;    // the text that stands for it in the editor, if any (a footnote's number)
+    bool atEnd = false; // the document's, after its last paragraph (else before its first)
 
     bool operator==(const KeptRtf&) const = default;
 };

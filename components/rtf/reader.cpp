@@ -79,10 +79,12 @@ void Reader::read(std::string_view data) {
     if (paragraphHasContent_)
         endParagraph();
     flushDocumentWords();
-    // Kept after the last paragraph: the document keeps it, which the file
-    // gets back before its body.
-    for (const std::string& piece : inline_)
-        sink_.keep(keptRtf(piece));
+    // Kept after the last paragraph: the document's, after its body.
+    for (const std::string& piece : inline_) {
+        KeptRtf kept = keptRtf(piece);
+        kept.atEnd = true;
+        sink_.keep(kept);
+    }
     sink_.finish();
 }
 
@@ -298,13 +300,6 @@ void Reader::flushRun() {
 void Reader::keepInline(std::string_view rtf) {
     settleNoteMark();
     flushRun();
-    // Before the first text it is the document's, which the file gets back
-    // before its body: where it stood, give or take the first \pard.
-    if (!bodyStarted_) {
-        flushDocumentWords();
-        sink_.keep(keptRtf(rtf));
-        return;
-    }
     inline_.emplace_back(rtf);
 }
 
@@ -628,7 +623,7 @@ void Reader::keepDocumentWord(const Token& token) {
 void Reader::flushDocumentWords() {
     if (documentWords_.empty())
         return;
-    sink_.keep(KeptRtf{QByteArray::fromStdString(documentWords_), {}, {}, {}});
+    sink_.keep(KeptRtf{QByteArray::fromStdString(documentWords_), {}, {}, {}, false});
     documentWords_.clear();
 }
 

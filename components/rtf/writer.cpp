@@ -85,10 +85,11 @@ public:
     QByteArray write() {
         collectLists();
         body();
+        out_.raw(keptRtf(true).toStdString());
         out_.raw("}");
         out_.endLine();
         const QByteArray content = out_.take();
-        const QByteArray kept = keptRtf();
+        const QByteArray kept = keptRtf(false);
         out_ = RtfOutput();
         header();
         QByteArray file = out_.take();
@@ -101,7 +102,7 @@ private:
     void collectLists();
     // What the file kept (style sheet, info, page setup, headers and
     // footers), renumbered into this file's font and colour tables.
-    QByteArray keptRtf();
+    QByteArray keptRtf(bool atEnd);
     // Kept RTF with its fonts and colours numbered into this file's tables.
     QByteArray renumbered(const KeptRtf& kept);
     bool isSymbolFont(qsizetype font) const {
@@ -141,9 +142,11 @@ private:
     bool formatWritten_ = false;
 };
 
-QByteArray Writer::keptRtf() {
+QByteArray Writer::keptRtf(bool atEnd) {
     QByteArray written;
     for (const KeptRtf& kept : keptRtfOf(document_)) {
+        if (kept.atEnd != atEnd)
+            continue;
         written += renumbered(kept);
         written += '\n';
     }

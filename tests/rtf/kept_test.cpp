@@ -237,19 +237,26 @@ TEST(KeptRtf, NotesBookmarksAnnotationsAndHiddenTextStayWhereTheyStood) {
     EXPECT_FALSE(deleted.contains("The ")) << deleted.constData();
 }
 
-// Bookmarks before the first text and after the last belong to the document:
-// kept, and written back before the body, the same on every save.
-TEST(KeptRtf, PiecesBeforeTheFirstTextAndAfterTheLastAreTheDocuments) {
-    QTextDocument document;
-    rtf::loadBytes(document, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\bkmkstart top}\\pard "
-                             "Text\\par{\\*\\bkmkend top}{\\*\\xmlclose}}");
-    EXPECT_EQ(rtf::documentText(document), u"Text");
-    const QByteArray saved = rtf::saveBytes(document);
-    EXPECT_TRUE(saved.contains("{\\*\\bkmkstart top}\n{\\*\\bkmkend top}\n{\\*\\xmlclose}\n"))
-        << saved.constData();
-    QTextDocument again;
-    rtf::loadBytes(again, saved);
-    EXPECT_EQ(rtf::saveBytes(again), saved);
+// A bookmark before the first text stays before it; what follows the last
+// paragraph is the document's, written after its body. Both stay where they
+// are on every save, also when the first paragraph is a table's.
+TEST(KeptRtf, PiecesBeforeTheFirstTextAndAfterTheLastStayThere) {
+    for (const QByteArray& body : {QByteArray("\\pard Text\\par"),
+                                   QByteArray("\\trowd\\cellx1000\\pard\\intbl Text\\cell\\row")}) {
+        SCOPED_TRACE(body.constData());
+        QTextDocument document;
+        rtf::loadBytes(document, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\bkmkstart top}" +
+                                     body + "{\\*\\bkmkend top}{\\*\\xmlclose}}");
+        EXPECT_TRUE(rtf::documentText(document).contains(u"Text"));
+        const QByteArray saved = rtf::saveBytes(document);
+        EXPECT_LT(saved.indexOf("{\\*\\bkmkstart top}"), saved.indexOf("Text"))
+            << saved.constData();
+        EXPECT_TRUE(saved.endsWith("{\\*\\bkmkend top}\n{\\*\\xmlclose}\n}\r\n"))
+            << saved.constData();
+        QTextDocument again;
+        rtf::loadBytes(again, saved);
+        EXPECT_EQ(rtf::saveBytes(again), saved);
+    }
 }
 
 TEST(KeptRtf, AnInstructionAfterTextIsNoField) {
