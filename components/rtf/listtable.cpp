@@ -175,8 +175,13 @@ ListLabel ListTable::label(int ls, int level) const {
     if (first == text.end())
         return label;
     const auto last = std::find_if(text.rbegin(), text.rend(), isNumber).base();
-    label.prefix = QString(text.begin(), first - text.begin());
-    label.suffix = QString(last, text.end() - last);
+    // Control characters in a label show nothing and no file can carry them.
+    const auto shown = [](QString part) {
+        part.removeIf([](QChar c) { return c.unicode() < 0x20; });
+        return part;
+    };
+    label.prefix = shown(QString(text.begin(), first - text.begin()));
+    label.suffix = shown(QString(last, text.end() - last));
     return label;
 }
 
