@@ -320,6 +320,8 @@ void Reader::hiddenRun(const QString& text) {
     const CharState& chr = runChar_;
     RtfOutput out;
     out.raw("{");
+    // Its whole format, from \plain: written anywhere, it reads the same.
+    out.word("plain");
     out.word("v");
     out.word("f", chr.font < 0 ? defaultFont_ : chr.font);
     out.word("fs", chr.halfPoints);

@@ -103,7 +103,8 @@ TEST(KeptRtf, WordsOfParagraphsAndRunsStayWithThem) {
     EXPECT_TRUE(saved.contains("\\pard\\s1\\keepn\\pagebb\\plain")) << saved.constData();
     EXPECT_TRUE(saved.contains("\\lang1031 Title \\super 2\\par")) << saved.constData();
     EXPECT_TRUE(saved.contains("\\pard\\nosupersub Body")) << saved.constData();
-    EXPECT_TRUE(saved.contains("Body {\\v\\f1\\fs24\\lang1031 hidden}\\par")) << saved.constData();
+    EXPECT_TRUE(saved.contains("Body {\\plain\\v\\f1\\fs24\\lang1031 hidden}\\par"))
+        << saved.constData();
     EXPECT_EQ(saved.count("\\lang1033"), 0) << "only the word in effect is kept";
     QTextDocument again;
     rtf::loadBytes(again, saved);
@@ -203,7 +204,7 @@ TEST(KeptRtf, NotesBookmarksAnnotationsAndHiddenTextStayWhereTheyStood) {
     };
     expectInOrder({"Before{\\*\\bkmkstart mark} word",
                    "{\\cs15\\super\\chftn {\\footnote\\pard\\plain", "\\f2 note.}",
-                   "after {\\v\\f1\\fs24 secret}visible{\\*\\bkmkend mark}\\par", "Endnote",
+                   "after {\\plain\\v\\f1\\fs24 secret}visible{\\*\\bkmkend mark}\\par", "Endnote",
                    "\\chftn {\\*\\footnote\\ftnalt",
                    "{\\*\\atnid JD}{\\*\\atnauthor Jane}"
                    "\\chatn {\\*\\annotation\\pard\\plain Comment}\\pard Annotated\\par"});
