@@ -301,6 +301,7 @@ void Reader::keepInline(std::string_view rtf) {
     settleNoteMark();
     flushRun();
     inline_.emplace_back(rtf);
+    hiddenPiece_ = -1;
 }
 
 KeptRtf Reader::takeInline() {
@@ -310,6 +311,7 @@ KeptRtf Reader::takeInline() {
     for (const std::string& piece : inline_)
         pieces += piece;
     inline_.clear();
+    hiddenPiece_ = -1;
     KeptRtf kept = keptRtf(pieces);
     return kept;
 }
@@ -344,10 +346,23 @@ void Reader::hiddenRun(const QString& text) {
         if (number > 0 && colors_.color(number)) // an automatic colour is none
             out.word(word, number);
     out.words(QByteArray::fromStdString(chr.kept));
-    out.text(text);
-    out.raw("}");
-    const QByteArray rtf = out.take();
+    const QByteArray words = out.take() + ' '; // ends with a word: the text needs a delimiter
+    // Hidden runs that differ only in what is not written join into one
+    // piece, as they read back.
+    const bool joins =
+        hiddenPiece_ >= 0 && hiddenPiece_ + 1 == qsizetype(inline_.size()) && words == hiddenWords_;
+    const QString allText = joins ? hiddenText_ + text : text;
+    RtfOutput whole;
+    whole.raw(std::string_view(words.constData(), static_cast<std::size_t>(words.size())));
+    whole.text(allText);
+    whole.raw("}");
+    const QByteArray rtf = whole.take();
+    if (joins)
+        inline_.pop_back();
     keepInline(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
+    hiddenPiece_ = qsizetype(inline_.size()) - 1;
+    hiddenWords_ = words;
+    hiddenText_ = allText;
 }
 
 void Reader::noteMark() {
