@@ -263,8 +263,9 @@ bool isKeptDocumentGroup(std::string_view name) {
 
 bool isAlternativeGroup(std::string_view name) {
     // A picture for readers without shapes, a shape's drawn result, the text
-    // of nested tables for readers without them, the ANSI text's Unicode twin.
-    return listed(name, "nonshppict shprslt nonesttables ud");
+    // of nested tables for readers without them, the ANSI text's Unicode twin;
+    // and a font's own parts, which mean nothing outside its table.
+    return listed(name, "nonshppict shprslt nonesttables ud falt panose fname fontemb fontfile");
 }
 
 bool isKeptParagraphWord(std::string_view name) {
