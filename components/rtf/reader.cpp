@@ -325,7 +325,9 @@ void Reader::hiddenRun(const QString& text) {
     // Its whole format, from \plain: written anywhere, it reads the same.
     out.word("plain");
     out.word("v");
-    out.word("f", chr.font < 0 ? defaultFont_ : chr.font);
+    // The font the text shows in: one the table lacks is the default one.
+    const int font = chr.font >= 0 && fonts_.find(chr.font) ? chr.font : defaultFont_;
+    out.word("f", font);
     out.word("fs", chr.halfPoints);
     const std::pair<bool, std::string_view> toggles[] = {
         {chr.bold, "b"},
@@ -348,9 +350,10 @@ void Reader::hiddenRun(const QString& text) {
     out.words(QByteArray::fromStdString(chr.kept));
     const QByteArray words = out.take() + ' '; // ends with a word: the text needs a delimiter
     // Hidden runs that differ only in what is not written join into one
-    // piece, as they read back.
-    const bool joins =
-        hiddenPiece_ >= 0 && hiddenPiece_ + 1 == qsizetype(inline_.size()) && words == hiddenWords_;
+    // piece, as they read back: alike once numbered into the saved file's tables.
+    KeptRtf written = keptRtf(std::string_view(words.constData(), std::size_t(words.size())));
+    const bool joins = hiddenPiece_ >= 0 && hiddenPiece_ + 1 == qsizetype(inline_.size()) &&
+                       written == hiddenWords_;
     const QString allText = joins ? hiddenText_ + text : text;
     RtfOutput whole;
     whole.raw(std::string_view(words.constData(), static_cast<std::size_t>(words.size())));
@@ -361,7 +364,7 @@ void Reader::hiddenRun(const QString& text) {
         inline_.pop_back();
     keepInline(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
     hiddenPiece_ = qsizetype(inline_.size()) - 1;
-    hiddenWords_ = words;
+    hiddenWords_ = std::move(written);
     hiddenText_ = allText;
 }
 

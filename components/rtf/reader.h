@@ -121,7 +121,7 @@ private:
     CharState runChar_;
     std::vector<std::string> inline_;   // kept pieces waiting for the next text
     qsizetype hiddenPiece_ = -1;        // the last of inline_ when it is hidden text
-    QByteArray hiddenWords_;            // its format words
+    KeptRtf hiddenWords_;               // its format words, as the file gets them
     QString hiddenText_;                // and its text
     std::optional<CharState> noteMark_; // a \chftn waiting for its note
     int footnotes_ = 0;
