@@ -1,6 +1,7 @@
 #include "app/cursorfile.h"
 #include "components/runtimeerror.h"
 #include "tests/support/scripted.h"
+#include "tests/support/testfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,11 +14,6 @@
 #include <limits>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class Closing : public ::testing::Test {
 protected:

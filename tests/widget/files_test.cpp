@@ -1,6 +1,7 @@
 #include "components/rtf/documentfile.h"
 #include "documents/filecontent.h"
 #include "tests/support/scripted.h"
+#include "tests/support/testfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,17 +19,6 @@ namespace {
 
 RichTextSurface& surface(Form1& form, int index) {
     return (*form.RichTextBox1)[index];
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // Types into the current document as the user would, so that it is marked changed.

@@ -7,6 +7,7 @@
 #include "recovery/recoveryfiles.h"
 #include "saving/safefile.h"
 #include "tests/support/scripted.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -24,17 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 int modeOf(const QString& path) {
     struct stat status {};

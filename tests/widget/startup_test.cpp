@@ -1,4 +1,5 @@
 #include "tests/support/scripted.h"
+#include "tests/support/testfiles.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -19,13 +20,6 @@ QStringList items(const QComboBox* combo) {
     for (int i = 0; i < combo->count(); ++i)
         list << combo->itemText(i);
     return list;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // A 32x32 cursor file with its hotspot at (5, 3): an icon written by Qt's
