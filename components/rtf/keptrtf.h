@@ -21,6 +21,10 @@ struct KeptRtf {
     QList<std::optional<QRgb>> colors; // \cfN and the other colour words: colors[N]; none is auto
     QString shownAs;    // the text that stands for it in the editor, if any (a footnote's number)
     bool atEnd = false; // the document's, after its last paragraph (else before its first)
+    // Tells apart pieces alike in content that stood apart in the file: the
+    // text between two alike pieces must not join into one run, which would
+    // write the piece once.
+    int occurrence = 0;
 
     bool operator==(const KeptRtf&) const = default;
 };

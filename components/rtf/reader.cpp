@@ -313,6 +313,7 @@ KeptRtf Reader::takeInline() {
     inline_.clear();
     hiddenPiece_ = -1;
     KeptRtf kept = keptRtf(pieces);
+    kept.occurrence = ++inlinePieces_;
     return kept;
 }
 

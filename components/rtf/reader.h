@@ -126,6 +126,7 @@ private:
     std::optional<CharState> noteMark_; // a \chftn waiting for its note
     int footnotes_ = 0;
     int endnotes_ = 0;
+    int inlinePieces_ = 0;
     bool paragraphHasContent_ = false;
     // The state of a group that held the paragraph's last text and closed
     // before the \par: "{\pard\qc Title}\par" is a centred paragraph.

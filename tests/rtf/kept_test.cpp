@@ -260,6 +260,20 @@ TEST(KeptRtf, PiecesBeforeTheFirstTextAndAfterTheLastStayThere) {
     }
 }
 
+// Two alike pieces with text between stay two, the first at the
+// paragraph's start included: the text between must not join the text
+// after the second into one run (a fuzz find).
+TEST(KeptRtf, AlikePiecesApartStayTwo) {
+    QTextDocument document;
+    rtf::loadBytes(document, "{\\rtf1\\ansi{\\*\\hyphen2}\\pard One {\\*\\hyphen2}two\\par}");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_EQ(saved.count("{\\*\\hyphen2}"), 2) << saved.constData();
+    EXPECT_TRUE(saved.contains("One {\\*\\hyphen2}two")) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
 TEST(KeptRtf, AnInstructionAfterTextIsNoField) {
     QTextDocument document;
     rtf::loadBytes(document, "{\\rtf1\nHello\n{\\fi\\trowd*\\fldinst HYPERLINK \"http://x.org\" "
