@@ -125,7 +125,7 @@ void RichTextSurface::setText(const QString& text) {
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // New content, new document: what an earlier file kept (its headers,
     // style sheet, page setup) does not belong to it.
-    rtf::setKeptRtf(*edit_->document(), {});
+    rtf::clearKept(*edit_->document());
     edit_->setPlainText(plain);
 }
 

@@ -214,7 +214,7 @@ void Recovery::startCopy(qint16 index, Entry& entry, const Document& document) {
     // The clone is the one part that must run here, where the document lives;
     // the writer alone owns it from now on.
     QTextDocument* snapshot = document.content->clone();
-    rtf::setKeptRtf(*snapshot, rtf::keptRtfOf(*document.content));
+    rtf::copyKept(*document.content, *snapshot);
     lastSnapshotMs_ = double(clock.nsecsElapsed()) / 1e6;
     snapshot->moveToThread(&thread_);
     post([this, snapshot, path, folder, index, generation, revision] {

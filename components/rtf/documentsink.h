@@ -206,6 +206,10 @@ public:
     // A piece of the file kept whole for writing back (style sheet, header,
     // page setup ...), in file order; sinks that do not write RTF ignore it.
     virtual void keep(const KeptRtf& /*kept*/) {}
+    // The file's default font (\deff) is not in its font table: text that
+    // names no font of its own shows in each reader's default, and a saved
+    // file must leave it to them as well.
+    virtual void noDefaultFont() {}
     // The end of the document; no call follows.
     virtual void finish() {}
 };

@@ -11,6 +11,7 @@ namespace rtf {
 namespace {
 
 constexpr char kProperty[] = "ferrotabKeptRtf";
+constexpr char kNoDefaultFont[] = "ferrotabNoDefaultFont";
 
 bool isOneOf(std::string_view name, const auto& names) {
     for (std::string_view candidate : names)
@@ -91,6 +92,24 @@ KeptRtfList keptRtfOf(const QObject& document) {
 
 void setKeptRtf(QObject& document, const KeptRtfList& kept) {
     document.setProperty(kProperty, kept.isEmpty() ? QVariant() : QVariant::fromValue(kept));
+}
+
+bool namesDefaultFont(const QObject& document) {
+    return !document.property(kNoDefaultFont).toBool();
+}
+
+void setNamesDefaultFont(QObject& document, bool names) {
+    document.setProperty(kNoDefaultFont, names ? QVariant() : QVariant(true));
+}
+
+void copyKept(const QObject& from, QObject& to) {
+    for (const char* name : {kProperty, kNoDefaultFont})
+        to.setProperty(name, from.property(name));
+}
+
+void clearKept(QObject& document) {
+    for (const char* name : {kProperty, kNoDefaultFont})
+        document.setProperty(name, QVariant());
 }
 
 } // namespace rtf

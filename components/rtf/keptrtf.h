@@ -44,6 +44,15 @@ QString hyperlinkTarget(const QByteArray& instruction);
 // The kept RTF of a document, in file order, as the reader left it.
 KeptRtfList keptRtfOf(const QObject& document);
 void setKeptRtf(QObject& document, const KeptRtfList& kept);
+// Whether the document's text that names no font of its own is written in
+// the document's default font (a new document: yes), or left to the reader's
+// own default as the file it came from did.
+bool namesDefaultFont(const QObject& document);
+void setNamesDefaultFont(QObject& document, bool names);
+// All that a document keeps of its file, onto a clone of it (a clone gets
+// none of it from QTextDocument::clone), or off a document given new content.
+void copyKept(const QObject& from, QObject& to);
+void clearKept(QObject& document);
 
 } // namespace rtf
 

@@ -504,12 +504,17 @@ void QtDocumentSink::keep(const KeptRtf& kept) {
     kept_.append(kept);
 }
 
+void QtDocumentSink::noDefaultFont() {
+    noDefaultFont_ = true;
+}
+
 void QtDocumentSink::finish() {
     if (finished_)
         return;
     finished_ = true;
     // What the file kept goes with the document, replacing what it had.
     setKeptRtf(document_, kept_);
+    setNamesDefaultFont(document_, !noDefaultFont_);
     // Runs after the last paragraph end cannot come from the reader, which
     // ends the last paragraph itself; keep them anyway rather than lose text.
     Runs runs = std::move(runs_);

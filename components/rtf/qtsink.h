@@ -98,6 +98,7 @@ public:
     void endCell(int depth) override;
     void endRow(const RowFormat& row, int depth) override;
     void keep(const KeptRtf& kept) override;
+    void noDefaultFont() override;
     void finish() override;
 
     using Runs = std::vector<std::pair<QString, QTextCharFormat>>;
@@ -127,6 +128,7 @@ public:
 
 private:
     KeptRtfList kept_;
+    bool noDefaultFont_ = false;
     void closeTablesDeeperThan(int depth);
     void openTablesTo(int depth);
     const QTextCharFormat& charFormat(const RunFormat& format);

@@ -85,6 +85,8 @@ void Reader::read(std::string_view data) {
         kept.atEnd = true;
         sink_.keep(kept);
     }
+    if (!fonts_.find(defaultFont_))
+        sink_.noDefaultFont();
     sink_.finish();
 }
 

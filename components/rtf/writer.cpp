@@ -76,7 +76,7 @@ QString numberSuffix(const QTextListFormat& format) {
 class Writer {
 public:
     explicit Writer(const QTextDocument& document)
-        : document_(document), tables_(document.defaultFont()) {}
+        : document_(document), tables_(document.defaultFont(), namesDefaultFont(document)) {}
 
     // The body goes first, so that the font and colour tables hold exactly
     // what it uses, in the order it uses them: a paragraph left out of the
@@ -194,6 +194,8 @@ void Writer::fontTable() {
     out_.raw("{");
     out_.word("fonttbl");
     for (qsizetype i = 0; i < tables_.fonts().size(); ++i) {
+        if (tables_.fonts()[i].isEmpty())
+            continue; // the reader's own default
         out_.raw("{");
         out_.word("f", static_cast<int>(i));
         out_.word("fnil");

@@ -7,8 +7,12 @@
 
 namespace rtf {
 
-WriterTables::WriterTables(const QFont& defaultFont) : defaultFont_(defaultFont) {
-    fontIndex(defaultFont.family());
+WriterTables::WriterTables(const QFont& defaultFont, bool namesDefaultFont)
+    : defaultFont_(defaultFont) {
+    if (namesDefaultFont)
+        fontIndex(defaultFont.family());
+    else
+        fonts_.append(QString());
 }
 
 int WriterTables::fontIndex(const QString& family) {

@@ -36,10 +36,11 @@ struct WrittenFormat {
 
 // The font and colour tables of one document, in order of first use, and the
 // translation of Qt's formats into table indices. Font 0 is always the
-// document's default font, so \deff0 and runs without a family agree.
+// document's default font, so \deff0 and runs without a family agree; when
+// the document leaves that font to the reader, font 0 has no name and no entry.
 class WriterTables {
 public:
-    explicit WriterTables(const QFont& defaultFont);
+    explicit WriterTables(const QFont& defaultFont, bool namesDefaultFont = true);
 
     WrittenFormat add(const QTextCharFormat& format);
     // The colour table index of a brush (0 for none), added when new.

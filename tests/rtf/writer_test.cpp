@@ -235,6 +235,30 @@ TEST_F(WriterTest, OddFontNamesReadBackAsTheyWereWritten) {
     EXPECT_TRUE(first.contains("Lucida\\~G\\-x\\_y;")) << first.constData();
 }
 
+// A file whose default font is not in its table leaves the font of its
+// unnamed text to each reader; saved, it still does, while its named fonts
+// stay named. A new document's text is written in the design font.
+TEST_F(WriterTest, TextThatNamesNoFontStaysUnnamed) {
+    QTextDocument loaded;
+    loaded.setDefaultFont(document.defaultFont());
+    rtf::loadBytes(loaded, "{\\rtf1\\ansi{\\fonttbl{\\f1 Courier New;}}\\pard plain "
+                           "{\\f1 fixed} Arial\\par}");
+    const QByteArray saved = rtf::saveBytes(loaded);
+    EXPECT_TRUE(saved.contains("{\\fonttbl{\\f1\\fnil\\fcharset0 Courier New;}}")) << saved.constData();
+    EXPECT_FALSE(saved.contains("Arial;")) << saved.constData();
+    QTextDocument again;
+    again.setDefaultFont(document.defaultFont());
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+    EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(loaded));
+
+    type(QStringLiteral("typed"));
+    EXPECT_TRUE(save().contains("{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}"));
+    // Loading replaces the document, and with it what the last file said.
+    rtf::loadBytes(loaded, save());
+    EXPECT_TRUE(rtf::saveBytes(loaded).contains("Arial;"));
+}
+
 TEST_F(WriterTest, EmptyDocumentAndEmptyParagraphs) {
     EXPECT_EQ(roundTripDump(), rtf::dumpDocument(document));
     QTextCharFormat big;

@@ -370,7 +370,7 @@ TEST(RecoverySnapshot, TheCloneWritesTheSameRtfAsTheDocument) {
         QTextDocument document;
         rtf::loadBytes(document, readAll(name));
         std::unique_ptr<QTextDocument> snapshot(document.clone());
-        rtf::setKeptRtf(*snapshot, rtf::keptRtfOf(document));
+        rtf::copyKept(document, *snapshot);
         EXPECT_EQ(rtf::saveBytes(*snapshot), rtf::saveBytes(document)) << name.toStdString();
     }
 }
