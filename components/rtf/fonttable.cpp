@@ -55,6 +55,9 @@ void FontTable::endFont(int documentCodePage) {
     // writes back reads as the same name.
     removeNonText(name_);
     name_.remove(QLatin1Char('\t'));
+    // A ';' (come as \uN or in a multi-byte character) would end the name
+    // where it is written back.
+    name_.remove(QLatin1Char(';'));
     font.name = name_.trimmed();
     font.codePage = explicitCodePage_ ? explicitCodePage_ : charsetCodePage_;
     // Its bytes are Greek letters and signs whatever charset the table names.

@@ -353,14 +353,17 @@ void Reader::hiddenRun(const QString& text) {
     out.words(QByteArray::fromStdString(chr.kept));
     const QByteArray words = out.take() + ' '; // ends with a word: the text needs a delimiter
     // Hidden runs that differ only in what is not written join into one
-    // piece, as they read back: alike once numbered into the saved file's tables.
+    // piece, as they read back: alike once numbered into the saved file's
+    // tables, or alike here (a font table late in the file names a font
+    // that an earlier run had without a name).
     KeptRtf written = keptRtf(std::string_view(words.constData(), std::size_t(words.size())));
     const bool joins = hiddenPiece_ >= 0 && hiddenPiece_ + 1 == qsizetype(inline_.size()) &&
-                       written == hiddenWords_;
+                       (written == hiddenWords_ || words == hiddenRawWords_);
     const QString allText = joins ? hiddenText_ + text : text;
-    RtfOutput whole;
+    RtfOutput whole = RtfOutput::oneLine();
     whole.raw(std::string_view(words.constData(), static_cast<std::size_t>(words.size())));
-    whole.text(allText);
+    const FontTable::Font* shown = fontOf(font);
+    whole.text(allText, shown && shown->codePage == symbolCodePage);
     whole.raw("}");
     const QByteArray rtf = whole.take();
     if (joins)
@@ -368,6 +371,7 @@ void Reader::hiddenRun(const QString& text) {
     keepInline(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
     hiddenPiece_ = qsizetype(inline_.size()) - 1;
     hiddenWords_ = std::move(written);
+    hiddenRawWords_ = words;
     hiddenText_ = allText;
 }
 
@@ -416,6 +420,7 @@ void Reader::endParagraph(int minDepth, int maxDepth) {
     paragraph.tableDepth = std::clamp(paragraph.tableDepth, minDepth, maxDepth);
     sink_.endParagraph(paragraph, resolve(format.chr));
     paragraphHasContent_ = false;
+    lastContentDepth_ = 0;
     closedParagraphState_.reset();
 }
 
@@ -423,10 +428,16 @@ int Reader::documentCodePage() const {
     return ansiCodePage_;
 }
 
+const FontTable::Font* Reader::fontOf(int number) const {
+    // A font the table does not have is the document's default one.
+    const FontTable::Font* font = number < 0 ? nullptr : fonts_.find(number);
+    return font ? font : fonts_.find(defaultFont_);
+}
+
 int Reader::currentCodePage() {
-    const int number = state().chr.font < 0 ? defaultFont_ : state().chr.font;
+    const int number = state().chr.font;
     if (number != codePageFont_) {
-        const FontTable::Font* font = fonts_.find(number);
+        const FontTable::Font* font = fontOf(number);
         codePage_ = font && font->codePage ? font->codePage : documentCodePage();
         codePageFont_ = number;
     }
@@ -435,11 +446,7 @@ int Reader::currentCodePage() {
 
 RunFormat Reader::resolve(const CharState& chr) const {
     RunFormat format;
-    // A font the table does not have is the document's default one.
-    const FontTable::Font* font = fonts_.find(chr.font < 0 ? defaultFont_ : chr.font);
-    if (!font)
-        font = fonts_.find(defaultFont_);
-    if (font)
+    if (const FontTable::Font* font = fontOf(chr.font))
         format.family = font->name;
     format.points = chr.halfPoints / 2.0;
     format.bold = chr.bold;

@@ -97,6 +97,8 @@ private:
     void endParagraph(int minDepth = 0, int maxDepth = maxTableDepth);
     int documentCodePage() const;
     int currentCodePage();
+    // The font a \f number shows: one the table lacks is the default one.
+    const FontTable::Font* fontOf(int number) const;
     RunFormat resolve(const CharState& chr) const;
     ParagraphFormat resolve(const ParaState& para) const;
 
@@ -122,6 +124,7 @@ private:
     std::vector<std::string> inline_;   // kept pieces waiting for the next text
     qsizetype hiddenPiece_ = -1;        // the last of inline_ when it is hidden text
     KeptRtf hiddenWords_;               // its format words, as the file gets them
+    QByteArray hiddenRawWords_;         // and as this file numbers them
     QString hiddenText_;                // and its text
     std::optional<CharState> noteMark_; // a \chftn waiting for its note
     int footnotes_ = 0;

@@ -55,7 +55,7 @@ void RtfOutput::delimit() {
 
 void RtfOutput::wrap(bool atSpace) {
     const qsizetype length = bytes_.size() - lineStart_;
-    if (length >= hardLineLength || (atSpace && length >= softLineLength))
+    if (breakLines_ && (length >= hardLineLength || (atSpace && length >= softLineLength)))
         endLine();
 }
 

@@ -12,6 +12,13 @@ namespace rtf {
 class RtfOutput {
 public:
     RtfOutput() { bytes_.reserve(1 << 16); }
+    // Without line breaks: for a piece whose numbers change when it is
+    // written into a file, which would move the breaks on every save.
+    static RtfOutput oneLine() {
+        RtfOutput out;
+        out.breakLines_ = false;
+        return out;
+    }
 
     void raw(std::string_view text);
     void word(std::string_view name);
@@ -36,6 +43,7 @@ private:
     QByteArray bytes_;
     qsizetype lineStart_ = 0;
     bool needsDelimiter_ = false;
+    bool breakLines_ = true;
 };
 
 } // namespace rtf

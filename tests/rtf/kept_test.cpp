@@ -274,6 +274,41 @@ TEST(KeptRtf, AlikePiecesApartStayTwo) {
     EXPECT_EQ(rtf::saveBytes(again), saved);
 }
 
+// Saving what was read of a saved file gives the same bytes, and the same
+// text, for the shapes the fuzzer found otherwise.
+TEST(KeptRtf, ASecondSaveIsTheFirst) {
+    const QByteArray files[] = {
+        // A font table late in the file names a font that hidden text
+        // before it had without a name.
+        "{\\rtf1{\\v one\\f0 two{\\fonttbl{\\f0 Courier New;}}}}",
+        // A paragraph of hidden text only keeps its own mark's format, not
+        // the format of a group in the paragraph before it.
+        "{\\rtf1{\\field{\\*\\fldinst x}{\\fldrslt shown}}\\v one\\par two\\lang1031\\par}",
+        "{\\rtf1{\\field{\\*\\fldinst x}{\\fldrslt shown}}\\par\\v two\\plain\\fs4\\par}",
+        // Hidden text before a table that names its font Symbol, and a \f
+        // the table lacks, which shows in the default font, here Symbol.
+        "{\\rtf1\\v \\'c1{\\fonttbl{\\f0 Symbol;}}}",
+        "{\\rtf1{\\fonttbl{\\f0 Symbol;}}\\f3 \\u-4022?\\par}",
+        // A ';' that comes as \u59 inside a font name.
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Semi\\u59?colon;}}\\f1 text\\f0  more\\par}",
+        // Long hidden text whose colour number shrinks when saved.
+        "{\\rtf1{\\colortbl;\\red1\\green0\\blue0;\\red2\\green0\\blue0;\\red3\\green0\\blue0;"
+        "\\red4\\green0\\blue0;\\red5\\green0\\blue0;\\red6\\green0\\blue0;\\red7\\green0\\blue0;"
+        "\\red8\\green0\\blue0;\\red9\\green0\\blue0;\\red10\\green0\\blue0;\\red11\\green0\\blue0;}"
+        "Shown {\\v\\cf11 " + QByteArray("hidden words ").repeated(20) + "}\\par}",
+    };
+    for (const QByteArray& file : files) {
+        SCOPED_TRACE(file.constData());
+        QTextDocument document;
+        rtf::loadBytes(document, file);
+        const QByteArray saved = rtf::saveBytes(document);
+        QTextDocument again;
+        rtf::loadBytes(again, saved);
+        EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
+        EXPECT_EQ(rtf::saveBytes(again), saved) << saved.constData();
+    }
+}
+
 TEST(KeptRtf, AnInstructionAfterTextIsNoField) {
     QTextDocument document;
     rtf::loadBytes(document, "{\\rtf1\nHello\n{\\fi\\trowd*\\fldinst HYPERLINK \"http://x.org\" "
