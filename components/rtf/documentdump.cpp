@@ -1,6 +1,7 @@
 #include "components/rtf/documentdump.h"
 
 #include "components/rtf/qtsink.h"
+#include "components/rtf/units.h"
 #include "components/rtf/writerformats.h"
 
 #include <QJsonArray>
@@ -59,7 +60,7 @@ QJsonObject runObject(const QString& text, const QTextCharFormat& format, Writer
     QJsonObject run;
     run[QStringLiteral("text")] = text;
     run[QStringLiteral("font")] = tables.fonts().value(written.font);
-    run[QStringLiteral("size")] = written.halfPoints / 2.0;
+    run[QStringLiteral("size")] = units::pointsFromHalfPoints(written.halfPoints);
     run[QStringLiteral("bold")] = written.bold;
     run[QStringLiteral("italic")] = written.italic;
     run[QStringLiteral("underline")] = written.underline;
@@ -71,10 +72,6 @@ QJsonObject runObject(const QString& text, const QTextCharFormat& format, Writer
                                                                        : "normal";
     run[QStringLiteral("position")] = QLatin1StringView(position);
     return run;
-}
-
-int twips(qreal pixels) {
-    return static_cast<int>(std::lround(pixels * twipsPerPixel));
 }
 
 QString pictureKindName(PictureKind kind) {
@@ -113,7 +110,8 @@ QJsonObject imageObject(const QTextDocument& document, const QTextImageFormat& f
         pixels = QJsonArray{shown.width(), shown.height()};
     }
     image[QStringLiteral("pixels")] = pixels;
-    image[QStringLiteral("twips")] = QJsonArray{twips(format.width()), twips(format.height())};
+    image[QStringLiteral("twips")] =
+        QJsonArray{units::twipsFromPixels(format.width()), units::twipsFromPixels(format.height())};
     image[QStringLiteral("bytes")] = format.property(property::pictureData).toByteArray().size();
     return image;
 }
@@ -127,7 +125,7 @@ QString borderText(qreal width, QTextFrameFormat::BorderStyle style, const QBrus
                                                                        : "solid";
     return QStringLiteral("%1 %2 %3")
         .arg(QLatin1StringView(name))
-        .arg(twips(width))
+        .arg(units::twipsFromPixels(width))
         .arg(brush.color().name());
 }
 
@@ -219,11 +217,11 @@ QJsonObject paragraphObject(const QTextDocument& document, const QTextBlock& blo
     paragraph[QStringLiteral("align")] = alignmentName(format.alignment());
     if (format.layoutDirection() == Qt::RightToLeft)
         paragraph[QStringLiteral("direction")] = QStringLiteral("rtl");
-    paragraph[QStringLiteral("left")] = twips(format.leftMargin());
-    paragraph[QStringLiteral("right")] = twips(format.rightMargin());
-    paragraph[QStringLiteral("first")] = twips(format.textIndent());
-    paragraph[QStringLiteral("before")] = twips(format.topMargin());
-    paragraph[QStringLiteral("after")] = twips(format.bottomMargin());
+    paragraph[QStringLiteral("left")] = units::twipsFromPixels(format.leftMargin());
+    paragraph[QStringLiteral("right")] = units::twipsFromPixels(format.rightMargin());
+    paragraph[QStringLiteral("first")] = units::twipsFromPixels(format.textIndent());
+    paragraph[QStringLiteral("before")] = units::twipsFromPixels(format.topMargin());
+    paragraph[QStringLiteral("after")] = units::twipsFromPixels(format.bottomMargin());
     paragraph[QStringLiteral("line")] = lineValue(lineSpacingOf(format));
     QJsonArray tabs;
     for (const TabStop& stop : tabStopsOf(format)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/rtf/keptrtf.h"
+#include "components/rtf/units.h"
 
 #include <QByteArray>
 #include <QRgb>
@@ -129,7 +130,7 @@ enum class CellAlignment { Top, Center, Bottom };
 // The right-most cell edge read (44 inches). Edges the document makes up for
 // cells without a definition stay within it too, so that what is saved reads
 // back to the same edges.
-constexpr int maxCellEdge = 63360;
+constexpr int maxCellEdge = 2 * units::maxTwips;
 
 // A cell as the row definition gives it: its right edge (\cellx) in twips from
 // the margin, borders, shading and how it merges with its neighbours.

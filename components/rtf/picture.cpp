@@ -1,25 +1,21 @@
 #include "components/rtf/documentsink.h"
+#include "components/rtf/units.h"
 
 #include <algorithm>
 
 namespace rtf {
 namespace {
 
-// Twips per pixel at the 96 dots per inch that pictures without a goal size
-// are meant for.
-constexpr int twipsPerPixel = 15;
-
 int intended(int goal, int written, int natural, int scale, bool bitmap) {
     long long twips = goal;
     if (twips <= 0) {
         const int size = written > 0 ? written : natural;
-        // Metafiles give their size in hundredths of a millimetre.
-        twips = bitmap ? static_cast<long long>(size) * twipsPerPixel
-                       : static_cast<long long>(size) * 1440 / 2540;
+        // A bitmap without a goal size is meant for 96 dots per inch.
+        twips = bitmap ? static_cast<long long>(size) * units::twipsPerPixel
+                       : units::twipsFromHundredthsOfMm(size);
     }
     twips = twips * std::clamp(scale, 1, 1000) / 100;
-    // Word's largest page is 22 inches wide.
-    return static_cast<int>(std::clamp<long long>(twips, 0, 31680));
+    return static_cast<int>(std::clamp<long long>(twips, 0, units::maxTwips));
 }
 
 } // namespace

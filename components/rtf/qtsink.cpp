@@ -2,6 +2,7 @@
 
 #include "components/rtf/controlwords.h"
 #include "components/rtf/qttablebuilder.h"
+#include "components/rtf/units.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -65,7 +66,7 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
                                                            : QFont::SmallCaps);
     if (run.spacing != 0) {
         format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-        format.setFontLetterSpacing(run.spacing / twipsPerPixel);
+        format.setFontLetterSpacing(units::pixelsFromTwips(run.spacing));
     }
     if (!run.kept.isEmpty())
         format.setProperty(property::keptWords, run.kept);
@@ -116,7 +117,7 @@ void readTypography(const QTextCharFormat& format, RunFormat& run) {
     }
     if (format.hasProperty(QTextFormat::FontLetterSpacing) &&
         format.fontLetterSpacingType() == QFont::AbsoluteSpacing)
-        run.spacing = static_cast<int>(std::lround(format.fontLetterSpacing() * twipsPerPixel));
+        run.spacing = units::twipsFromPixels(format.fontLetterSpacing());
     run.raise = format.intProperty(property::raise);
     run.kept = format.property(property::keptWords).toByteArray();
     run.field = format.property(property::fieldInstruction).value<KeptRtfList>().value(0);
@@ -144,15 +145,15 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
     }
     // Fractions of a pixel stay, so that the twips come back exactly on save.
     if (paragraph.leftIndent)
-        format.setLeftMargin(paragraph.leftIndent / twipsPerPixel);
+        format.setLeftMargin(units::pixelsFromTwips(paragraph.leftIndent));
     if (paragraph.rightIndent)
-        format.setRightMargin(paragraph.rightIndent / twipsPerPixel);
+        format.setRightMargin(units::pixelsFromTwips(paragraph.rightIndent));
     if (paragraph.firstIndent)
-        format.setTextIndent(paragraph.firstIndent / twipsPerPixel);
+        format.setTextIndent(units::pixelsFromTwips(paragraph.firstIndent));
     if (paragraph.spaceBefore)
-        format.setTopMargin(paragraph.spaceBefore / twipsPerPixel);
+        format.setTopMargin(units::pixelsFromTwips(paragraph.spaceBefore));
     if (paragraph.spaceAfter)
-        format.setBottomMargin(paragraph.spaceAfter / twipsPerPixel);
+        format.setBottomMargin(units::pixelsFromTwips(paragraph.spaceAfter));
     switch (paragraph.line.rule) {
     case LineRule::Single:
         break;
@@ -160,11 +161,12 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
         format.setLineHeight(paragraph.line.amount, QTextBlockFormat::ProportionalHeight);
         break;
     case LineRule::AtLeast:
-        format.setLineHeight(paragraph.line.amount / twipsPerPixel,
+        format.setLineHeight(units::pixelsFromTwips(paragraph.line.amount),
                              QTextBlockFormat::MinimumHeight);
         break;
     case LineRule::Exact:
-        format.setLineHeight(paragraph.line.amount / twipsPerPixel, QTextBlockFormat::FixedHeight);
+        format.setLineHeight(units::pixelsFromTwips(paragraph.line.amount),
+                             QTextBlockFormat::FixedHeight);
         break;
     }
     if (!paragraph.kept.rtf.isEmpty())
@@ -180,7 +182,7 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
             static constexpr QTextOption::TabType types[] = {
                 QTextOption::LeftTab, QTextOption::CenterTab, QTextOption::RightTab,
                 QTextOption::DelimiterTab};
-            tabs.append(QTextOption::Tab(stop.position / twipsPerPixel,
+            tabs.append(QTextOption::Tab(units::pixelsFromTwips(stop.position),
                                          types[static_cast<int>(stop.kind)],
                                          stop.kind == TabKind::Decimal ? QChar(u'.') : QChar()));
             leaders.append(static_cast<int>(stop.leader));
@@ -193,9 +195,7 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
 }
 
 LineSpacing lineSpacingOf(const QTextBlockFormat& format) {
-    const auto twips = [&] {
-        return static_cast<int>(std::lround(format.lineHeight() * twipsPerPixel));
-    };
+    const auto twips = [&] { return units::twipsFromPixels(format.lineHeight()); };
     switch (format.lineHeightType()) {
     case QTextBlockFormat::ProportionalHeight:
         if (static_cast<int>(std::lround(format.lineHeight())) != 100)
@@ -217,7 +217,7 @@ std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format) {
     const QList<QTextOption::Tab> tabs = format.tabPositions();
     for (qsizetype i = 0; i < tabs.size(); ++i) {
         TabStop stop;
-        stop.position = static_cast<int>(std::lround(tabs[i].position * twipsPerPixel));
+        stop.position = units::twipsFromPixels(tabs[i].position);
         switch (tabs[i].type) {
         case QTextOption::CenterTab:
             stop.kind = TabKind::Center;
@@ -390,8 +390,8 @@ void QtDocumentSink::picture(const Picture& picture, const RunFormat& format) {
     const bool decoded = !image.isNull();
     if (!decoded)
         image = placeholderImage();
-    double width = picture.intendedWidth(decoded ? image.width() : 0) / twipsPerPixel;
-    double height = picture.intendedHeight(decoded ? image.height() : 0) / twipsPerPixel;
+    double width = units::pixelsFromTwips(picture.intendedWidth(decoded ? image.width() : 0));
+    double height = units::pixelsFromTwips(picture.intendedHeight(decoded ? image.height() : 0));
     // A picture that gives no size at all shows at an inch.
     if (width <= 0)
         width = 96;

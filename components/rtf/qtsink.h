@@ -19,9 +19,6 @@ class QTextList;
 
 namespace rtf {
 
-// Twips per pixel of the editor's document model.
-constexpr double twipsPerPixel = 15.0;
-
 // What the document keeps of a file beyond Qt's own formats, so that saving
 // writes it back as it came.
 namespace property {

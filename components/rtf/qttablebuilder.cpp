@@ -1,5 +1,7 @@
 #include "components/rtf/qttablebuilder.h"
 
+#include "components/rtf/units.h"
+
 #include <QTextTable>
 #include <algorithm>
 #include <map>
@@ -14,7 +16,7 @@ using PendingCell = QtDocumentSink::PendingCell;
 // Word allows 63 columns; a union of edges beyond that comes from rows that
 // share no grid, and those become tables of their own.
 constexpr std::size_t maxColumns = 64;
-constexpr int defaultCellWidth = 1440;
+constexpr int defaultCellWidth = units::twipsPerInch;
 
 // The edges of a row's cells, left edge first, strictly increasing: a row with
 // more cells than definitions gets cells an inch wide, an edge left of its
@@ -114,7 +116,7 @@ QTextTableCellFormat cellFormat(const Placed& placed) {
     const auto side = [](const CellBorder& border, auto setWidth, auto setStyle, auto setBrush) {
         if (border.style == BorderStyle::None || border.width <= 0)
             return;
-        setWidth(border.width / twipsPerPixel);
+        setWidth(units::pixelsFromTwips(border.width));
         setStyle(toBorderStyle(border.style));
         setBrush(borderBrush(border));
     };
@@ -141,8 +143,8 @@ QTextTableCellFormat cellFormat(const Placed& placed) {
     else if (cell.alignment == CellAlignment::Bottom)
         format.setVerticalAlignment(QTextCharFormat::AlignBottom);
     if (placed.gap > 0) {
-        format.setLeftPadding(placed.gap / twipsPerPixel);
-        format.setRightPadding(placed.gap / twipsPerPixel);
+        format.setLeftPadding(units::pixelsFromTwips(placed.gap));
+        format.setRightPadding(units::pixelsFromTwips(placed.gap));
     }
     if (!placed.content)
         format.setProperty(property::fillerCell, true);
@@ -215,12 +217,12 @@ void buildGrid(QTextCursor& cursor, bool& blockFree, std::vector<PendingRow*>& r
     tableFormat.setCellPadding(0);
     tableFormat.setMargin(0);
     if (grid.front() > 0)
-        tableFormat.setLeftMargin(grid.front() / twipsPerPixel);
+        tableFormat.setLeftMargin(units::pixelsFromTwips(grid.front()));
     QList<QTextLength> widths;
     for (int c = 0; c < columns; ++c)
-        widths << QTextLength(QTextLength::FixedLength, (grid[static_cast<std::size_t>(c) + 1] -
-                                                         grid[static_cast<std::size_t>(c)]) /
-                                                            twipsPerPixel);
+        widths << QTextLength(QTextLength::FixedLength,
+                              units::pixelsFromTwips(grid[static_cast<std::size_t>(c) + 1] -
+                                                     grid[static_cast<std::size_t>(c)]));
     tableFormat.setColumnWidthConstraints(widths);
     const Alignment alignment = rows.front()->format.alignment;
     tableFormat.setAlignment(alignment == Alignment::Center  ? Qt::AlignHCenter

@@ -4,6 +4,7 @@
 #include "components/rtf/controlwords.h"
 #include "components/rtf/rtfoutput.h"
 #include "components/rtf/symbolfont.h"
+#include "components/rtf/units.h"
 
 #include <QHash>
 
@@ -448,7 +449,7 @@ RunFormat Reader::resolve(const CharState& chr) const {
     RunFormat format;
     if (const FontTable::Font* font = fontOf(chr.font))
         format.family = font->name;
-    format.points = chr.halfPoints / 2.0;
+    format.points = units::pointsFromHalfPoints(chr.halfPoints);
     format.bold = chr.bold;
     format.italic = chr.italic;
     format.underline = chr.underline;

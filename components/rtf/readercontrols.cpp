@@ -1,5 +1,6 @@
 #include "components/rtf/controlwords.h"
 #include "components/rtf/reader.h"
+#include "components/rtf/units.h"
 
 #include <algorithm>
 #include <utility>
@@ -13,9 +14,9 @@ int param(const Token& token, int fallback) {
 bool toggle(const Token& token) {
     return !token.hasParam || token.param != 0;
 }
-// Word's own limit for indents and spacing is 22 inches.
-int twips(const Token& token) {
-    return std::clamp(param(token, 0), -31680, 31680);
+// A length's parameter, within Word's own limit for indents and spacing.
+int length(const Token& token) {
+    return std::clamp(param(token, 0), -units::maxTwips, units::maxTwips);
 }
 int index(const Token& token) {
     return std::max(param(token, 0), 0);
@@ -404,25 +405,25 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
         para.rightToLeft = false;
         break;
     case Control::LeftIndent:
-        para.leftIndent = twips(token);
+        para.leftIndent = length(token);
         break;
     case Control::RightIndent:
-        para.rightIndent = twips(token);
+        para.rightIndent = length(token);
         break;
     case Control::StartIndent:
-        para.startIndent = twips(token);
+        para.startIndent = length(token);
         break;
     case Control::EndIndent:
-        para.endIndent = twips(token);
+        para.endIndent = length(token);
         break;
     case Control::FirstIndent:
-        para.firstIndent = twips(token);
+        para.firstIndent = length(token);
         break;
     case Control::SpaceBefore:
-        para.spaceBefore = twips(token);
+        para.spaceBefore = length(token);
         break;
     case Control::SpaceAfter:
-        para.spaceAfter = twips(token);
+        para.spaceAfter = length(token);
         break;
     case Control::LineSpacing:
         para.sl = std::clamp(param(token, 0), -maxCellEdge, maxCellEdge);
@@ -524,16 +525,16 @@ void Reader::rowControl(const ControlInfo& info, const Token& token) {
         break;
     }
     case Control::RowGap:
-        row.gap = std::clamp(param(token, 0), 0, 31680);
+        row.gap = std::clamp(param(token, 0), 0, units::maxTwips);
         break;
     case Control::RowLeft:
-        row.left = twips(token);
+        row.left = length(token);
         break;
     case Control::RowAlign:
         row.alignment = static_cast<Alignment>(info.value);
         break;
     case Control::CellEdge:
-        pendingCell_.rightEdge = std::clamp(param(token, 0), -31680, maxCellEdge);
+        pendingCell_.rightEdge = std::clamp(param(token, 0), -units::maxTwips, maxCellEdge);
         if (row.cells.size() < maxRowCells)
             row.cells.push_back(pendingCell_);
         pendingCell_ = CellFormat{};
@@ -573,7 +574,7 @@ void Reader::rowControl(const ControlInfo& info, const Token& token) {
         break;
     case Control::BorderWidth:
         if (CellBorder* border = borderTarget())
-            border->width = std::clamp(param(token, 0), 0, 1440);
+            border->width = std::clamp(param(token, 0), 0, units::twipsPerInch);
         break;
     case Control::BorderColor:
         if (CellBorder* border = borderTarget())
@@ -600,10 +601,10 @@ void Reader::pictureControl(const ControlInfo& info, const Token& token) {
         pict.height = size;
         break;
     case Control::PictureGoalWidth:
-        pict.goalWidth = std::min(size, 31680 * 4);
+        pict.goalWidth = std::min(size, units::maxTwips * 4);
         break;
     case Control::PictureGoalHeight:
-        pict.goalHeight = std::min(size, 31680 * 4);
+        pict.goalHeight = std::min(size, units::maxTwips * 4);
         break;
     case Control::PictureScaleX:
         pict.scaleX = std::clamp(param(token, 100), 1, 1000);
@@ -612,16 +613,16 @@ void Reader::pictureControl(const ControlInfo& info, const Token& token) {
         pict.scaleY = std::clamp(param(token, 100), 1, 1000);
         break;
     case Control::PictureCropLeft:
-        pict.cropLeft = twips(token);
+        pict.cropLeft = length(token);
         break;
     case Control::PictureCropRight:
-        pict.cropRight = twips(token);
+        pict.cropRight = length(token);
         break;
     case Control::PictureCropTop:
-        pict.cropTop = twips(token);
+        pict.cropTop = length(token);
         break;
     case Control::PictureCropBottom:
-        pict.cropBottom = twips(token);
+        pict.cropBottom = length(token);
         break;
     case Control::BitmapBitsPerPixel:
         pict.bitsPerPixel = std::min(size, 64);

@@ -4,6 +4,7 @@
 #include "components/rtf/keptrtf.h"
 #include "components/rtf/qtsink.h"
 #include "components/rtf/rtfoutput.h"
+#include "components/rtf/units.h"
 #include "components/rtf/writerformats.h"
 
 #include <QBuffer>
@@ -20,10 +21,6 @@
 
 namespace rtf {
 namespace {
-
-int toTwips(qreal pixels) {
-    return static_cast<int>(std::lround(pixels * twipsPerPixel));
-}
 
 int numberingCode(ListKind kind) {
     switch (kind) {
@@ -299,7 +296,7 @@ bool hasParagraphFormat(const QTextBlock& block) {
         return true;
     for (qreal pixels : {para.leftMargin(), para.rightMargin(), para.textIndent(), para.topMargin(),
                          para.bottomMargin()})
-        if (toTwips(pixels) != 0)
+        if (units::twipsFromPixels(pixels) != 0)
             return true;
     return block.textList() != nullptr;
 }
@@ -363,7 +360,7 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
         {"sb", para.topMargin()},  {"sa", para.bottomMargin()},
     };
     for (const auto& [name, pixels] : lengths)
-        if (const int twips = toTwips(pixels))
+        if (const int twips = units::twipsFromPixels(pixels))
             out_.word(name, twips);
     lineAndTabs(para);
     if (const QTextList* list = block.textList())
@@ -440,9 +437,9 @@ std::vector<int> gridOf(const QTextTable* table) {
     std::vector<int> grid{0};
     const QList<QTextLength> widths = format.columnWidthConstraints();
     for (int c = 0; c < columns; ++c) {
-        int width = 1440;
+        int width = units::twipsPerInch;
         if (c < widths.size() && widths[c].type() == QTextLength::FixedLength)
-            width = std::max(1, toTwips(widths[c].rawValue()));
+            width = std::max(1, units::twipsFromPixels(widths[c].rawValue()));
         grid.push_back(grid.back() + width);
     }
     return grid;
@@ -466,7 +463,7 @@ void Writer::cellBorders(const QTextTableCellFormat& format) {
         {"clbrdrr", format.rightBorder(), format.rightBorderStyle(), format.rightBorderBrush()},
     };
     for (const auto& side : sides) {
-        const int width = toTwips(side.width);
+        const int width = units::twipsFromPixels(side.width);
         if (width <= 0 || side.style == QTextFrameFormat::BorderStyle_None)
             continue;
         out_.word(side.word);
@@ -501,7 +498,7 @@ void Writer::rowDefinition(const QTextTable* table, int row, const std::vector<i
         const QTextTableCellFormat format = cell.format().toTableCellFormat();
         if (first) {
             first = false;
-            out_.word("trgaph", toTwips(format.leftPadding()));
+            out_.word("trgaph", units::twipsFromPixels(format.leftPadding()));
             out_.word("trleft", grid[static_cast<std::size_t>(c)]);
             const Qt::Alignment align = table->format().alignment();
             if (align & Qt::AlignHCenter)
@@ -579,8 +576,10 @@ void Writer::picture(const QTextImageFormat& image) {
         header.kind = PictureKind::Png;
         header.width = shown.width();
         header.height = shown.height();
-        header.goalWidth = toTwips(image.width() > 0 ? image.width() : shown.width());
-        header.goalHeight = toTwips(image.height() > 0 ? image.height() : shown.height());
+        header.goalWidth =
+            units::twipsFromPixels(image.width() > 0 ? image.width() : shown.width());
+        header.goalHeight =
+            units::twipsFromPixels(image.height() > 0 ? image.height() : shown.height());
     }
     out_.raw("{");
     out_.word("pict");

@@ -1,6 +1,7 @@
 #include "components/rtf/writerformats.h"
 
 #include "components/rtf/qtsink.h"
+#include "components/rtf/units.h"
 
 #include <QTextList>
 #include <cmath>
@@ -49,7 +50,7 @@ WrittenFormat WriterTables::add(const QTextCharFormat& format) {
     double points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : 0;
     if (points <= 0)
         points = defaultFont_.pointSizeF() > 0 ? defaultFont_.pointSizeF() : 12.0;
-    written.halfPoints = std::max(1, static_cast<int>(std::lround(points * 2)));
+    written.halfPoints = std::max(1, units::halfPointsFromPoints(points));
     written.bold = format.hasProperty(QTextFormat::FontWeight)
                        ? format.fontWeight() >= QFont::DemiBold
                        : defaultFont_.bold();

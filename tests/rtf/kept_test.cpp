@@ -294,8 +294,10 @@ TEST(KeptRtf, ASecondSaveIsTheFirst) {
         // Long hidden text whose colour number shrinks when saved.
         "{\\rtf1{\\colortbl;\\red1\\green0\\blue0;\\red2\\green0\\blue0;\\red3\\green0\\blue0;"
         "\\red4\\green0\\blue0;\\red5\\green0\\blue0;\\red6\\green0\\blue0;\\red7\\green0\\blue0;"
-        "\\red8\\green0\\blue0;\\red9\\green0\\blue0;\\red10\\green0\\blue0;\\red11\\green0\\blue0;}"
-        "Shown {\\v\\cf11 " + QByteArray("hidden words ").repeated(20) + "}\\par}",
+        "\\red8\\green0\\blue0;\\red9\\green0\\blue0;\\red10\\green0\\blue0;\\red11\\green0\\blue0;"
+        "}"
+        "Shown {\\v\\cf11 " +
+            QByteArray("hidden words ").repeated(20) + "}\\par}",
     };
     for (const QByteArray& file : files) {
         SCOPED_TRACE(file.constData());

@@ -1,6 +1,7 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
 #include "components/rtf/qtsink.h"
+#include "components/rtf/units.h"
 #include "recordingsink.h"
 #include "tests/rtf/testfile.h"
 
@@ -169,8 +170,8 @@ TEST(DocumentPictures, SizesAndDataFromTheFileAllocateNothingHuge) {
     const auto images = imagesOf(document);
     ASSERT_EQ(images.size(), 3u);
     EXPECT_TRUE(images[0].format.boolProperty(rtf::property::picturePlaceholder));
-    EXPECT_LE(images[0].format.width(), 31680 / 15.0);
-    EXPECT_LE(images[0].format.height(), 31680 / 15.0);
+    EXPECT_LE(images[0].format.width(), rtf::units::pixelsFromTwips(rtf::units::maxTwips));
+    EXPECT_LE(images[0].format.height(), rtf::units::pixelsFromTwips(rtf::units::maxTwips));
     EXPECT_LE(images[0].image.width(), 64);
     QTextDocument again;
     roundTrip(document, again);

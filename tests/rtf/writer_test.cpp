@@ -1,6 +1,7 @@
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
 #include "components/rtf/qtsink.h"
+#include "components/rtf/units.h"
 
 #include <QFile>
 #include <QTextBlock>
@@ -90,11 +91,11 @@ TEST_F(WriterTest, EveryFormatSurvivesTheRoundTrip) {
     QTextCursor cursor(&document);
     QTextBlockFormat block;
     block.setAlignment(Qt::AlignHCenter);
-    block.setLeftMargin(720 / rtf::twipsPerPixel);
-    block.setRightMargin(360 / rtf::twipsPerPixel);
-    block.setTextIndent(-360 / rtf::twipsPerPixel);
-    block.setTopMargin(120 / rtf::twipsPerPixel);
-    block.setBottomMargin(240 / rtf::twipsPerPixel);
+    block.setLeftMargin(rtf::units::pixelsFromTwips(720));
+    block.setRightMargin(rtf::units::pixelsFromTwips(360));
+    block.setTextIndent(rtf::units::pixelsFromTwips(-360));
+    block.setTopMargin(rtf::units::pixelsFromTwips(120));
+    block.setBottomMargin(rtf::units::pixelsFromTwips(240));
     cursor.setBlockFormat(block);
     for (Qt::Alignment align : {Qt::AlignRight, Qt::AlignJustify, Qt::AlignLeft}) {
         cursor.movePosition(QTextCursor::End);
@@ -244,7 +245,8 @@ TEST_F(WriterTest, TextThatNamesNoFontStaysUnnamed) {
     rtf::loadBytes(loaded, "{\\rtf1\\ansi{\\fonttbl{\\f1 Courier New;}}\\pard plain "
                            "{\\f1 fixed} Arial\\par}");
     const QByteArray saved = rtf::saveBytes(loaded);
-    EXPECT_TRUE(saved.contains("{\\fonttbl{\\f1\\fnil\\fcharset0 Courier New;}}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\fonttbl{\\f1\\fnil\\fcharset0 Courier New;}}"))
+        << saved.constData();
     EXPECT_FALSE(saved.contains("Arial;")) << saved.constData();
     QTextDocument again;
     again.setDefaultFont(document.defaultFont());
