@@ -331,7 +331,8 @@ void Reader::hiddenRun(const QString& text) {
     out.word("v");
     // The font the text shows in: one the table lacks is the default one.
     const int font = chr.font >= 0 && fonts_.find(chr.font) ? chr.font : defaultFont_;
-    out.word("f", font);
+    if (fonts_.find(font))
+        out.word("f", font);
     out.word("fs", chr.halfPoints);
     const std::pair<bool, std::string_view> toggles[] = {
         {chr.bold, "b"},

@@ -114,7 +114,9 @@ private:
     int unicodeSkipLeft_ = 0;
 
     int ansiCodePage_ = 1252;
-    int defaultFont_ = 0;
+    // \deff; without it, as LibreOffice reads a file, text that names no
+    // font shows in the reader's own default.
+    int defaultFont_ = -1;
     FontTable fonts_;
     ColorTable colors_;
     ListTable lists_;

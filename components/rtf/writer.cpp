@@ -699,8 +699,12 @@ void Writer::format(const WrittenFormat& f) {
     if (formatWritten_ && f == current_)
         return;
     // Words kept from the file cannot be undone one by one: when they change
-    // (other than by adding to none), the run starts from \plain.
-    const bool whole = !formatWritten_ || (!current_.kept.isEmpty() && f.kept != current_.kept);
+    // (other than by adding to none), the run starts from \plain. So does
+    // text in the font the file left to the reader, which no \f names.
+    const bool unnamedFont = tables_.fonts().value(f.font).isEmpty();
+    const bool whole = !formatWritten_ ||
+                       (!current_.kept.isEmpty() && f.kept != current_.kept) ||
+                       (unnamedFont && f.font != current_.font);
     if (whole && formatWritten_ && current_.position != VerticalPosition::Normal)
         out_.word("nosupersub"); // never \plain straight after raised text
     const WrittenFormat was = whole ? WrittenFormat{} : current_;
@@ -708,7 +712,7 @@ void Writer::format(const WrittenFormat& f) {
     formatWritten_ = true;
     if (whole)
         out_.word("plain");
-    if (whole || f.font != was.font)
+    if ((whole || f.font != was.font) && !unnamedFont)
         out_.word("f", f.font);
     if (whole || f.halfPoints != was.halfPoints)
         out_.word("fs", f.halfPoints);

@@ -96,7 +96,7 @@ TEST(KeptRtf, OnlyTheDocumentsOwnGroupsAreKept) {
 TEST(KeptRtf, WordsOfParagraphsAndRunsStayWithThem) {
     QTextDocument document;
     rtf::loadBytes(document,
-                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\s1\\keepn\\pagebb\\lang1031 Title "
+                   "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\s1\\keepn\\pagebb\\lang1031 Title "
                    "{\\super 2}\\par\\pard\\lang1033\\lang1031 Body {\\v hidden}\\par}");
     EXPECT_EQ(rtf::documentText(document), u"Title 2\r\nBody ");
     const QByteArray saved = rtf::saveBytes(document);
