@@ -179,7 +179,9 @@ void Writer::header() {
     for (std::string_view word : {"rtf1", "ansi"})
         out_.word(word);
     out_.word("ansicpg", 1252);
-    out_.word("deff", 0);
+    // A \deff that the table lacks makes LibreOffice show a font named "0".
+    if (!tables_.fonts().value(0).isEmpty())
+        out_.word("deff", 0);
     out_.word("uc", 1);
     out_.endLine();
     fontTable();

@@ -248,6 +248,9 @@ TEST_F(WriterTest, TextThatNamesNoFontStaysUnnamed) {
     EXPECT_TRUE(saved.contains("{\\fonttbl{\\f1\\fnil\\fcharset0 Courier New;}}"))
         << saved.constData();
     EXPECT_FALSE(saved.contains("Arial;")) << saved.constData();
+    // A \deff the table lacks would name a font "0" in LibreOffice.
+    EXPECT_FALSE(saved.contains("\\deff")) << saved.constData();
+    EXPECT_FALSE(saved.contains("\\f0")) << saved.constData();
     QTextDocument again;
     again.setDefaultFont(document.defaultFont());
     rtf::loadBytes(again, saved);
