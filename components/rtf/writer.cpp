@@ -704,8 +704,7 @@ void Writer::format(const WrittenFormat& f) {
     // (other than by adding to none), the run starts from \plain. So does
     // text in the font the file left to the reader, which no \f names.
     const bool unnamedFont = tables_.fonts().value(f.font).isEmpty();
-    const bool whole = !formatWritten_ ||
-                       (!current_.kept.isEmpty() && f.kept != current_.kept) ||
+    const bool whole = !formatWritten_ || (!current_.kept.isEmpty() && f.kept != current_.kept) ||
                        (unnamedFont && f.font != current_.font);
     if (whole && formatWritten_ && current_.position != VerticalPosition::Normal)
         out_.word("nosupersub"); // never \plain straight after raised text

@@ -236,30 +236,41 @@ TEST_F(WriterTest, OddFontNamesReadBackAsTheyWereWritten) {
     EXPECT_TRUE(first.contains("Lucida\\~G\\-x\\_y;")) << first.constData();
 }
 
-// A file whose default font is not in its table leaves the font of its
-// unnamed text to each reader; saved, it still does, while its named fonts
-// stay named. A new document's text is written in the design font.
+// A file without \deff, or whose \deff the table lacks, leaves the font of
+// text that names none to each reader, as LibreOffice reads it; saved, it
+// still does, while its named fonts stay named. A new document's text is
+// written in the design font.
 TEST_F(WriterTest, TextThatNamesNoFontStaysUnnamed) {
-    QTextDocument loaded;
-    loaded.setDefaultFont(document.defaultFont());
-    rtf::loadBytes(loaded, "{\\rtf1\\ansi{\\fonttbl{\\f1 Courier New;}}\\pard plain "
-                           "{\\f1 fixed} Arial\\par}");
-    const QByteArray saved = rtf::saveBytes(loaded);
-    EXPECT_TRUE(saved.contains("{\\fonttbl{\\f1\\fnil\\fcharset0 Courier New;}}"))
-        << saved.constData();
-    EXPECT_FALSE(saved.contains("Arial;")) << saved.constData();
-    // A \deff the table lacks would name a font "0" in LibreOffice.
-    EXPECT_FALSE(saved.contains("\\deff")) << saved.constData();
-    EXPECT_FALSE(saved.contains("\\f0")) << saved.constData();
-    QTextDocument again;
-    again.setDefaultFont(document.defaultFont());
-    rtf::loadBytes(again, saved);
-    EXPECT_EQ(rtf::saveBytes(again), saved);
-    EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(loaded));
+    const QByteArray files[] = {
+        "{\\rtf1\\ansi{\\fonttbl{\\f1 Courier New;}}\\pard plain {\\f1 fixed} Arial\\par}",
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f1 Courier New;}}\\pard plain {\\f1 fixed} Arial\\par}",
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}{\\f1 Courier New;}}\\pard plain "
+        "{\\f1 fixed} Arial {\\f0 Times New Roman}\\par}",
+    };
+    for (const QByteArray& file : files) {
+        SCOPED_TRACE(file.constData());
+        QTextDocument loaded;
+        loaded.setDefaultFont(document.defaultFont());
+        rtf::loadBytes(loaded, file);
+        const QByteArray saved = rtf::saveBytes(loaded);
+        EXPECT_TRUE(saved.contains("\\fnil\\fcharset0 Courier New;}")) << saved.constData();
+        EXPECT_EQ(saved.contains("Times New Roman;"), file.contains("Times New Roman;"));
+        EXPECT_FALSE(saved.contains("Arial;")) << saved.constData();
+        // A \deff the table lacks would name a font "0" in LibreOffice.
+        EXPECT_FALSE(saved.contains("\\deff")) << saved.constData();
+        EXPECT_TRUE(saved.contains("\\pard\\plain\\fs24 plain")) << saved.constData();
+        QTextDocument again;
+        again.setDefaultFont(document.defaultFont());
+        rtf::loadBytes(again, saved);
+        EXPECT_EQ(rtf::saveBytes(again), saved);
+        EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(loaded));
+    }
 
     type(QStringLiteral("typed"));
     EXPECT_TRUE(save().contains("{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}"));
     // Loading replaces the document, and with it what the last file said.
+    QTextDocument loaded;
+    rtf::loadBytes(loaded, files[0]);
     rtf::loadBytes(loaded, save());
     EXPECT_TRUE(rtf::saveBytes(loaded).contains("Arial;"));
 }
