@@ -86,7 +86,7 @@ void Reader::read(std::string_view data) {
         kept.atEnd = true;
         sink_.keep(kept);
     }
-    if (!fonts_.find(defaultFont_))
+    if (unnamedText_ || !namedFont(defaultFont_))
         sink_.noDefaultFont();
     sink_.finish();
 }
@@ -330,9 +330,11 @@ void Reader::hiddenRun(const QString& text) {
     out.word("plain");
     out.word("v");
     // The font the text shows in: one the table lacks is the default one.
-    const int font = chr.font >= 0 && fonts_.find(chr.font) ? chr.font : defaultFont_;
-    if (fonts_.find(font))
+    const int font = namedFont(chr.font) ? chr.font : defaultFont_;
+    if (namedFont(font))
         out.word("f", font);
+    else
+        unnamedText_ = true;
     out.word("fs", chr.halfPoints);
     const std::pair<bool, std::string_view> toggles[] = {
         {chr.bold, "b"},
@@ -364,8 +366,11 @@ void Reader::hiddenRun(const QString& text) {
     const QString allText = joins ? hiddenText_ + text : text;
     RtfOutput whole = RtfOutput::oneLine();
     whole.raw(std::string_view(words.constData(), static_cast<std::size_t>(words.size())));
+    // Bytes of signs only where the saved file marks the font as Symbol,
+    // which it does for the font of that name alone.
     const FontTable::Font* shown = fontOf(font);
-    whole.text(allText, shown && shown->codePage == symbolCodePage);
+    whole.text(allText,
+               shown && shown->name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0);
     whole.raw("}");
     const QByteArray rtf = whole.take();
     if (joins)
@@ -430,10 +435,16 @@ int Reader::documentCodePage() const {
     return ansiCodePage_;
 }
 
-const FontTable::Font* Reader::fontOf(int number) const {
-    // A font the table does not have is the document's default one.
+const FontTable::Font* Reader::namedFont(int number) const {
     const FontTable::Font* font = number < 0 ? nullptr : fonts_.find(number);
-    return font ? font : fonts_.find(defaultFont_);
+    return font && !font->name.isEmpty() ? font : nullptr;
+}
+
+const FontTable::Font* Reader::fontOf(int number) const {
+    // A font the table does not have (or has without a name) is the
+    // document's default one.
+    const FontTable::Font* font = namedFont(number);
+    return font ? font : namedFont(defaultFont_);
 }
 
 int Reader::currentCodePage() {
@@ -450,6 +461,8 @@ RunFormat Reader::resolve(const CharState& chr) const {
     RunFormat format;
     if (const FontTable::Font* font = fontOf(chr.font))
         format.family = font->name;
+    else
+        unnamedText_ = true;
     format.points = units::pointsFromHalfPoints(chr.halfPoints);
     format.bold = chr.bold;
     format.italic = chr.italic;

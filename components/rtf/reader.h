@@ -99,6 +99,8 @@ private:
     int currentCodePage();
     // The font a \f number shows: one the table lacks is the default one.
     const FontTable::Font* fontOf(int number) const;
+    // The table's font of that number, if it has one with a name.
+    const FontTable::Font* namedFont(int number) const;
     RunFormat resolve(const CharState& chr) const;
     ParagraphFormat resolve(const ParaState& para) const;
 
@@ -117,6 +119,9 @@ private:
     // \deff; without it, as LibreOffice reads a file, text that names no
     // font shows in the reader's own default.
     int defaultFont_ = -1;
+    // Some text came before any font it could show in was known: saved, it
+    // must be left to the reader's default as it was here.
+    mutable bool unnamedText_ = false;
     FontTable fonts_;
     ColorTable colors_;
     ListTable lists_;

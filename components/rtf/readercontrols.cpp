@@ -170,7 +170,9 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         target = Destination::Picture;
         break;
     case Control::FontTable:
-        target = Destination::FontTable;
+        // Fonts are the header's: a table after the text has begun would
+        // rename fonts that text already showed in (only broken files have one).
+        target = bodyStarted_ ? Destination::Skip : Destination::FontTable;
         break;
     case Control::ColorTable:
         target = Destination::ColorTable;

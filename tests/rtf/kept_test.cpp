@@ -95,9 +95,10 @@ TEST(KeptRtf, OnlyTheDocumentsOwnGroupsAreKept) {
 // followed straight by \plain.
 TEST(KeptRtf, WordsOfParagraphsAndRunsStayWithThem) {
     QTextDocument document;
-    rtf::loadBytes(document,
-                   "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\s1\\keepn\\pagebb\\lang1031 Title "
-                   "{\\super 2}\\par\\pard\\lang1033\\lang1031 Body {\\v hidden}\\par}");
+    rtf::loadBytes(
+        document,
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\s1\\keepn\\pagebb\\lang1031 Title "
+        "{\\super 2}\\par\\pard\\lang1033\\lang1031 Body {\\v hidden}\\par}");
     EXPECT_EQ(rtf::documentText(document), u"Title 2\r\nBody ");
     const QByteArray saved = rtf::saveBytes(document);
     EXPECT_TRUE(saved.contains("\\pard\\s1\\keepn\\pagebb\\plain")) << saved.constData();
@@ -291,6 +292,10 @@ TEST(KeptRtf, ASecondSaveIsTheFirst) {
         "{\\rtf1{\\fonttbl{\\f0 Symbol;}}\\f3 \\u-4022?\\par}",
         // A ';' that comes as \u59 inside a font name.
         "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Semi\\u59?colon;}}\\f1 text\\f0  more\\par}",
+        // Hidden text in a font the table has without a name, and hidden
+        // text before a second font table that renames its font.
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f4}}\\f4{\\v hidden}\\par}",
+        "{\\rtf1\\deff0{\\fonttbl{\\f1 Arial;}}{\\v one}{\\fonttbl{\\f0 Symbol;}}\\v c\\par}",
         // Long hidden text whose colour number shrinks when saved.
         "{\\rtf1{\\colortbl;\\red1\\green0\\blue0;\\red2\\green0\\blue0;\\red3\\green0\\blue0;"
         "\\red4\\green0\\blue0;\\red5\\green0\\blue0;\\red6\\green0\\blue0;\\red7\\green0\\blue0;"
