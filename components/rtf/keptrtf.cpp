@@ -79,8 +79,12 @@ QString hyperlinkTarget(const QByteArray& instruction) {
     if (!words.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
         return {};
     QString rest = words.mid(9).trimmed();
-    while (rest.startsWith(QLatin1Char('\\'))) // switches such as \l "anchor" come first at times
-        rest = rest.mid(rest.indexOf(QLatin1Char(' ')) + 1).trimmed();
+    // Switches such as \l "anchor" come first at times; one with nothing
+    // after it leaves no target.
+    while (rest.startsWith(QLatin1Char('\\'))) {
+        const qsizetype space = rest.indexOf(QLatin1Char(' '));
+        rest = space < 0 ? QString() : rest.mid(space + 1).trimmed();
+    }
     if (rest.startsWith(QLatin1Char('"')))
         return rest.mid(1, rest.indexOf(QLatin1Char('"'), 1) - 1);
     return rest.section(QLatin1Char(' '), 0, 0);

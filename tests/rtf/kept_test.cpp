@@ -335,6 +335,8 @@ TEST(KeptRtf, HyperlinkTargetsAreTheFirstArgument) {
     EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst HYPERLINK \\\\l \"anchor\"}"),
               QStringLiteral("anchor"));
     EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst PAGE}"), QString());
+    // A switch with nothing after it (this once never returned: a fuzz find).
+    EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst { HYPERLINK \\\\anchor\" }}"), QString());
 }
 
 TEST(KeptRtf, RenumberingTouchesOnlyFontAndColourNumbers) {
