@@ -61,7 +61,7 @@ void FontTable::endFont(int documentCodePage) {
     font.name = name_.trimmed();
     font.codePage = explicitCodePage_ ? explicitCodePage_ : charsetCodePage_;
     // Its bytes are Greek letters and signs whatever charset the table names.
-    if (font.name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+    if (isSymbolFont(font.name))
         font.codePage = symbolCodePage;
     current_ = -1;
     name_.clear();

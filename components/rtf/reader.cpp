@@ -369,8 +369,7 @@ void Reader::hiddenRun(const QString& text) {
     // Bytes of signs only where the saved file marks the font as Symbol,
     // which it does for the font of that name alone.
     const FontTable::Font* shown = fontOf(font);
-    whole.text(allText,
-               shown && shown->name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0);
+    whole.text(allText, shown && rtf::isSymbolFont(shown->name));
     whole.raw("}");
     const QByteArray rtf = whole.take();
     if (joins)

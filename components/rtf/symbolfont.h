@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <optional>
 
 namespace rtf {
@@ -14,5 +15,10 @@ constexpr int symbolCodePage = 42;
 char16_t symbolCharacter(unsigned char byte);
 // The Symbol font's byte for a character, where it has one.
 std::optional<unsigned char> symbolByte(char16_t c);
+// Whether a font is the Symbol font: by its name, which is how a saved file
+// marks it too (\fcharset2 on that font alone).
+inline bool isSymbolFont(const QString& family) {
+    return family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0;
+}
 
 } // namespace rtf

@@ -4,6 +4,7 @@
 #include "components/rtf/keptrtf.h"
 #include "components/rtf/qtsink.h"
 #include "components/rtf/rtfoutput.h"
+#include "components/rtf/symbolfont.h"
 #include "components/rtf/units.h"
 #include "components/rtf/writerformats.h"
 
@@ -103,8 +104,7 @@ private:
     // Kept RTF with its fonts and colours numbered into this file's tables.
     QByteArray renumbered(const KeptRtf& kept);
     bool isSymbolFont(qsizetype font) const {
-        return tables_.fonts().value(font).compare(QLatin1String("Symbol"), Qt::CaseInsensitive) ==
-               0;
+        return rtf::isSymbolFont(tables_.fonts().value(font));
     }
     void header();
     void fontTable();
