@@ -15,6 +15,7 @@
 #include "bench/rtf/wordpadgenerator.h"
 #include "benchsupport.h"
 #include "components/rtf/documentfile.h"
+#include "components/rtf/writer.h"
 #include "recovery/recovery.h"
 #include "recovery/recoveryfiles.h"
 #include "tests/support/scripted.h"
@@ -298,114 +299,92 @@ void benchDocuments() {
 
 // --- A large document --------------------------------------------------------
 
-// One copy of the open document as the editor makes it: the snapshot on the
-// user-interface thread (the only part the user could feel: a fork, or the
-// clone where no child process can be made), then the RTF and the write
-// elsewhere, timed to the copy being on disk.
-void benchRecoveryCopy(Form1& form, Recovery::Snapshot how) {
-    const bool fork = how == Recovery::Snapshot::Fork;
+// Recovery copies of the open document as the editor makes them: turned into
+// RTF a few milliseconds at a time between events, then written to disk
+// elsewhere. A copy after a keystroke writes again only what changed; a
+// change to every paragraph (select all, italic) writes them all again.
+void benchRecoveryCopy(Form1& form) {
     Recovery& recovery = *form.recovery();
-    recovery.setSnapshot(how);
     RichTextSurface& surface = form.currentSurface();
-    std::vector<Sample> clones, whole;
-    for (int run = 0; run < (fork ? 9 : 3); ++run) {
-        QTest::keyClick(surface.widget(), Qt::Key_Z); // something to copy
+    // From the flush to the copy on disk, waiting as the editor would.
+    auto copy = [&] {
         QString error = QStringLiteral("(not written)");
-        QEventLoop wait; // sleeps until the copy is reported, as the editor would
+        QEventLoop wait;
         const auto connection =
             QObject::connect(&recovery, &Recovery::written, [&](const QString& result) {
                 error = result;
                 wait.quit();
             });
+        recovery.resetLongestSlice();
         const Sample sample = measure([&] {
             recovery.flush();
             wait.exec();
         });
         QObject::disconnect(connection);
-        clones.push_back({recovery.lastSnapshotMs(), recovery.lastSnapshotMs()});
-        whole.push_back(sample);
         if (!error.isEmpty())
             std::printf("(the copy failed: %s)\n", qPrintable(error));
         recovery.waitForWrites();
         settle();
+        return sample;
+    };
+    auto restyleAll = [&](bool italic) {
+        QTextCursor all(surface.document());
+        all.select(QTextCursor::Document);
+        QTextCharFormat format;
+        format.setFontItalic(italic);
+        all.mergeCharFormat(format);
+    };
+    std::vector<Sample> afterKeystroke, afterRestyle, slicesKeystroke, slicesRestyle;
+    for (int run = 0; run < 6; ++run) {
+        QTest::keyClick(surface.widget(), Qt::Key_Z);
+        afterKeystroke.push_back(copy());
+        slicesKeystroke.push_back({recovery.longestSliceMs(), recovery.longestSliceMs()});
+        restyleAll(run % 2 == 0);
+        afterRestyle.push_back(copy());
+        slicesRestyle.push_back({recovery.longestSliceMs(), recovery.longestSliceMs()});
     }
-    printSamples(fork ? "recovery copy: fork on the UI thread"
-                      : "recovery copy: clone on the UI thread",
-                 clones);
-    printSamples(fork ? "recovery copy (fork): to the copy on disk"
-                      : "recovery copy (clone): to the copy on disk",
-                 whole);
+    printSamples("recovery copy after a keystroke: to disk", afterKeystroke);
+    printSamples("  its longest slice on the UI thread", slicesKeystroke);
+    printSamples("recovery copy of every paragraph: to disk", afterRestyle);
+    printSamples("  its longest slice on the UI thread", slicesRestyle);
 
-    // Typing on while the copy is turned into RTF and written elsewhere.
+    // Typing on while every paragraph is written again: each keystroke waits
+    // for at most the slice under way.
     surface.widget()->moveCursor(QTextCursor::End);
     settle();
     std::vector<Sample> during;
+    restyleAll(false);
     recovery.flush();
     for (int i = 0; i < 30; ++i)
         during.push_back(measure([&] {
             QTest::keyClick(surface.widget(), Qt::Key_W);
             QCoreApplication::processEvents();
         }));
-    printSamples(fork ? "keystroke at the end while a fork copies"
-                      : "keystroke at the end while a clone is written",
-                 during);
+    printSamples("keystroke at the end while a copy is made", during);
     recovery.waitForWrites();
     settle();
-
-    // The first keystroke at the start after a copy: after a fork every page
-    // the editor writes to faults once, and a keystroke at the start relays
-    // out the whole document. Idle, the editor takes those faults itself in
-    // slices; typing again at once, or while the copy is being written,
-    // takes them in the keystroke.
-    auto firstKeystrokes = [&](const char* what, int idleMs, bool whileWriting) {
-        std::vector<Sample> samples;
-        for (int run = 0; run < 5; ++run) {
-            surface.widget()->moveCursor(QTextCursor::Start);
-            QTest::keyClick(surface.widget(), Qt::Key_V);
-            settle();
-            recovery.flush();
-            if (!whileWriting) {
-                recovery.waitForWrites();
-                settle();
-            }
-            const auto idle = std::chrono::steady_clock::now();
-            while (millisecondsSince(idle) < idleMs)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            samples.push_back(measure([&] {
-                QTest::keyClick(surface.widget(), Qt::Key_V);
-                QCoreApplication::processEvents();
-            }));
-            recovery.waitForWrites();
-            settle();
-        }
-        printSamples(what, samples);
-    };
-    if (fork) {
-        firstKeystrokes("first keystroke at start, 1 s after a fork copy", 1000, false);
-        firstKeystrokes("first keystroke at start, right after a fork copy", 0, false);
-        firstKeystrokes("first keystroke at start while a fork copies", 0, true);
-    } else {
-        firstKeystrokes("first keystroke at start, 1 s after a clone copy", 1000, false);
-    }
-    recovery.setSnapshot(Recovery::Snapshot::Fork);
 }
 
-// The parts of a copy one after the other, on this thread.
+// The parts of a copy one after the other, on this thread: the RTF of the
+// whole document in one go as Save writes it, the same in pieces as a copy
+// writes it the first time, joining the pieces, and the write.
 void benchRecoveryParts(Form1& form) {
     Recovery& recovery = *form.recovery();
-    RichTextSurface& surface = form.currentSurface();
-    QTextDocument* snapshot = nullptr;
+    const QTextDocument& document = *form.currentSurface().document();
     QByteArray bytes;
-    const Sample clone = measure([&] { snapshot = surface.document()->clone(); });
-    const Sample rtf = measure([&] { bytes = rtf::saveBytes(*snapshot); });
+    const Sample save = measure([&] { bytes = rtf::saveBytes(document); });
+    rtf::IncrementalWriter pieces(document);
+    const Sample written = measure([&] { pieces.write(QDeadlineTimer::Forever); });
+    QByteArrayList parts;
+    const Sample join = measure([&] { bytes = (parts = pieces.file()).join(); });
     const QString path = recovery.folder() + QStringLiteral("/bench-copy.rtf");
     const Sample write = measure([&] { recovery::writePrivateFile(path, bytes); });
-    const Sample drop = measure([&] { delete snapshot; });
     QFile::remove(path);
-    std::printf("%-40s clone %.0f ms, RTF %.0f ms (%.1f MB), write and sync %.0f ms, "
-                "freeing the clone %.0f ms\n",
-                "recovery copy, its parts one by one", clone.wallMs, rtf.wallMs,
-                bytes.size() / 1048576.0, write.wallMs, drop.wallMs);
+    std::printf("%-40s RTF as saved %.0f ms, in %lld pieces %.0f ms (%.1f MB), joined %.0f ms, "
+                "write and sync %.0f ms\n",
+                "recovery copy, its parts one by one", save.wallMs,
+                static_cast<long long>(parts.size()), written.wallMs, bytes.size() / 1048576.0,
+                join.wallMs, write.wallMs);
 }
 
 void benchLargeDocument(int megabytes, bool withRecovery) {
@@ -491,8 +470,7 @@ void benchLargeDocument(int megabytes, bool withRecovery) {
         }));
     printSamples("keystroke, document already marked", typing);
     if (withRecovery) {
-        benchRecoveryCopy(form, Recovery::Snapshot::Fork);
-        benchRecoveryCopy(form, Recovery::Snapshot::Clone);
+        benchRecoveryCopy(form);
         benchRecoveryParts(form);
     }
     if (!harness.messages->shown.empty())

@@ -1,8 +1,7 @@
 #include "recovery/recovery.h"
 
 #include "components/rtf/documentfile.h"
-#include "components/rtf/keptrtf.h"
-#include "recovery/forkedcopy.h"
+#include "components/rtf/writer.h"
 #include "recovery/recoveryfiles.h"
 
 #include <QFile>
@@ -15,9 +14,9 @@ using namespace recovery;
 
 namespace {
 
-// A child still writing after this long hangs; it is killed and the copy is
-// tried again later.
-constexpr int kChildTimeoutMs = 120000;
+// The longest the editor writes a copy at a time before it looks at the
+// user's input again: well under what a keystroke takes to show.
+constexpr int kSliceMs = 2;
 
 } // namespace
 
@@ -26,6 +25,9 @@ Recovery::Recovery(QString folder, DocumentList unsaved, QObject* parent)
       instance_(QUuid::createUuid().toString(QUuid::WithoutBraces)), unsaved_(std::move(unsaved)) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Recovery::timerFired);
+    // A zero timer runs once every event that came meanwhile is handled.
+    slicer_.setSingleShot(true);
+    connect(&slicer_, &QTimer::timeout, this, &Recovery::slice);
     thread_.setObjectName(QStringLiteral("recovery writer"));
     writer_ = new QObject;
     writer_->moveToThread(&thread_);
@@ -34,9 +36,8 @@ Recovery::Recovery(QString folder, DocumentList unsaved, QObject* parent)
 
 Recovery::~Recovery() {
     timer_.stop();
-    // As a crash would: the copies on disk stay, a copy being written is not
-    // waited for.
-    abandon_ = true;
+    slicer_.stop();
+    // As a crash would: the copies on disk stay, unfinished ones are dropped.
     waitForWrites();
     thread_.quit();
     thread_.wait();
@@ -108,12 +109,37 @@ void Recovery::flush() {
             entry.order = order;
             indexStale_ = indexStale_ || entry.onDisk;
         }
-        // A copy still being written is followed by the next pause's.
-        if (entry.copied != entry.revision && !entry.writing)
-            startCopy(document.index, entry, document);
+        if (entry.copied != entry.revision) {
+            if (!entry.copier || entry.copier->document() != document.content)
+                entry.copier = std::make_shared<rtf::IncrementalWriter>(*document.content);
+            entry.due = true;
+        }
     }
     if (indexStale_)
         writeIndex();
+    slice();
+}
+
+void Recovery::slice() {
+    const QDeadlineTimer deadline(kSliceMs, Qt::PreciseTimer);
+    QElapsedTimer clock;
+    clock.start();
+    bool unfinished = false;
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        Entry& entry = *it;
+        // One file write at a time per copy; the next slice after it ends
+        // carries on.
+        if (!entry.due || entry.writing)
+            continue;
+        if (deadline.hasExpired() || !entry.copier->write(deadline)) {
+            unfinished = unfinished || entry.copier->document() != nullptr;
+            continue;
+        }
+        startCopy(it.key(), entry);
+    }
+    longestSliceMs_ = std::max(longestSliceMs_, double(clock.nsecsElapsed()) / 1e6);
+    if (unfinished)
+        slicer_.start(0);
 }
 
 void Recovery::sync() {
@@ -169,57 +195,24 @@ bool Recovery::ensureLocked() {
     return true;
 }
 
-void Recovery::startCopy(qint16 index, Entry& entry, const Document& document) {
+void Recovery::startCopy(qint16 index, Entry& entry) {
     if (!ensureLocked()) {
         armRetry();
         return;
     }
     if (entry.serial == 0)
         entry.serial = ++serials_;
+    entry.due = false;
     entry.writing = true;
+    // The copy is the document as it stands now that its last piece is
+    // written; the pieces are shared, so joining them can wait for the writer.
+    const QByteArrayList parts = entry.copier->file();
     const QString path = pathOf(copyName(instance_, entry.serial));
     const QString folder = folder_;
     const quint64 generation = entry.generation;
     const quint64 revision = entry.revision;
-    QElapsedTimer clock;
-    clock.start();
-    if (snapshot_ == Snapshot::Fork) {
-        // Warming pages while a child shares them would copy every one.
-        warmer_.stop();
-        const ForkedCopy child = startForkedCopy(*document.content, folder, path);
-        lastSnapshotMs_ = double(clock.nsecsElapsed()) / 1e6;
-        if (child.pid > 0) {
-            ++children_;
-            post([this, child, index, generation, revision] {
-                bool childFailed = false;
-                const QString error =
-                    finishForkedCopy(child, kChildTimeoutMs, abandon_, &childFailed);
-                QMetaObject::invokeMethod(
-                    this,
-                    [=, this] {
-                        // A child that hung or crashed may do so again: the
-                        // slower clone is sure to finish.
-                        if (childFailed)
-                            snapshot_ = Snapshot::Clone;
-                        if (--children_ == 0)
-                            warmer_.start();
-                        copyFinished(index, generation, revision, error);
-                    },
-                    Qt::QueuedConnection);
-            });
-            return;
-        }
-        clock.restart();
-    }
-    // The clone is the one part that must run here, where the document lives;
-    // the writer alone owns it from now on.
-    QTextDocument* snapshot = document.content->clone();
-    rtf::copyKept(*document.content, *snapshot);
-    lastSnapshotMs_ = double(clock.nsecsElapsed()) / 1e6;
-    snapshot->moveToThread(&thread_);
-    post([this, snapshot, path, folder, index, generation, revision] {
-        const QByteArray bytes = rtf::saveBytes(*snapshot);
-        delete snapshot;
+    post([this, parts, path, folder, index, generation, revision] {
+        const QByteArray bytes = parts.join();
         // The folder may have gone since (a clean-up of ~/.local/state).
         QString error = makePrivateFolder(folder);
         if (error.isEmpty())
@@ -274,6 +267,9 @@ void Recovery::copyFinished(qint16 index, quint64 generation, quint64 revision,
         } else {
             armRetry();
         }
+        // A copy fell due while this one was written.
+        if (it->due)
+            slicer_.start(0);
     }
     emit written(error);
 }
@@ -314,14 +310,10 @@ void Recovery::writeIndex() {
 
 void Recovery::discardAll() {
     timer_.stop();
+    slicer_.stop();
     waitingForPause_ = false;
     pending_ = false;
-    warmer_.stop();
-    // The program is ending: a copy still being written is of no use, and a
-    // child that hangs must not hold the end up.
-    abandon_ = true;
     waitForWrites();
-    abandon_ = false;
     for (const Entry& entry : std::as_const(entries_))
         if (entry.serial != 0)
             QFile::remove(pathOf(copyName(instance_, entry.serial)));

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "recovery/pagewarmer.h"
-
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
@@ -10,26 +8,28 @@
 #include <QString>
 #include <QThread>
 #include <QTimer>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QTextDocument;
+namespace rtf {
+class IncrementalWriter;
+}
 
 // Keeps a recovery copy of every document with unsaved changes, so that a
 // crash, a kill or a lost session loses at most the last few seconds of work.
 //
 // A change costs only a counter and a clock reading: the copy is made once the
 // user has paused (pauseMs after the last change) or, while they keep changing
-// the document, capMs after the first change not yet copied. At that moment a
-// snapshot of the document is taken on this thread and turned into RTF and
-// written elsewhere, through the safe writer, into a private folder. The
-// snapshot is a forked child process (see forkedcopy.h: a few milliseconds
-// here, whatever the document's size); where no child can be made, a clone of
-// the document, written on the writer thread. The writer thread runs its jobs
-// one after another, so a copy, the index that lists it and the removal of
-// either happen in the order asked.
+// the document, capMs after the first change not yet copied. The document is
+// turned into RTF on this thread, where it lives, a few milliseconds at a time
+// between events (rtf::IncrementalWriter), and kept so: the next copy writes
+// again only the paragraphs changed since. The copy is the document as it
+// stands when its last piece is written. Its bytes go to disk on the writer
+// thread, through the safe writer, into a private folder. The writer thread
+// runs its jobs one after another, so a copy, the index that lists it and the
+// removal of either happen in the order asked.
 //
 // Copies go only by the user's decision: sync() drops the copies of documents
 // that are no longer changed or no longer open (Save, Close, Close All), and
@@ -65,10 +65,6 @@ public:
     // This running editor's name among the files of the folder.
     const QString& instance() const { return instance_; }
     void setTiming(const Timing& timing) { timing_ = timing; }
-    enum class Snapshot { Fork, Clone };
-    // How copies are taken; Fork unless set (Clone is the fallback, and is
-    // here for measuring and testing it).
-    void setSnapshot(Snapshot snapshot) { snapshot_ = snapshot; }
 
     // A surface's content changed (typing, a format, a programmatic edit).
     void documentChanged(qint16 index);
@@ -87,9 +83,10 @@ public:
     // Returns once every job handed to the writer so far is done.
     void waitForWrites();
 
-    // How long the last copy's snapshot (fork or clone) took on this thread,
-    // in milliseconds.
-    double lastSnapshotMs() const { return lastSnapshotMs_; }
+    // The longest this thread spent writing copies at a time, in
+    // milliseconds, since the last reset.
+    double longestSliceMs() const { return longestSliceMs_; }
+    void resetLongestSlice() { longestSliceMs_ = 0; }
     // The last write's error; empty when it succeeded.
     const QString& lastError() const { return lastError_; }
 
@@ -104,7 +101,9 @@ private:
         quint64 revision = 0;   // raised by each change
         quint64 copied = 0;     // the revision the copy on disk holds
         bool onDisk = false;    // a copy was written (and is listed in the index)
-        bool writing = false;
+        bool due = false;       // a copy is being written, piece by piece
+        bool writing = false;   // its bytes are going to disk
+        std::shared_ptr<rtf::IncrementalWriter> copier; // the document's pieces
         QString caption, path;
         QDateTime time;
         int order = 0; // tab position at the last copy
@@ -115,7 +114,11 @@ private:
     void armRetry();
     // Drops the entries of documents that are not in `unsaved`.
     void dropOthers(const std::vector<Document>& unsaved);
-    void startCopy(qint16 index, Entry& entry, const Document& document);
+    // Writes pieces of the copies due until a few milliseconds have passed,
+    // and comes back after the events that arrived meanwhile.
+    void slice();
+    // The entry's pieces are all written: its file goes to disk.
+    void startCopy(qint16 index, Entry& entry);
     void copyFinished(qint16 index, quint64 generation, quint64 revision, const QString& error);
     void writeIndex();
     bool ensureLocked();
@@ -127,7 +130,6 @@ private:
     QString instance_;
     DocumentList unsaved_;
     Timing timing_;
-    Snapshot snapshot_ = Snapshot::Fork;
     QHash<qint16, Entry> entries_;
     quint64 generations_ = 0;
     int serials_ = 0;
@@ -137,12 +139,10 @@ private:
     bool waitingForPause_ = false;
     bool indexStale_ = false;
     QTimer timer_;
+    QTimer slicer_;
     std::unique_ptr<QLockFile> lock_;
     QThread thread_;
     QObject* writer_ = nullptr; // lives on thread_
-    PageWarmer warmer_;
-    int children_ = 0;                  // forked copies still being written
-    std::atomic<bool> abandon_ = false; // kill the children instead of waiting
-    double lastSnapshotMs_ = 0;
+    double longestSliceMs_ = 0;
     QString lastError_;
 };

@@ -34,6 +34,15 @@ public:
     // Binary data as lines of hex digits, each line ended.
     void hex(QByteArrayView data);
     QByteArray take() { return std::move(bytes_); }
+    // The bytes so far, in an array of their size, and a fresh start that
+    // keeps the buffer for the next piece.
+    QByteArray takeCopy() {
+        QByteArray copy(bytes_.constData(), bytes_.size());
+        bytes_.resize(0);
+        lineStart_ = 0;
+        needsDelimiter_ = false;
+        return copy;
+    }
 
 private:
     void textByte(char c);

@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -45,9 +46,12 @@ int listLevel(const QTextList* list) {
 }
 
 // One Qt list becomes one Word list of its own kind; its number is its \ls.
+// The format is the one its last item was written with: the list may be gone
+// by the time the list table is written from a document written in pieces.
 struct WrittenList {
-    const QTextList* list;
+    QPointer<QTextList> list;
     ListKind kind;
+    QTextListFormat format;
 };
 
 // The bullet a list's style draws.
@@ -81,7 +85,6 @@ public:
     // file leaves no entry behind, and saving what was read of a saved file
     // gives the same bytes.
     QByteArray write() {
-        collectLists();
         body();
         out_.raw(keptRtf(true).toStdString());
         out_.raw("}");
@@ -96,8 +99,19 @@ public:
         return file;
     }
 
+    // Writes the top-level paragraph, table or frame that begins at or holds
+    // the position, on its own: its runs start from \plain, so that it reads
+    // the same wherever it stands. Returns where the item begins and ends.
+    std::pair<int, int> item(int position);
+    // What item() wrote since the last call.
+    QByteArray takeItem() { return out_.takeCopy(); }
+    // The file around a body written item by item: header and kept RTF
+    // before, kept RTF and the closing brace after.
+    QByteArrayList file(QByteArrayList body);
+
 private:
-    void collectLists();
+    // The \ls of a list, numbered in order of first use.
+    int listNumber(QTextList* list);
     // What the file kept (style sheet, info, page setup, headers and
     // footers), renumbered into this file's font and colour tables.
     QByteArray keptRtf(bool atEnd);
@@ -115,7 +129,7 @@ private:
     // ends with lastEnd (\cell in a cell) instead of \par.
     void frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd);
     void paragraph(const QTextBlock& block, int depth, std::string_view end);
-    void listParagraph(const QTextBlock& block, const QTextList* list);
+    void listParagraph(const QTextBlock& block, QTextList* list);
     // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
     void lineAndTabs(const QTextBlockFormat& para);
     void format(const WrittenFormat& format);
@@ -165,13 +179,18 @@ KeptRtf keptOf(const QTextFormat& format, int property) {
 }
 } // namespace
 
-void Writer::collectLists() {
-    for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
-        if (const QTextList* list = block.textList(); list && !listNumbers_.contains(list)) {
-            lists_.push_back({list, listKindOf(list)});
-            listNumbers_.insert(list, static_cast<int>(lists_.size()));
-        }
+int Writer::listNumber(QTextList* list) {
+    int number = listNumbers_.value(list);
+    // A list gone since may have left its address to a new one.
+    if (number == 0 || lists_[static_cast<std::size_t>(number - 1)].list != list) {
+        lists_.push_back({list, {}, {}});
+        number = static_cast<int>(lists_.size());
+        listNumbers_.insert(list, number);
     }
+    WrittenList& written = lists_[static_cast<std::size_t>(number - 1)];
+    written.kind = listKindOf(list);
+    written.format = list->format();
+    return number;
 }
 
 void Writer::header() {
@@ -229,7 +248,7 @@ void Writer::listTables() {
     out_.endLine();
     for (std::size_t n = 0; n < lists_.size(); ++n) {
         const ListKind kind = lists_[n].kind;
-        const QTextListFormat format = lists_[n].list->format();
+        const QTextListFormat& format = lists_[n].format;
         // \leveltext is its length, then the label with the level's number
         // as the byte of the level.
         const QString prefix = numberPrefix(format).left(20);
@@ -303,6 +322,57 @@ bool hasParagraphFormat(const QTextBlock& block) {
     return block.textList() != nullptr;
 }
 
+// Whether the paragraph is the empty one Qt keeps before a table that begins
+// its frame, where the file most likely had none.
+bool isBeforeFirstTable(const QTextBlock& block, bool firstInFrame, const QTextFrame* next) {
+    return firstInFrame && block.length() == 1 && qobject_cast<const QTextTable*>(next) &&
+           !hasParagraphFormat(block);
+}
+
+// The frame of the root frame that holds the block, or none when the block
+// is the root frame's own.
+QTextFrame* topLevelFrameOf(const QTextDocument& document, const QTextBlock& block) {
+    QTextFrame* root = document.rootFrame();
+    QTextFrame* frame = document.frameAt(block.position());
+    if (frame == nullptr || frame == root)
+        return nullptr;
+    while (frame->parentFrame() != root)
+        frame = frame->parentFrame();
+    return frame;
+}
+
+std::pair<int, int> Writer::item(int position) {
+    formatWritten_ = false;
+    const QTextBlock block = document_.findBlock(position);
+    if (QTextFrame* frame = topLevelFrameOf(document_, block)) {
+        if (const auto* table = qobject_cast<QTextTable*>(frame))
+            this->table(table, 1);
+        else
+            frameContent(frame->begin(), 0, "par");
+        return {frame->firstPosition(), frame->lastPosition() + 1};
+    }
+    const int end = block.position() + block.length();
+    const QTextBlock next = document_.findBlock(end);
+    if (!isBeforeFirstTable(block, block.position() == 0,
+                            next.isValid() ? topLevelFrameOf(document_, next) : nullptr))
+        paragraph(block, 0, "par");
+    return {block.position(), end};
+}
+
+QByteArrayList Writer::file(QByteArrayList body) {
+    // Kept pieces number their fonts and colours into the tables, which the
+    // header then lists.
+    QByteArray end = keptRtf(true);
+    end += "}\r\n";
+    const QByteArray start = keptRtf(false);
+    out_ = RtfOutput();
+    header();
+    body.prepend(start);
+    body.prepend(out_.take());
+    body.append(end);
+    return body;
+}
+
 void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd) {
     std::vector<std::variant<QTextBlock, QTextFrame*>> items;
     for (; !it.atEnd(); ++it) {
@@ -313,13 +383,9 @@ void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view l
     }
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (const auto* block = std::get_if<QTextBlock>(&items[i])) {
-            // The document keeps an empty paragraph before a table that
-            // begins its frame, where the file most likely had none; one with
-            // a format of its own was in the file and is written.
-            if (i == 0 && items.size() > 1 && block->length() == 1 &&
-                std::holds_alternative<QTextFrame*>(items[1]) &&
-                qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[1])) &&
-                !hasParagraphFormat(*block))
+            // One with a format of its own was in the file and is written.
+            if (items.size() > 1 && std::holds_alternative<QTextFrame*>(items[1]) &&
+                isBeforeFirstTable(*block, i == 0, std::get<QTextFrame*>(items[1])))
                 continue;
             paragraph(*block, depth, i + 1 == items.size() ? lastEnd : "par");
         } else if (const auto* table = qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[i]))) {
@@ -365,7 +431,7 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
         if (const int twips = units::twipsFromPixels(pixels))
             out_.word(name, twips);
     lineAndTabs(para);
-    if (const QTextList* list = block.textList())
+    if (QTextList* list = block.textList())
         listParagraph(block, list);
     bool empty = true;
     // A piece kept before text, or stood for by it, goes into the file once
@@ -674,8 +740,8 @@ void Writer::lineAndTabs(const QTextBlockFormat& para) {
     }
 }
 
-void Writer::listParagraph(const QTextBlock& block, const QTextList* list) {
-    const int number = listNumbers_.value(list);
+void Writer::listParagraph(const QTextBlock& block, QTextList* list) {
+    const int number = listNumber(list);
     const ListKind kind = lists_[static_cast<std::size_t>(number - 1)].kind;
     out_.word("ls", number);
     out_.word("ilvl", listLevel(list));
@@ -752,6 +818,97 @@ void Writer::format(const WrittenFormat& f) {
 
 QByteArray writeRtf(const QTextDocument& document) {
     return Writer(document).write();
+}
+
+struct IncrementalWriter::WriterBox {
+    explicit WriterBox(const QTextDocument& document) : writer(document) {}
+    Writer writer;
+};
+
+IncrementalWriter::IncrementalWriter(const QTextDocument& document) : document_(&document) {
+    changes_ = QObject::connect(
+        &document, &QTextDocument::contentsChange,
+        [this](int from, int removed, int added) { changed(from, removed, added); });
+    restart();
+}
+
+IncrementalWriter::~IncrementalWriter() {
+    QObject::disconnect(changes_);
+}
+
+void IncrementalWriter::restart() {
+    pieces_.clear();
+    writer_.reset();
+    if (!document_)
+        return;
+    defaultFont_ = document_->defaultFont();
+    namesDefaultFont_ = namesDefaultFont(*document_);
+    writer_ = std::make_unique<WriterBox>(*document_);
+}
+
+void IncrementalWriter::changed(int from, int removed, int added) {
+    // The piece that ends where the change begins goes too: whether an empty
+    // paragraph is written depends on what follows it.
+    auto first = std::lower_bound(pieces_.begin(), pieces_.end(), from,
+                                  [](const Piece& piece, int at) { return piece.end < at; });
+    auto last = first;
+    while (last != pieces_.end() && last->start <= from + removed)
+        ++last;
+    const int shift = added - removed;
+    for (auto it = pieces_.erase(first, last); it != pieces_.end(); ++it) {
+        it->start += shift;
+        it->end += shift;
+    }
+}
+
+bool IncrementalWriter::write(const QDeadlineTimer& deadline) {
+    if (!document_)
+        return false;
+    // The font the text without one shows decides the whole font table.
+    if (document_->defaultFont() != defaultFont_ ||
+        namesDefaultFont(*document_) != namesDefaultFont_)
+        restart();
+    const int total = document_->characterCount();
+    std::size_t i = 0;
+    int position = 0;
+    bool wrote = false;
+    while (position < total) {
+        // Skip what is written; write up to the next piece or the deadline.
+        if (i < pieces_.size() && pieces_[i].start == position) {
+            position = pieces_[i++].end;
+            continue;
+        }
+        if (wrote && deadline.hasExpired())
+            return false;
+        wrote = true;
+        const auto [start, end] = writer_->writer.item(position);
+        if (end <= position) { // never seen; a loop here would hang the editor
+            restart();
+            return false;
+        }
+        Piece piece{start, end, writer_->writer.takeItem()};
+        ++piecesWritten_;
+        // An edit the pieces did not foresee moved an item's bounds: the
+        // pieces it overlaps are written again.
+        while (i > 0 && pieces_[i - 1].end > start)
+            pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(--i));
+        auto next = pieces_.begin() + static_cast<std::ptrdiff_t>(i);
+        while (next != pieces_.end() && next->start < end)
+            next = pieces_.erase(next);
+        pieces_.insert(next, std::move(piece));
+        ++i;
+        position = end;
+    }
+    pieces_.resize(i); // anything past the end is stale
+    return true;
+}
+
+QByteArrayList IncrementalWriter::file() {
+    QByteArrayList body;
+    body.reserve(static_cast<qsizetype>(pieces_.size()));
+    for (const Piece& piece : pieces_)
+        body.append(piece.rtf);
+    return writer_->writer.file(std::move(body));
 }
 
 } // namespace rtf

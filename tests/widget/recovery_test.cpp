@@ -2,7 +2,6 @@
 // privately, when they go, and what the next start makes of them.
 #include "components/rtf/documentfile.h"
 #include "components/rtf/keptrtf.h"
-#include "recovery/pagewarmer.h"
 #include "recovery/recovery.h"
 #include "recovery/recoveryfiles.h"
 #include "saving/safefile.h"
@@ -10,16 +9,15 @@
 #include "tests/support/testfiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <random>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,26 +118,54 @@ TEST(RecoveryCopies, WrittenAfterThePauseForTheUserAloneWhateverTheUmask) {
     ::umask(savedUmask);
 }
 
-// Where no child process can be made the document is cloned instead; the
-// copy is the same, and a snapshot is the document at the moment it is taken,
-// whatever is typed while the copy is written.
-TEST(RecoveryCopies, BothSnapshotsHoldTheDocumentAsItWasAtThePause) {
-    for (const Recovery::Snapshot how : {Recovery::Snapshot::Fork, Recovery::Snapshot::Clone}) {
-        Editor editor;
-        editor.recovery().setSnapshot(how);
-        editor.recovery().setTiming({60000, 60000, 60000}); // copies only when flushed
-        editor.type(QStringLiteral("at the pause"));
-        editor.recovery().flush();
-        editor.type(QStringLiteral(" and after"));
-        ASSERT_TRUE(editor.waitForListed(1)) << int(how);
-        const QString copy = editor.folder() + QLatin1Char('/') + editor.index()->at(0).file;
-        EXPECT_EQ(textOf(readAll(copy)), QStringLiteral("at the pause")) << int(how);
-        editor.recovery().flush();
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return textOf(readAll(copy)) == QStringLiteral("at the pause and after"); },
-            5000))
-            << int(how);
+// A copy is the document as it stood when its last piece was written:
+// typing after that goes into the next copy.
+TEST(RecoveryCopies, ACopyHoldsTheDocumentAsItWasWhenWritten) {
+    Editor editor;
+    editor.recovery().setTiming({60000, 60000, 60000}); // copies only when flushed
+    editor.type(QStringLiteral("at the pause"));
+    editor.recovery().flush();
+    editor.type(QStringLiteral(" and after"));
+    ASSERT_TRUE(editor.waitForListed(1));
+    const QString copy = editor.folder() + QLatin1Char('/') + editor.index()->at(0).file;
+    EXPECT_EQ(textOf(readAll(copy)), QStringLiteral("at the pause"));
+    editor.recovery().flush();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return textOf(readAll(copy)) == QStringLiteral("at the pause and after"); }, 5000));
+}
+
+// A copy too large for one slice is written over many, between keystrokes at
+// its start, middle and end; whatever it holds is the whole document as it
+// stood after one of those keystrokes, never a mix of two.
+TEST(RecoveryCopies, TypingWhileALargeCopyIsWrittenGivesOneVersionOfTheDocument) {
+    Editor editor;
+    editor.recovery().setTiming({60000, 60000, 60000});
+    QTextEdit& edit = *editor.form().currentSurface().widget();
+    QString text;
+    for (int i = 0; i < 6000; ++i)
+        text += QStringLiteral("Paragraph %1 of a long document.\n").arg(i);
+    edit.setPlainText(text);
+    const QString original = edit.toPlainText();
+    QSet<QString> versions{original};
+    editor.recovery().flush();
+    std::mt19937 random(5);
+    for (int key = 0; key < 40; ++key) {
+        QTextCursor cursor = edit.textCursor();
+        const int where = std::uniform_int_distribution<int>(0, 2)(random);
+        cursor.setPosition(where == 0   ? 0
+                           : where == 1 ? edit.document()->characterCount() / 2
+                                        : edit.document()->characterCount() - 1);
+        edit.setTextCursor(cursor);
+        QTest::keyClick(&edit, key % 7 == 0 ? Qt::Key_Return : Qt::Key_K);
+        versions.insert(edit.toPlainText());
+        QCoreApplication::processEvents(); // a slice or two
     }
+    ASSERT_TRUE(editor.waitForListed(1));
+    editor.settle();
+    const QString copy = editor.folder() + QLatin1Char('/') + editor.index()->at(0).file;
+    const QString copied = textOf(readAll(copy));
+    EXPECT_TRUE(versions.contains(copied)) << copied.size();
+    EXPECT_NE(copied, original) << "it was written after the first keystroke, and holds it";
 }
 
 TEST(RecoveryCopies, TypingWithoutAPauseIsCopiedByTheCap) {
@@ -355,61 +381,6 @@ TEST(RecoveryFailures, AnUnwritableFolderShowsNothingAndIsTriedAgain) {
         5000))
         << "tried again without another keystroke";
     EXPECT_TRUE(harness.messages->shown.empty());
-}
-
-// The copy is what Save would have written, for every kind of document the
-// test files hold: tables, lists, pictures, fields, kept RTF.
-TEST(RecoverySnapshot, TheCloneWritesTheSameRtfAsTheDocument) {
-    QStringList files;
-    QDirIterator found(QStringLiteral(FERROTAB_TEST_DATA), {QStringLiteral("*.rtf")}, QDir::Files,
-                       QDirIterator::Subdirectories);
-    while (found.hasNext())
-        files << found.next();
-    ASSERT_GT(files.size(), 10);
-    for (const QString& name : files) {
-        QTextDocument document;
-        rtf::loadBytes(document, readAll(name));
-        std::unique_ptr<QTextDocument> snapshot(document.clone());
-        rtf::copyKept(document, *snapshot);
-        EXPECT_EQ(rtf::saveBytes(*snapshot), rtf::saveBytes(document)) << name.toStdString();
-    }
-}
-
-// The warmer writes into the editor's own memory while it runs: it must change
-// no byte, allocate no page the editor never used, and survive memory that
-// another thread unmaps or protects after the warmer listed it.
-TEST(PageWarmer, ChangesNothingGrowsNothingAndSurvivesMemoryTakenAway) {
-    std::vector<unsigned char> data(4 << 20);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<unsigned char>(i * 31 + 7);
-    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
-    auto* untouched = static_cast<unsigned char*>(
-        ::mmap(nullptr, 256 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    auto* takenAway = static_cast<unsigned char*>(
-        ::mmap(nullptr, 16 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    ASSERT_NE(untouched, MAP_FAILED);
-    ASSERT_NE(takenAway, MAP_FAILED);
-    std::fill(takenAway, takenAway + 16 * page, 1);
-    // As after a copy: the pages are write-protected for a child.
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-
-    PageWarmer warmer;
-    warmer.start();
-    ASSERT_TRUE(warmer.running());
-    ASSERT_EQ(::mprotect(takenAway, 16 * page, PROT_NONE), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !warmer.running(); }, 20000));
-
-    for (size_t i = 0; i < data.size(); ++i)
-        ASSERT_EQ(data[i], static_cast<unsigned char>(i * 31 + 7)) << i;
-    std::vector<unsigned char> resident(256);
-    ASSERT_EQ(::mincore(untouched, 256 * page, resident.data()), 0);
-    EXPECT_EQ(
-        std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; }), 0);
-    ::munmap(untouched, 256 * page);
-    ::munmap(takenAway, 16 * page);
 }
 
 // A kill at any moment of a copy's write leaves the copy before it whole:
