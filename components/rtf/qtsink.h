@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/rtf/documentsink.h"
+#include "components/rtf/qtformats.h"
 
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -18,60 +19,6 @@ class QTextDocument;
 class QTextList;
 
 namespace rtf {
-
-// What the document keeps of a file beyond Qt's own formats, so that saving
-// writes it back as it came.
-namespace property {
-// On an image: the picture's bytes as the file held them (QByteArray).
-constexpr int pictureData = QTextFormat::UserProperty + 0x7201;
-// On an image: the picture's header numbers (see pictureHeader).
-constexpr int pictureHeader = QTextFormat::UserProperty + 0x7202;
-// On a table: the edges of its columns in twips, the left one first (QList<int>).
-constexpr int tableGrid = QTextFormat::UserProperty + 0x7203;
-// On a cell: it only fills the grid where a row is shorter than the table.
-constexpr int fillerCell = QTextFormat::UserProperty + 0x7204;
-// On an image: it shows a placeholder, not the picture.
-constexpr int picturePlaceholder = QTextFormat::UserProperty + 0x7205;
-// On a paragraph: the leader of each tab stop, in their order (QList<int> of
-// rtf::TabLeader); Qt draws none, the file keeps them.
-constexpr int tabLeaders = QTextFormat::UserProperty + 0x7206;
-// On text: its underline word when Qt cannot draw it as it is (double, thick,
-// words only) or draws several alike (int, rtf::UnderlineStyle).
-constexpr int underlineWord = QTextFormat::UserProperty + 0x7207;
-// On text: how far its baseline is raised, in half points (int; \up, \dn).
-constexpr int raise = QTextFormat::UserProperty + 0x7208;
-// On text: the words the editor does not show, as the file wrote them
-// (QByteArray; RunFormat::kept).
-constexpr int keptWords = QTextFormat::UserProperty + 0x7209;
-// On text: the instruction of the field whose result it is (KeptRtfList of one).
-constexpr int fieldInstruction = QTextFormat::UserProperty + 0x720A;
-// On text: RTF kept just before it (KeptRtfList of one; RunFormat::before).
-constexpr int keptBefore = QTextFormat::UserProperty + 0x720B;
-// On text: the RTF it stands for (KeptRtfList of one; RunFormat::object).
-constexpr int keptObject = QTextFormat::UserProperty + 0x720C;
-// On a paragraph: RTF kept after its last text (KeptRtfList of one).
-constexpr int keptBeforeEnd = QTextFormat::UserProperty + 0x720D;
-// On a paragraph: the words the editor does not show (KeptRtfList of one;
-// ParagraphFormat::kept).
-constexpr int paragraphWords = QTextFormat::UserProperty + 0x720E;
-} // namespace property
-
-QTextCharFormat toCharFormat(const RunFormat& format);
-// The underline style, capitals, character spacing and raise of a format:
-// the other direction of toCharFormat for them.
-void readTypography(const QTextCharFormat& format, RunFormat& run);
-QTextBlockFormat toBlockFormat(const ParagraphFormat& format);
-// A paragraph's line spacing and tab stops as the block format holds them:
-// the other direction of toBlockFormat.
-LineSpacing lineSpacingOf(const QTextBlockFormat& format);
-std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format);
-QTextListFormat::Style toListStyle(ListKind kind, BulletShape bullet = BulletShape::Disc);
-// A list level's look as a Qt list format: its style, the text around its
-// number, its level as the indent.
-QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level);
-// A picture's header as stored on its image, and back (without the bytes).
-QList<int> pictureHeader(const Picture& picture);
-Picture pictureFromHeader(const QList<int>& header);
 
 // Builds a QTextDocument from the reader's output, replacing what it held.
 // Everything happens in one edit block with undo off; a paragraph's runs wait

@@ -90,62 +90,8 @@ struct Placed {
     PendingCell* content = nullptr; // null: a filler
 };
 
-QBrush borderBrush(const CellBorder& border) {
-    return QBrush(border.color ? QColor::fromRgb(*border.color) : QColor(Qt::black));
-}
-
-QTextFrameFormat::BorderStyle toBorderStyle(BorderStyle style) {
-    switch (style) {
-    case BorderStyle::Solid:
-        return QTextFrameFormat::BorderStyle_Solid;
-    case BorderStyle::Double:
-        return QTextFrameFormat::BorderStyle_Double;
-    case BorderStyle::Dotted:
-        return QTextFrameFormat::BorderStyle_Dotted;
-    case BorderStyle::Dashed:
-        return QTextFrameFormat::BorderStyle_Dashed;
-    case BorderStyle::None:
-        break;
-    }
-    return QTextFrameFormat::BorderStyle_None;
-}
-
 QTextTableCellFormat cellFormat(const Placed& placed) {
-    QTextTableCellFormat format;
-    const CellFormat& cell = placed.format;
-    const auto side = [](const CellBorder& border, auto setWidth, auto setStyle, auto setBrush) {
-        if (border.style == BorderStyle::None || border.width <= 0)
-            return;
-        setWidth(units::pixelsFromTwips(border.width));
-        setStyle(toBorderStyle(border.style));
-        setBrush(borderBrush(border));
-    };
-    side(
-        cell.top, [&](qreal w) { format.setTopBorder(w); },
-        [&](auto s) { format.setTopBorderStyle(s); },
-        [&](const QBrush& b) { format.setTopBorderBrush(b); });
-    side(
-        cell.left, [&](qreal w) { format.setLeftBorder(w); },
-        [&](auto s) { format.setLeftBorderStyle(s); },
-        [&](const QBrush& b) { format.setLeftBorderBrush(b); });
-    side(
-        cell.bottom, [&](qreal w) { format.setBottomBorder(w); },
-        [&](auto s) { format.setBottomBorderStyle(s); },
-        [&](const QBrush& b) { format.setBottomBorderBrush(b); });
-    side(
-        cell.right, [&](qreal w) { format.setRightBorder(w); },
-        [&](auto s) { format.setRightBorderStyle(s); },
-        [&](const QBrush& b) { format.setRightBorderBrush(b); });
-    if (cell.background)
-        format.setBackground(QColor::fromRgb(*cell.background));
-    if (cell.alignment == CellAlignment::Center)
-        format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
-    else if (cell.alignment == CellAlignment::Bottom)
-        format.setVerticalAlignment(QTextCharFormat::AlignBottom);
-    if (placed.gap > 0) {
-        format.setLeftPadding(units::pixelsFromTwips(placed.gap));
-        format.setRightPadding(units::pixelsFromTwips(placed.gap));
-    }
+    QTextTableCellFormat format = toCellFormat(placed.format, placed.gap);
     if (!placed.content)
         format.setProperty(property::fillerCell, true);
     return format;

@@ -2,7 +2,7 @@
 
 #include "components/rtf/controlwords.h"
 #include "components/rtf/keptrtf.h"
-#include "components/rtf/qtsink.h"
+#include "components/rtf/qtformats.h"
 #include "components/rtf/rtfoutput.h"
 #include "components/rtf/symbolfont.h"
 #include "components/rtf/units.h"
@@ -308,27 +308,6 @@ void Writer::body() {
     frameContent(document_.rootFrame()->begin(), 0, "par");
 }
 
-// Whether the paragraph would write any format word of its own.
-bool hasParagraphFormat(const QTextBlock& block) {
-    const QTextBlockFormat para = block.blockFormat();
-    const Qt::Alignment align = para.alignment() & Qt::AlignHorizontal_Mask;
-    if (align & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignTrailing | Qt::AlignJustify) ||
-        para.layoutDirection() == Qt::RightToLeft)
-        return true;
-    for (qreal pixels : {para.leftMargin(), para.rightMargin(), para.textIndent(), para.topMargin(),
-                         para.bottomMargin()})
-        if (units::twipsFromPixels(pixels) != 0)
-            return true;
-    return block.textList() != nullptr;
-}
-
-// Whether the paragraph is the empty one Qt keeps before a table that begins
-// its frame, where the file most likely had none.
-bool isBeforeFirstTable(const QTextBlock& block, bool firstInFrame, const QTextFrame* next) {
-    return firstInFrame && block.length() == 1 && qobject_cast<const QTextTable*>(next) &&
-           !hasParagraphFormat(block);
-}
-
 // The frame of the root frame that holds the block, or none when the block
 // is the root frame's own.
 QTextFrame* topLevelFrameOf(const QTextDocument& document, const QTextBlock& block) {
@@ -495,29 +474,6 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
     out_.endLine();
 }
 
-std::vector<int> gridOf(const QTextTable* table) {
-    const QTextTableFormat format = table->format();
-    const int columns = table->columns();
-    const QList<int> stored = format.property(property::tableGrid).value<QList<int>>();
-    if (stored.size() == columns + 1)
-        return std::vector<int>(stored.begin(), stored.end());
-    // A table from elsewhere: its widths where fixed, else an inch a column.
-    std::vector<int> grid{0};
-    const QList<QTextLength> widths = format.columnWidthConstraints();
-    for (int c = 0; c < columns; ++c) {
-        int width = units::twipsPerInch;
-        if (c < widths.size() && widths[c].type() == QTextLength::FixedLength)
-            width = std::max(1, units::twipsFromPixels(widths[c].rawValue()));
-        grid.push_back(grid.back() + width);
-    }
-    return grid;
-}
-
-bool isFiller(const QTextTableCell& cell) {
-    return cell.format().boolProperty(property::fillerCell) &&
-           cell.firstPosition() == cell.lastPosition();
-}
-
 void Writer::cellBorders(const QTextTableCellFormat& format) {
     const struct {
         std::string_view word;
@@ -561,7 +517,7 @@ void Writer::rowDefinition(const QTextTable* table, int row, const std::vector<i
     bool first = true;
     for (int c = 0; c < table->columns(); ++c) {
         const QTextTableCell cell = table->cellAt(row, c);
-        if (cell.column() != c || isFiller(cell))
+        if (cell.column() != c || isFillerCell(cell))
             continue;
         const QTextTableCellFormat format = cell.format().toTableCellFormat();
         if (first) {
@@ -589,7 +545,7 @@ void Writer::rowDefinition(const QTextTable* table, int row, const std::vector<i
 }
 
 void Writer::table(const QTextTable* table, int depth) {
-    const std::vector<int> grid = gridOf(table);
+    const std::vector<int> grid = tableGridOf(table);
     const std::string_view cellEnd = depth > 1 ? "nestcell" : "cell";
     for (int r = 0; r < table->rows(); ++r) {
         // Word and LibreOffice want the definition of an outer row before its
@@ -598,7 +554,7 @@ void Writer::table(const QTextTable* table, int depth) {
             rowDefinition(table, r, grid);
         for (int c = 0; c < table->columns(); ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.column() != c || isFiller(cell))
+            if (cell.column() != c || isFillerCell(cell))
                 continue;
             if (cell.row() != r) {
                 // The lower part of a vertically merged cell holds nothing.

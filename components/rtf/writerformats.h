@@ -62,6 +62,4 @@ private:
     QHash<QRgb, int> colorIndex_;
 };
 
-ListKind listKindOf(const QTextList* list);
-
 } // namespace rtf

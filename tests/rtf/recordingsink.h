@@ -51,6 +51,8 @@ public:
         events.push_back(QStringLiteral("row%1").arg(depth));
         rows.push_back(row);
     }
+    void keep(const rtf::KeptRtf& piece) override { kept.push_back(piece); }
+    void noDefaultFont() override { namesDefaultFont = false; }
     void finish() override {
         EXPECT_TRUE(current.runs.empty());
         finished = true;
@@ -68,6 +70,8 @@ public:
     std::vector<rtf::Picture> pictures;
     std::vector<rtf::RowFormat> rows;
     QStringList events; // cell and row ends, in order
+    std::vector<rtf::KeptRtf> kept;
+    bool namesDefaultFont = true;
     RecordedParagraph current;
     bool finished = false;
 };

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "components/rtf/documentsink.h"
+
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextImageFormat>
+#include <QTextListFormat>
+#include <QTextTableCellFormat>
+#include <optional>
+#include <vector>
+
+class QTextBlock;
+class QTextDocument;
+class QTextList;
+class QTextFrame;
+class QTextTable;
+class QTextTableCell;
+
+namespace rtf {
+
+// The codec's formats and Qt's, each mapping in both directions side by side:
+// what QtDocumentSink builds a document with, and what DocumentSource reads
+// back from it for the writer and the dump.
+
+// What the document keeps of a file beyond Qt's own formats, so that saving
+// writes it back as it came.
+namespace property {
+// On an image: the picture's bytes as the file held them (QByteArray).
+constexpr int pictureData = QTextFormat::UserProperty + 0x7201;
+// On an image: the picture's header numbers (see pictureHeader).
+constexpr int pictureHeader = QTextFormat::UserProperty + 0x7202;
+// On a table: the edges of its columns in twips, the left one first (QList<int>).
+constexpr int tableGrid = QTextFormat::UserProperty + 0x7203;
+// On a cell: it only fills the grid where a row is shorter than the table.
+constexpr int fillerCell = QTextFormat::UserProperty + 0x7204;
+// On an image: it shows a placeholder, not the picture.
+constexpr int picturePlaceholder = QTextFormat::UserProperty + 0x7205;
+// On a paragraph: the leader of each tab stop, in their order (QList<int> of
+// rtf::TabLeader); Qt draws none, the file keeps them.
+constexpr int tabLeaders = QTextFormat::UserProperty + 0x7206;
+// On text: its underline word when Qt cannot draw it as it is (double, thick,
+// words only) or draws several alike (int, rtf::UnderlineStyle).
+constexpr int underlineWord = QTextFormat::UserProperty + 0x7207;
+// On text: how far its baseline is raised, in half points (int; \up, \dn).
+constexpr int raise = QTextFormat::UserProperty + 0x7208;
+// On text: the words the editor does not show, as the file wrote them
+// (QByteArray; RunFormat::kept).
+constexpr int keptWords = QTextFormat::UserProperty + 0x7209;
+// On text: the instruction of the field whose result it is (KeptRtfList of one).
+constexpr int fieldInstruction = QTextFormat::UserProperty + 0x720A;
+// On text: RTF kept just before it (KeptRtfList of one; RunFormat::before).
+constexpr int keptBefore = QTextFormat::UserProperty + 0x720B;
+// On text: the RTF it stands for (KeptRtfList of one; RunFormat::object).
+constexpr int keptObject = QTextFormat::UserProperty + 0x720C;
+// On a paragraph: RTF kept after its last text (KeptRtfList of one).
+constexpr int keptBeforeEnd = QTextFormat::UserProperty + 0x720D;
+// On a paragraph: the words the editor does not show (KeptRtfList of one;
+// ParagraphFormat::kept).
+constexpr int paragraphWords = QTextFormat::UserProperty + 0x720E;
+} // namespace property
+
+// A run's format. Back from Qt, what the format leaves unset (bold, italic,
+// underline, strike) is the document's default font's; family and size stay
+// unset, as the reader leaves them where the file names none.
+QTextCharFormat toCharFormat(const RunFormat& format);
+RunFormat runFormatOf(const QTextCharFormat& format, const QFont& defaultFont);
+
+// A paragraph's format, without its list (which is the block's QTextList).
+// Back from Qt, with the list and the depth of the table it stands in.
+QTextBlockFormat toBlockFormat(const ParagraphFormat& format);
+ParagraphFormat paragraphFormatOf(const QTextBlock& block, int tableDepth);
+// A paragraph's line spacing and tab stops as the block format holds them.
+LineSpacing lineSpacingOf(const QTextBlockFormat& format);
+std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format);
+
+// A list level's look as a Qt list format: its style, the text around its
+// number, its level as the indent; and back.
+QTextListFormat::Style toListStyle(ListKind kind, BulletShape bullet = BulletShape::Disc);
+QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level);
+ListKind listKindOf(const QTextList* list);
+ListLabel listLabelOf(const QTextListFormat& format);
+int listLevelOf(const QTextListFormat& format);
+
+// A cell's borders, shading and vertical alignment, with half the space
+// between cells (\trgaph) as its padding; and back (edges and merges are the
+// table's, not the cell format's).
+QTextTableCellFormat toCellFormat(const CellFormat& cell, int gap);
+CellFormat cellFormatOf(const QTextTableCellFormat& format);
+
+// A picture's header as stored on its image, and back (without the bytes).
+QList<int> pictureHeader(const Picture& picture);
+Picture pictureFromHeader(const QList<int>& header);
+// The picture an image of the document holds: as the file had it, or, for
+// an image from elsewhere (pasted), what the document shows as PNG. None
+// when the document has no such image.
+std::optional<Picture> pictureOf(const QTextImageFormat& image, const QTextDocument& document);
+
+// How the document's structure stands for the file's. Qt keeps an empty
+// paragraph before a table that begins its frame, where the file most likely
+// had none: true for that paragraph, when it has no format of its own.
+bool isBeforeFirstTable(const QTextBlock& block, bool firstInFrame, const QTextFrame* next);
+// The edges of a table's columns in twips, the left one first: as read, or
+// for a table from elsewhere its fixed widths, else an inch a column.
+std::vector<int> tableGridOf(const QTextTable* table);
+// A cell the document added only to fill the grid where a row is shorter.
+bool isFillerCell(const QTextTableCell& cell);
+
+} // namespace rtf
