@@ -529,18 +529,9 @@ Picture pictureFromHeader(const QList<int>& h) {
 
 namespace {
 
-// Whether the paragraph would write any format word of its own.
+// Whether the paragraph has any format of its own, kept words included.
 bool hasParagraphFormat(const QTextBlock& block) {
-    const QTextBlockFormat para = block.blockFormat();
-    const Qt::Alignment align = para.alignment() & Qt::AlignHorizontal_Mask;
-    if (align & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignTrailing | Qt::AlignJustify) ||
-        para.layoutDirection() == Qt::RightToLeft)
-        return true;
-    for (qreal pixels : {para.leftMargin(), para.rightMargin(), para.textIndent(), para.topMargin(),
-                         para.bottomMargin()})
-        if (units::twipsFromPixels(pixels) != 0)
-            return true;
-    return block.textList() != nullptr;
+    return paragraphFormatOf(block, 0) != ParagraphFormat{};
 }
 
 } // namespace

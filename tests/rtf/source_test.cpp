@@ -197,23 +197,20 @@ QByteArray contentOf(const QString& path) {
 // Files whose walk differs from their reading, by folder-relative name. The
 // test fails when one of them starts to agree, so the list stays true.
 const std::set<QString> knownDifferences = {
-    // A row without cell definitions gets cells an inch wide.
+    // A row with more cells than definitions gets cells an inch wide.
     "fixtures/fdo74823.rtf",
     "libreoffice/rtfimport/fdo74823.rtf",
+    "striprtf/rtf/calcium_score.rtf",
+    "pandoc/rtf/table_simple.rtf",
+    "libreoffice/rtftok/pass/sf_2063317381c4a46d642c79a4b1817dc0-101375-minimized.rtf",
+    // Some cell edges come back a few twips off (7272 as 7273, 8316 as
+    // 8320): not yet understood, a fault until it is.
+    "rtfpipe/Issue51.rtf",
+    "rtfpipe/Issue50-1.rtf",
     // Cell edges not strictly increasing move right of their neighbour.
     "libreoffice/rtfexport/fdo69289.rtf",
     // Malformed nesting (\itap deeper than the tables open).
     "pandoc/rtf/table_nested_malformed_itap.rtf",
-    // Faults, not yet mended: a row shorter than the other rows of its table
-    // gains empty cells up to the table's width (Save writes them too) ...
-    "striprtf/rtf/calcium_score.rtf",
-    "pandoc/rtf/table_simple.rtf",
-    "libreoffice/rtftok/pass/sf_2063317381c4a46d642c79a4b1817dc0-101375-minimized.rtf",
-    "rtfpipe/Issue51.rtf",
-    "rtfpipe/Issue50-1.rtf",
-    // ... and a paragraph after the last table that holds only kept RTF
-    // loses it.
-    "striprtf/rtf/simple_table.rtf",
 };
 
 TEST(DocumentSource, WalkingWhatWasReadGivesWhatTheReaderGave) {
