@@ -243,8 +243,12 @@ TEST(KeptRtf, NotesBookmarksAnnotationsAndHiddenTextStayWhereTheyStood) {
 // paragraph is the document's, written after its body. Both stay where they
 // are on every save, also when the first paragraph is a table's.
 TEST(KeptRtf, PiecesBeforeTheFirstTextAndAfterTheLastStayThere) {
-    for (const QByteArray& body : {QByteArray("\\pard Text\\par"),
-                                   QByteArray("\\trowd\\cellx1000\\pard\\intbl Text\\cell\\row")}) {
+    // AbiWord keeps its table's properties in an empty paragraph before it.
+    for (const QByteArray& body :
+         {QByteArray("\\pard Text\\par"),
+          QByteArray("\\trowd\\cellx1000\\pard\\intbl Text\\cell\\row"),
+          QByteArray(
+              "{\\*\\abitableprops sdh}\\par\\trowd\\cellx1000\\pard\\intbl Text\\cell\\row")}) {
         SCOPED_TRACE(body.constData());
         QTextDocument document;
         rtf::loadBytes(document, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\bkmkstart top}" +
@@ -253,6 +257,7 @@ TEST(KeptRtf, PiecesBeforeTheFirstTextAndAfterTheLastStayThere) {
         const QByteArray saved = rtf::saveBytes(document);
         EXPECT_LT(saved.indexOf("{\\*\\bkmkstart top}"), saved.indexOf("Text"))
             << saved.constData();
+        EXPECT_EQ(saved.contains("{\\*\\abitableprops sdh}"), body.contains("abitableprops"));
         EXPECT_TRUE(saved.endsWith("{\\*\\bkmkend top}\n{\\*\\xmlclose}\n}\r\n"))
             << saved.constData();
         QTextDocument again;
