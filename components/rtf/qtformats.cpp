@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -562,6 +563,23 @@ std::vector<int> tableGridOf(const QTextTable* table) {
 bool isFillerCell(const QTextTableCell& cell) {
     return cell.format().boolProperty(property::fillerCell) &&
            cell.firstPosition() == cell.lastPosition();
+}
+
+QImage decodePicture(const Picture& picture) {
+    const char* format = picture.kind == PictureKind::Png    ? "png"
+                         : picture.kind == PictureKind::Jpeg ? "jpeg"
+                                                             : nullptr;
+    if (!format || picture.data.isEmpty() || picture.data.size() > maxDecodedPictureBytes)
+        return {};
+    QBuffer buffer;
+    buffer.setData(picture.data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (!size.isValid() || qint64(size.width()) * size.height() * 4 > maxDecodedPictureBytes)
+        return {};
+    return reader.read();
 }
 
 std::optional<Picture> pictureOf(const QTextImageFormat& image, const QTextDocument& document) {

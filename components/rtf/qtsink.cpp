@@ -32,27 +32,6 @@ const QImage& placeholderImage() {
     return image;
 }
 
-// PNG and JPEG within the size bound; anything else stays bytes. The size
-// is read from the header first, so that a small file claiming a huge
-// picture allocates nothing.
-QImage decode(const Picture& picture) {
-    const char* format = picture.kind == PictureKind::Png    ? "png"
-                         : picture.kind == PictureKind::Jpeg ? "jpeg"
-                                                             : nullptr;
-    if (!format || picture.data.isEmpty() || picture.data.size() > QtDocumentSink::maxDecodedBytes)
-        return {};
-    QBuffer buffer;
-    buffer.setData(picture.data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoTransform(false);
-    const QSize size = reader.size();
-    if (!size.isValid() ||
-        qint64(size.width()) * size.height() * 4 > QtDocumentSink::maxDecodedBytes)
-        return {};
-    return reader.read();
-}
-
 // Resource names are unique in the process, so that an image copied from
 // one document into another never finds a different picture of the same name.
 QUrl newPictureName() {
@@ -89,7 +68,7 @@ void QtDocumentSink::text(QStringView text, const RunFormat& format) {
 }
 
 void QtDocumentSink::picture(const Picture& picture, const RunFormat& format) {
-    QImage image = decode(picture);
+    QImage image = decodePicture(picture);
     const bool decoded = !image.isNull();
     if (!decoded)
         image = placeholderImage();

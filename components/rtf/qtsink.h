@@ -31,7 +31,7 @@ namespace rtf {
 // The document's default font is left alone.
 class QtDocumentSink : public DocumentSink {
 public:
-    static constexpr qint64 maxDecodedBytes = 64 << 20;
+    static constexpr qint64 maxDecodedBytes = maxDecodedPictureBytes;
 
     explicit QtDocumentSink(QTextDocument& document);
     ~QtDocumentSink() override;
