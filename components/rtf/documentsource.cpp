@@ -32,7 +32,6 @@ private:
     void frame(QTextFrame::iterator it, int depth);
     void paragraph(const QTextBlock& block, int depth, bool cellStart);
     void table(const QTextTable* table, int depth);
-    RowFormat row(const QTextTable* table, int row, const std::vector<int>& grid) const;
 
     const QTextDocument& document_;
     DocumentSink& sink_;
@@ -83,34 +82,6 @@ void Walker::paragraph(const QTextBlock& block, int depth, bool cellStart) {
     sink_.endParagraph(paragraphFormatOf(block, depth), mark);
 }
 
-RowFormat Walker::row(const QTextTable* table, int row, const std::vector<int>& grid) const {
-    RowFormat format;
-    const Qt::Alignment align = table->format().alignment();
-    format.alignment = align & Qt::AlignHCenter ? Alignment::Center
-                       : align & Qt::AlignRight ? Alignment::Right
-                                                : Alignment::Left;
-    bool first = true;
-    for (int c = 0; c < table->columns(); ++c) {
-        const QTextTableCell cell = table->cellAt(row, c);
-        if (cell.column() != c || isFillerCell(cell))
-            continue;
-        const QTextTableCellFormat cellFormat = cell.format().toTableCellFormat();
-        if (first) {
-            first = false;
-            format.gap = units::twipsFromPixels(cellFormat.leftPadding());
-            format.left = grid[static_cast<std::size_t>(c)];
-        }
-        CellFormat written = cellFormatOf(cellFormat);
-        written.rightEdge = grid[static_cast<std::size_t>(c + cell.columnSpan())];
-        if (cell.rowSpan() > 1) {
-            written.verticalMergeFirst = cell.row() == row;
-            written.verticalMerged = cell.row() != row;
-        }
-        format.cells.push_back(written);
-    }
-    return format;
-}
-
 void Walker::table(const QTextTable* table, int depth) {
     const std::vector<int> grid = tableGridOf(table);
     for (int r = 0; r < table->rows(); ++r) {
@@ -128,7 +99,7 @@ void Walker::table(const QTextTable* table, int depth) {
             }
             sink_.endCell(depth);
         }
-        sink_.endRow(row(table, r, grid), depth);
+        sink_.endRow(rowFormatOf(table, r, grid), depth);
     }
 }
 

@@ -474,7 +474,8 @@ CellFormat cellFormatOf(const QTextTableCellFormat& format) {
         CellBorder& border = cell.*side.border;
         border.style = borderStyleOf(style);
         border.width = width;
-        border.color = (format.*side.brush)().color().rgb();
+        if (const QBrush brush = (format.*side.brush)(); brush.style() != Qt::NoBrush)
+            border.color = brush.color().rgb();
     }
     if (format.background().style() != Qt::NoBrush)
         cell.background = format.background().color().rgb();
@@ -580,6 +581,34 @@ QImage decodePicture(const Picture& picture) {
     if (!size.isValid() || qint64(size.width()) * size.height() * 4 > maxDecodedPictureBytes)
         return {};
     return reader.read();
+}
+
+RowFormat rowFormatOf(const QTextTable* table, int row, const std::vector<int>& grid) {
+    RowFormat format;
+    const Qt::Alignment align = table->format().alignment();
+    format.alignment = align & Qt::AlignHCenter ? Alignment::Center
+                       : align & Qt::AlignRight ? Alignment::Right
+                                                : Alignment::Left;
+    bool first = true;
+    for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(row, c);
+        if (cell.column() != c || isFillerCell(cell))
+            continue;
+        const QTextTableCellFormat cellFormat = cell.format().toTableCellFormat();
+        if (first) {
+            first = false;
+            format.gap = units::twipsFromPixels(cellFormat.leftPadding());
+            format.left = grid[static_cast<std::size_t>(c)];
+        }
+        CellFormat written = cellFormatOf(cellFormat);
+        written.rightEdge = grid[static_cast<std::size_t>(c + cell.columnSpan())];
+        if (cell.rowSpan() > 1) {
+            written.verticalMergeFirst = cell.row() == row;
+            written.verticalMerged = cell.row() != row;
+        }
+        format.cells.push_back(written);
+    }
+    return format;
 }
 
 std::optional<Picture> pictureOf(const QTextImageFormat& image, const QTextDocument& document) {

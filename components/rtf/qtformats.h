@@ -111,5 +111,8 @@ bool isBeforeFirstTable(const QTextBlock& block, bool firstInFrame, const QTextF
 std::vector<int> tableGridOf(const QTextTable* table);
 // A cell the document added only to fill the grid where a row is shorter.
 bool isFillerCell(const QTextTableCell& cell);
+// A row's definition as the file would give it: the cells that are not
+// fillers, their edges on the grid, a cell merged down from above marked so.
+RowFormat rowFormatOf(const QTextTable* table, int row, const std::vector<int>& grid);
 
 } // namespace rtf

@@ -131,7 +131,7 @@ private:
     void paragraph(const QTextBlock& block, int depth, std::string_view end);
     void listParagraph(const QTextBlock& block, QTextList* list);
     // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
-    void lineAndTabs(const QTextBlockFormat& para);
+    void lineAndTabs(const ParagraphFormat& para);
     void format(const WrittenFormat& format);
     // Opens the field whose result the next text is, closing the one before;
     // an empty instruction only closes.
@@ -140,8 +140,8 @@ private:
     WrittenFormat formatBeforeField_; // what its group's end restores
     bool formatWrittenBeforeField_ = false;
     void table(const QTextTable* table, int depth);
-    void rowDefinition(const QTextTable* table, int row, const std::vector<int>& grid);
-    void cellBorders(const QTextTableCellFormat& format);
+    void rowDefinition(const RowFormat& row);
+    void cellBorders(const CellFormat& cell);
     void picture(const QTextImageFormat& format);
 
     const QTextDocument& document_;
@@ -170,14 +170,6 @@ QByteArray Writer::renumbered(const KeptRtf& kept) {
         [&](int n) { return tables_.fontNumber(kept.fonts.value(n)); },
         [&](int n) { return tables_.colorNumber(kept.colors.value(n)); });
 }
-
-namespace {
-KeptRtf keptOf(const QTextFormat& format, int property) {
-    if (!format.hasProperty(property))
-        return {};
-    return format.property(property).value<KeptRtfList>().value(0);
-}
-} // namespace
 
 int Writer::listNumber(QTextList* list) {
     int number = listNumbers_.value(list);
@@ -377,37 +369,33 @@ void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view l
 }
 
 void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end) {
-    const QTextBlockFormat para = block.blockFormat();
+    const ParagraphFormat para = paragraphFormatOf(block, depth);
     // What the file kept before the paragraph's first text stood between
     // paragraphs, ahead of the list label too, where readers expect none.
     KeptRtf before;
     if (const auto first = block.begin(); !first.atEnd())
-        before = keptOf(first.fragment().charFormat(), property::keptBefore);
+        before = runFormatOf(first.fragment().charFormat(), document_.defaultFont()).before;
     if (!before.rtf.isEmpty())
         out_.raw(renumbered(before).toStdString());
     out_.word("pard");
     // The paragraph's style and the words it keeps come first, as Word writes them.
-    if (para.hasProperty(property::paragraphWords))
-        out_.words(renumbered(keptOf(para, property::paragraphWords)));
+    if (!para.kept.rtf.isEmpty())
+        out_.words(renumbered(para.kept));
     if (depth > 0)
         out_.word("intbl");
     if (depth > 1)
         out_.word("itap", depth);
-    if (para.layoutDirection() == Qt::RightToLeft)
+    if (para.rightToLeft)
         out_.word("rtlpar");
-    const Qt::Alignment align = para.alignment() & Qt::AlignHorizontal_Mask;
-    if (align & Qt::AlignHCenter)
-        out_.word("qc");
-    else if (align & (Qt::AlignRight | Qt::AlignTrailing))
-        out_.word("qr");
-    else if (align & Qt::AlignJustify)
-        out_.word("qj");
-    const std::pair<std::string_view, qreal> lengths[] = {
-        {"li", para.leftMargin()}, {"ri", para.rightMargin()},  {"fi", para.textIndent()},
-        {"sb", para.topMargin()},  {"sa", para.bottomMargin()},
+    static constexpr std::string_view alignments[] = {"", "qc", "qr", "qj"};
+    if (para.alignment != Alignment::Left)
+        out_.word(alignments[static_cast<int>(para.alignment)]);
+    const std::pair<std::string_view, int> lengths[] = {
+        {"li", para.leftIndent},  {"ri", para.rightIndent}, {"fi", para.firstIndent},
+        {"sb", para.spaceBefore}, {"sa", para.spaceAfter},
     };
-    for (const auto& [name, pixels] : lengths)
-        if (const int twips = units::twipsFromPixels(pixels))
+    for (const auto& [name, twips] : lengths)
+        if (twips != 0)
             out_.word(name, twips);
     lineAndTabs(para);
     if (QTextList* list = block.textList())
@@ -420,13 +408,14 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat charFormat = fragment.charFormat();
-        field(keptOf(charFormat, property::fieldInstruction));
-        const WrittenFormat written = tables_.add(charFormat);
-        const KeptRtf fragmentObject = keptOf(charFormat, property::keptObject);
+        const RunFormat run = runFormatOf(charFormat, document_.defaultFont());
+        field(run.field);
+        const WrittenFormat written = tables_.add(run);
+        const KeptRtf& fragmentObject = run.object;
         const bool newObject = !fragmentObject.rtf.isEmpty() && fragmentObject != object;
         if (!newObject)
             format(written);
-        const KeptRtf fragmentBefore = keptOf(charFormat, property::keptBefore);
+        const KeptRtf& fragmentBefore = run.before;
         if (!fragmentBefore.rtf.isEmpty() && fragmentBefore != before)
             out_.raw(renumbered(fragmentBefore).toStdString());
         before = fragmentBefore;
@@ -465,81 +454,56 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
         empty = false;
     }
     field({});
-    if (para.hasProperty(property::keptBeforeEnd))
-        out_.raw(renumbered(keptOf(para, property::keptBeforeEnd)).toStdString());
-    if (empty)
-        format(tables_.add(
-            block.charFormat())); // what the empty paragraph shows, and typing there gets
+    if (!para.beforeEnd.rtf.isEmpty())
+        out_.raw(renumbered(para.beforeEnd).toStdString());
+    if (empty) // what the empty paragraph shows, and typing there gets
+        format(tables_.add(runFormatOf(block.charFormat(), document_.defaultFont())));
     out_.word(end);
     out_.endLine();
 }
 
-void Writer::cellBorders(const QTextTableCellFormat& format) {
-    const struct {
-        std::string_view word;
-        qreal width;
-        QTextFrameFormat::BorderStyle style;
-        QBrush brush;
-    } sides[] = {
-        {"clbrdrt", format.topBorder(), format.topBorderStyle(), format.topBorderBrush()},
-        {"clbrdrl", format.leftBorder(), format.leftBorderStyle(), format.leftBorderBrush()},
-        {"clbrdrb", format.bottomBorder(), format.bottomBorderStyle(), format.bottomBorderBrush()},
-        {"clbrdrr", format.rightBorder(), format.rightBorderStyle(), format.rightBorderBrush()},
+void Writer::cellBorders(const CellFormat& cell) {
+    const std::pair<std::string_view, const CellBorder*> sides[] = {
+        {"clbrdrt", &cell.top},
+        {"clbrdrl", &cell.left},
+        {"clbrdrb", &cell.bottom},
+        {"clbrdrr", &cell.right},
     };
-    for (const auto& side : sides) {
-        const int width = units::twipsFromPixels(side.width);
-        if (width <= 0 || side.style == QTextFrameFormat::BorderStyle_None)
+    static constexpr std::string_view styles[] = {"", "brdrs", "brdrdb", "brdrdot", "brdrdash"};
+    for (const auto& [word, border] : sides) {
+        if (border->width <= 0 || border->style == BorderStyle::None)
             continue;
-        out_.word(side.word);
-        switch (side.style) {
-        case QTextFrameFormat::BorderStyle_Double:
-            out_.word("brdrdb");
-            break;
-        case QTextFrameFormat::BorderStyle_Dotted:
-            out_.word("brdrdot");
-            break;
-        case QTextFrameFormat::BorderStyle_Dashed:
-        case QTextFrameFormat::BorderStyle_DotDash:
-        case QTextFrameFormat::BorderStyle_DotDotDash:
-            out_.word("brdrdash");
-            break;
-        default:
-            out_.word("brdrs");
-        }
-        out_.word("brdrw", width);
-        if (const int color = tables_.colorOf(side.brush))
+        out_.word(word);
+        out_.word(styles[static_cast<int>(border->style)]);
+        out_.word("brdrw", border->width);
+        if (const int color = tables_.colorNumber(border->color))
             out_.word("brdrcf", color);
     }
 }
 
-void Writer::rowDefinition(const QTextTable* table, int row, const std::vector<int>& grid) {
+void Writer::rowDefinition(const RowFormat& row) {
     out_.word("trowd");
-    bool first = true;
-    for (int c = 0; c < table->columns(); ++c) {
-        const QTextTableCell cell = table->cellAt(row, c);
-        if (cell.column() != c || isFillerCell(cell))
-            continue;
-        const QTextTableCellFormat format = cell.format().toTableCellFormat();
-        if (first) {
-            first = false;
-            out_.word("trgaph", units::twipsFromPixels(format.leftPadding()));
-            out_.word("trleft", grid[static_cast<std::size_t>(c)]);
-            const Qt::Alignment align = table->format().alignment();
-            if (align & Qt::AlignHCenter)
-                out_.word("trqc");
-            else if (align & Qt::AlignRight)
-                out_.word("trqr");
-        }
-        if (cell.rowSpan() > 1)
-            out_.word(cell.row() == row ? "clvmgf" : "clvmrg");
-        if (format.verticalAlignment() == QTextCharFormat::AlignMiddle)
+    if (!row.cells.empty()) {
+        out_.word("trgaph", row.gap);
+        out_.word("trleft", row.left);
+        if (row.alignment == Alignment::Center)
+            out_.word("trqc");
+        else if (row.alignment == Alignment::Right)
+            out_.word("trqr");
+    }
+    for (const CellFormat& cell : row.cells) {
+        if (cell.verticalMergeFirst)
+            out_.word("clvmgf");
+        else if (cell.verticalMerged)
+            out_.word("clvmrg");
+        if (cell.alignment == CellAlignment::Center)
             out_.word("clvertalc");
-        else if (format.verticalAlignment() == QTextCharFormat::AlignBottom)
+        else if (cell.alignment == CellAlignment::Bottom)
             out_.word("clvertalb");
-        cellBorders(format);
-        if (const int background = tables_.colorOf(format.background()))
+        cellBorders(cell);
+        if (const int background = tables_.colorNumber(cell.background))
             out_.word("clcbpat", background);
-        out_.word("cellx", grid[static_cast<std::size_t>(c + cell.columnSpan())]);
+        out_.word("cellx", cell.rightEdge);
     }
     out_.endLine();
 }
@@ -551,7 +515,7 @@ void Writer::table(const QTextTable* table, int depth) {
         // Word and LibreOffice want the definition of an outer row before its
         // cells, and a nested row's inside \nesttableprops after them.
         if (depth == 1)
-            rowDefinition(table, r, grid);
+            rowDefinition(rowFormatOf(table, r, grid));
         for (int c = 0; c < table->columns(); ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
             if (cell.column() != c || isFillerCell(cell))
@@ -573,7 +537,7 @@ void Writer::table(const QTextTable* table, int depth) {
         } else {
             out_.raw("{\\*");
             out_.word("nesttableprops");
-            rowDefinition(table, r, grid);
+            rowDefinition(rowFormatOf(table, r, grid));
             out_.word("nestrow");
             out_.raw("}{");
             out_.word("nonesttables");
@@ -585,26 +549,11 @@ void Writer::table(const QTextTable* table, int depth) {
 }
 
 void Writer::picture(const QTextImageFormat& image) {
-    Picture header = pictureFromHeader(image.property(property::pictureHeader).value<QList<int>>());
-    QByteArray data = image.property(property::pictureData).toByteArray();
-    if (!image.hasProperty(property::pictureHeader)) {
-        // An image from elsewhere (pasted): write what the document shows as PNG.
-        const QImage shown =
-            document_.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
-        if (shown.isNull())
-            return;
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::WriteOnly);
-        shown.save(&buffer, "PNG");
-        header = Picture{};
-        header.kind = PictureKind::Png;
-        header.width = shown.width();
-        header.height = shown.height();
-        header.goalWidth =
-            units::twipsFromPixels(image.width() > 0 ? image.width() : shown.width());
-        header.goalHeight =
-            units::twipsFromPixels(image.height() > 0 ? image.height() : shown.height());
-    }
+    const std::optional<Picture> picture = pictureOf(image, document_);
+    if (!picture)
+        return;
+    const Picture& header = *picture;
+    const QByteArray& data = header.data;
     out_.raw("{");
     out_.word("pict");
     static const std::pair<PictureKind, std::string_view> kinds[] = {
@@ -669,8 +618,8 @@ void Writer::field(const KeptRtf& instruction) {
     out_.word("fldrslt");
 }
 
-void Writer::lineAndTabs(const QTextBlockFormat& para) {
-    const LineSpacing line = lineSpacingOf(para);
+void Writer::lineAndTabs(const ParagraphFormat& para) {
+    const LineSpacing& line = para.line;
     switch (line.rule) {
     case LineRule::Single:
         break;
@@ -687,7 +636,7 @@ void Writer::lineAndTabs(const QTextBlockFormat& para) {
         out_.word("slmult", 0);
         break;
     }
-    for (const TabStop& stop : tabStopsOf(para)) {
+    for (const TabStop& stop : para.tabs) {
         if (stop.kind != TabKind::Left)
             out_.word(tabKindWords[static_cast<int>(stop.kind)]);
         if (stop.leader != TabLeader::None)

@@ -38,8 +38,7 @@ int WriterTables::colorIndex(const QBrush& brush) {
     return static_cast<int>(colors_.size());
 }
 
-WrittenFormat WriterTables::add(const QTextCharFormat& format) {
-    const RunFormat run = runFormatOf(format, defaultFont_);
+WrittenFormat WriterTables::add(const RunFormat& run) {
     WrittenFormat written;
     written.font = fontNumber(run.family);
     // What the run shows: its own size, else the document's.

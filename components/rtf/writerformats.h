@@ -42,9 +42,9 @@ class WriterTables {
 public:
     explicit WriterTables(const QFont& defaultFont, bool namesDefaultFont = true);
 
-    WrittenFormat add(const QTextCharFormat& format);
-    // The colour table index of a brush (0 for none), added when new.
-    int colorOf(const QBrush& brush) { return colorIndex(brush); }
+    // A run's format as the file states it, its fonts and colours added to
+    // the tables when new.
+    WrittenFormat add(const RunFormat& run);
     // The table numbers of a family and of a colour (0 for none), added when new.
     int fontNumber(const QString& family) { return family.isEmpty() ? 0 : fontIndex(family); }
     int colorNumber(std::optional<QRgb> rgb) { return rgb ? colorIndex(QBrush(QColor(*rgb))) : 0; }
