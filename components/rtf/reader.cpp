@@ -77,6 +77,7 @@ void Reader::read(std::string_view data) {
         }
     }
     settleNoteMark();
+    releaseShapePicture();
     if (paragraphHasContent_)
         endParagraph();
     flushDocumentWords();
@@ -102,6 +103,7 @@ void Reader::openGroup(std::size_t offset) {
     state().openedAt = offset;
     state().firstToken = tokenCount_ + 1;
     state().keep = false;
+    state().shape = false;
 }
 
 bool Reader::closeGroup(std::size_t offset) {
@@ -136,6 +138,17 @@ bool Reader::closeGroup(std::size_t offset) {
     }
     if (closed.destination == Destination::Picture && state().destination == Destination::Body)
         endPicture(closed);
+    if (closed.shape) {
+        shapeLevel_ = 0;
+        if (shapePicture_) {
+            auto [picture, format] = std::move(*shapePicture_);
+            shapePicture_.reset();
+            format.object =
+                keptRtf(std::string(data_.substr(closed.openedAt, offset + 1 - closed.openedAt)));
+            format.object.shownAs = QString(QChar::ObjectReplacementCharacter);
+            sink_.picture(picture, format);
+        }
+    }
     if (closed.destination == Destination::FontTable) {
         // A font's group may end without its ';'.
         fonts_.endFont(documentCodePage());
@@ -293,11 +306,20 @@ void Reader::flushRun() {
         run_.clear();
         hiddenRun(hidden);
     } else {
+        releaseShapePicture();
+        shapeHasContent_ = shapeLevel_ != 0;
         RunFormat format = resolve(runChar_);
         format.before = takeInline();
         sink_.text(text, format);
         run_.clear();
     }
+}
+
+void Reader::releaseShapePicture() {
+    if (!shapePicture_)
+        return;
+    sink_.picture(shapePicture_->first, shapePicture_->second);
+    shapePicture_.reset();
 }
 
 void Reader::keepInline(std::string_view rtf) {
@@ -420,6 +442,8 @@ void Reader::endNote(std::string_view note) {
 void Reader::endParagraph(int minDepth, int maxDepth) {
     settleNoteMark();
     flushRun();
+    releaseShapePicture();
+    shapeHasContent_ = shapeLevel_ != 0;
     const GroupState& format = closedParagraphState_ ? *closedParagraphState_ : state();
     ParagraphFormat paragraph = resolve(format.para);
     paragraph.beforeEnd = takeInline();
@@ -576,9 +600,14 @@ void Reader::pictureHex(std::string_view text) {
 void Reader::endPicture(const GroupState& pictureState) {
     settleNoteMark();
     flushRun();
+    releaseShapePicture();
     RunFormat format = resolve(pictureState.chr);
     format.before = takeInline();
-    sink_.picture(picture_, format);
+    if (shapeLevel_ != 0 && !shapeHasContent_)
+        shapePicture_.emplace(std::move(picture_), format);
+    else
+        sink_.picture(picture_, format);
+    shapeHasContent_ = shapeLevel_ != 0;
     picture_ = Picture{};
     pictureNibble_ = -1;
     bodyContent();

@@ -75,6 +75,11 @@ private:
     void pictureControl(const ControlInfo& info, const Token& token);
     void pictureHex(std::string_view text);
     void endPicture(const GroupState& pictureState);
+    // A floating shape (\shp) whose only content is a picture shows the
+    // picture and stands for the whole shape group, its position included:
+    // its picture waits here until the shape ends. Any text in the shape (a
+    // text box) sends the picture on as an inline one.
+    void releaseShapePicture();
     // Ends a cell or a row at the depth; false outside the body.
     void endCell(int depth);
     void endRow(int depth);
@@ -134,6 +139,9 @@ private:
     QByteArray hiddenRawWords_;         // and as this file numbers them
     QString hiddenText_;                // and its text
     std::optional<CharState> noteMark_; // a \chftn waiting for its note
+    std::size_t shapeLevel_ = 0;        // the stack size inside an open \shp; 0: none
+    bool shapeHasContent_ = false;      // text or a paragraph end came inside it
+    std::optional<std::pair<Picture, RunFormat>> shapePicture_;
     int footnotes_ = 0;
     int endnotes_ = 0;
     int inlinePieces_ = 0;

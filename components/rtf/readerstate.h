@@ -101,6 +101,7 @@ struct GroupState {
     bool fieldInstruction = false;    // \fldinst: its field's result text gets it
     bool keepInline = false;          // a skipped group of the body kept where it stood
     bool footnote = false;            // \footnote: the note of a \chftn before it
+    bool shape = false;               // \shp of the body: kept whole for its picture
 };
 
 } // namespace rtf

@@ -110,6 +110,42 @@ TEST(ReaderPictures, APictureInsideAShapeIsRead) {
     EXPECT_EQ(sink.joined(), u"ab") << "no property values in the text";
 }
 
+// The shape stands around its picture in the saved file, its position and
+// other properties as they were, and the picture shows; a shape with text
+// (a text box) shows its text and picture in the paragraph instead, once.
+TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
+    const QByteArray png = pngOf(testImage()).toHex();
+    const QByteArray shape = "{\\shp{\\*\\shpinst\\shpleft1440\\shptop720\\shpright2880"
+                             "\\shpbottom1440\\shpwr3{\\sp{\\sn shapeType}{\\sv 75}}"
+                             "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip\\picw5\\pich3 " +
+                             png + "}}}}}";
+    QTextDocument document;
+    load(document, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 before " + shape + " after\\par}");
+    ASSERT_EQ(imagesOf(document).size(), 1u);
+    EXPECT_EQ(imagesOf(document)[0].image.size(), QSize(5, 3));
+    QTextDocument again;
+    const QByteArray saved = roundTrip(document, again);
+    EXPECT_TRUE(saved.contains(shape)) << saved.constData();
+    EXPECT_EQ(saved.count("\\pict"), 1) << "the shape's picture, not a second one";
+    EXPECT_EQ(imagesOf(again).size(), 1u);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // Deleting the picture deletes the shape.
+    QTextCursor cursor(&again);
+    cursor.setPosition(QStringLiteral("before ").size());
+    cursor.deleteChar();
+    EXPECT_FALSE(rtf::saveBytes(again).contains("shp"));
+
+    QTextDocument textBox;
+    load(textBox, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 {\\shp{\\*\\shpinst\\shpleft0"
+                  "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " +
+                      png + "}}}{\\shptxt Boxed\\par}}}\\par}");
+    const QByteArray boxSaved = rtf::saveBytes(textBox);
+    EXPECT_FALSE(boxSaved.contains("shp"));
+    EXPECT_EQ(boxSaved.count("Boxed"), 1);
+    EXPECT_EQ(imagesOf(textBox).size(), 1u);
+}
+
 TEST(DocumentPictures, PngShowsAtItsSizeAndItsPixelsSurviveSaving) {
     const QImage original = testImage();
     const QByteArray rtf = "{\\rtf1 x{\\pict\\pngblip\\picw5\\pich3\\picwgoal150\\pichgoal90 " +
