@@ -290,6 +290,9 @@ bool isDocumentFormattingWord(std::string_view name) {
     return listed(name,
                   "paperw paperh psz margl margr margt margb gutter margmirror landscape facingp "
                   "titlepg deftab widowctrl ftnbj aenddoc aftnnar fet viewkind viewscale viewzk "
+                  "ftnstart ftnnar ftnnalc ftnnauc ftnnrlc ftnnruc ftnnchi aftnstart aftnnalc "
+                  "aftnnauc aftnnrlc aftnnruc aftnnchi ftnrstcont ftnrestart aftnrstcont "
+                  "aftnrestart "
                   "sectd sbknone sbkpage sbkcol sbkeven sbkodd cols colsx linebetcol pgwsxn "
                   "pghsxn marglsxn margrsxn margtsxn margbsxn guttersxn lndscpsxn headery "
                   "footery pgnstarts pgnrestart pgncont pgndec vertalt vertalc vertalb vertalj "

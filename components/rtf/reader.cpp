@@ -423,10 +423,16 @@ void Reader::endNote(std::string_view note) {
     const CharState chr = marked ? *noteMark_ : state().chr;
     noteMark_.reset();
     flushRun();
-    // Word numbers footnotes 1, 2, 3 and endnotes (\ftnalt) i, ii, iii.
     const bool endnote = note.find("\\ftnalt") != std::string_view::npos;
-    const QString number =
-        endnote ? listNumberText(ListKind::LowerRoman, ++endnotes_) : QString::number(++footnotes_);
+    const NoteNumbering& numbering = endnote ? endnoteNumbering_ : footnoteNumbering_;
+    const int value = numbering.start - 1 + (endnote ? ++endnotes_ : ++footnotes_);
+    QString number;
+    if (numbering.chicago && value >= 1 && value <= 400) {
+        static constexpr char16_t signs[] = {u'*', u'\u2020', u'\u2021', u'\u00a7'};
+        number = QString((value - 1) / 4 + 1, QChar(signs[(value - 1) % 4]));
+    } else {
+        number = listNumberText(numbering.kind, value);
+    }
     RunFormat format = resolve(chr);
     // Word raises the number through a character style, which the editor
     // does not apply: raised here, as every writer shows it.
@@ -437,6 +443,29 @@ void Reader::endNote(std::string_view note) {
     format.object.shownAs = number;
     sink_.text(number, format);
     bodyContent();
+}
+
+void Reader::noteNumbering(const Token& token) {
+    std::string_view word = token.text;
+    const bool endnote = word.starts_with("aftn");
+    if (!word.starts_with(endnote ? "aftn" : "ftn"))
+        return;
+    word.remove_prefix(endnote ? 4 : 3);
+    NoteNumbering& numbering = endnote ? endnoteNumbering_ : footnoteNumbering_;
+    if (word == "start") {
+        numbering.start = std::clamp(token.hasParam ? token.param : 1, 1, 32767);
+        return;
+    }
+    static constexpr std::pair<std::string_view, ListKind> kinds[] = {
+        {"nar", ListKind::Decimal},     {"nalc", ListKind::LowerAlpha},
+        {"nauc", ListKind::UpperAlpha}, {"nrlc", ListKind::LowerRoman},
+        {"nruc", ListKind::UpperRoman}, {"nchi", ListKind::Decimal},
+    };
+    for (const auto& [name, kind] : kinds)
+        if (word == name) {
+            numbering.kind = kind;
+            numbering.chicago = name == "nchi";
+        }
 }
 
 void Reader::endParagraph(int minDepth, int maxDepth) {

@@ -144,6 +144,16 @@ private:
     std::optional<std::pair<Picture, RunFormat>> shapePicture_;
     int footnotes_ = 0;
     int endnotes_ = 0;
+    // How the document numbers its notes (\ftnnar, \aftnnrlc, \ftnstartN ...):
+    // Word's own defaults are 1, 2, 3 for footnotes and i, ii, iii for endnotes.
+    struct NoteNumbering {
+        ListKind kind;
+        bool chicago = false; // *, †, ‡, §, then doubled
+        int start = 1;
+    };
+    NoteNumbering footnoteNumbering_{ListKind::Decimal};
+    NoteNumbering endnoteNumbering_{ListKind::LowerRoman};
+    void noteNumbering(const Token& token);
     int inlinePieces_ = 0;
     bool paragraphHasContent_ = false;
     // The state of a group that held the paragraph's last text and closed

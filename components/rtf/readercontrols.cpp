@@ -41,6 +41,8 @@ void Reader::controlWord(const Token& token) {
         return;
     if (stack_.size() == 2 && !bodyStarted_ && isDocumentFormattingWord(token.text))
         keepDocumentWord(token);
+    if (stack_.size() == 2)
+        noteNumbering(token);
     if (state().destination == Destination::Picture) {
         pictureControl(info, token);
         return;

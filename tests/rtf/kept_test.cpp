@@ -239,6 +239,26 @@ TEST(KeptRtf, NotesBookmarksAnnotationsAndHiddenTextStayWhereTheyStood) {
     EXPECT_FALSE(deleted.contains("The ")) << deleted.constData();
 }
 
+// Notes are numbered as the document asks (\ftnnauc, \ftnstartN, \aftnnar,
+// \ftnnchi), Word's defaults without; the settings are written back.
+TEST(KeptRtf, NotesAreNumberedByTheDocumentsSettings) {
+    const auto numbers = [](const QByteArray& settings) {
+        QTextDocument document;
+        rtf::loadBytes(
+            document,
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}" + settings +
+                "\\pard A{\\chftn{\\footnote\\chftn a}}B{\\chftn{\\footnote\\chftn b}}"
+                "C{\\chftn{\\footnote\\ftnalt\\chftn c}}D{\\chftn{\\footnote\\ftnalt\\chftn "
+                "d}}\\par}");
+        const QByteArray saved = rtf::saveBytes(document);
+        EXPECT_TRUE(saved.contains(settings)) << saved.constData();
+        return rtf::documentText(document);
+    };
+    EXPECT_EQ(numbers(""), u"A1B2CiDii");
+    EXPECT_EQ(numbers("\\ftnnauc \\ftnstart3 \\aftnnar "), u"ACBDC1D2");
+    EXPECT_EQ(numbers("\\ftnnchi \\aftnnruc \\aftnstart4 "), u"A*B\u2020CIVDV");
+}
+
 // A bookmark before the first text stays before it; what follows the last
 // paragraph is the document's, written after its body. Both stay where they
 // are on every save, also when the first paragraph is a table's.
