@@ -24,10 +24,9 @@ const QString fixtureRoot = QStringLiteral(RTF_SHARED_FIXTURES);
 // Files whose text differs from LibreOffice's for a reason we accept. The
 // test fails when one of them starts to match too, so the list stays true.
 const std::set<QString> knownDifferences = {
-    // Notes: LibreOffice numbers footnotes by the document's own settings
-    // (start, format, numbering per section or page) and shows annotations'
-    // marks; we number footnotes 1, 2, 3 and endnotes i, ii, iii as Word
-    // does by default, and show nothing for an annotation.
+    // Notes: LibreOffice restarts note numbers per page or section where
+    // the document asks and shows annotations' marks; we number through the
+    // whole document and show nothing for an annotation.
     "rtfjs/test/sample/source.rtf",
     "rtfpipe/phprtflite/footnotes.rtf",
     "rtfpipe/rtf2xml/inline_mix.rtf",
