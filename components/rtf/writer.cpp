@@ -1,5 +1,7 @@
 #include "components/rtf/writer.h"
 
+#include "components/rtf/rtfwriter.h"
+
 #include "components/rtf/controlwords.h"
 #include "components/rtf/keptrtf.h"
 #include "components/rtf/qtformats.h"
@@ -22,136 +24,6 @@
 #include <vector>
 
 namespace rtf {
-namespace {
-
-int numberingCode(ListKind kind) {
-    switch (kind) {
-    case ListKind::Bullet:
-        return 23;
-    case ListKind::UpperRoman:
-        return 1;
-    case ListKind::LowerRoman:
-        return 2;
-    case ListKind::UpperAlpha:
-        return 3;
-    case ListKind::LowerAlpha:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int listLevel(const QTextList* list) {
-    return std::clamp(list->format().indent() - 1, 0, 8);
-}
-
-// One Qt list becomes one Word list of its own kind; its number is its \ls.
-// The format is the one its last item was written with: the list may be gone
-// by the time the list table is written from a document written in pieces.
-struct WrittenList {
-    QPointer<QTextList> list;
-    ListKind kind;
-    QTextListFormat format;
-};
-
-// The bullet a list's style draws.
-char16_t bulletOf(const QTextListFormat& format) {
-    switch (format.style()) {
-    case QTextListFormat::ListCircle:
-        return u'\u25E6';
-    case QTextListFormat::ListSquare:
-        return u'\u25AA';
-    default:
-        return u'\u2022';
-    }
-}
-
-// The text around a list's number; Qt shows "." after it unless told otherwise.
-QString numberPrefix(const QTextListFormat& format) {
-    return format.hasProperty(QTextFormat::ListNumberPrefix) ? format.numberPrefix() : QString();
-}
-QString numberSuffix(const QTextListFormat& format) {
-    return format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix()
-                                                             : QStringLiteral(".");
-}
-
-class Writer {
-public:
-    explicit Writer(const QTextDocument& document)
-        : document_(document), tables_(document.defaultFont(), namesDefaultFont(document)) {}
-
-    // The body goes first, so that the font and colour tables hold exactly
-    // what it uses, in the order it uses them: a paragraph left out of the
-    // file leaves no entry behind, and saving what was read of a saved file
-    // gives the same bytes.
-    QByteArray write() {
-        body();
-        out_.raw(keptRtf(true).toStdString());
-        out_.raw("}");
-        out_.endLine();
-        const QByteArray content = out_.take();
-        const QByteArray kept = keptRtf(false);
-        out_ = RtfOutput();
-        header();
-        QByteArray file = out_.take();
-        file += kept;
-        file += content;
-        return file;
-    }
-
-    // Writes the top-level paragraph, table or frame that begins at or holds
-    // the position, on its own: its runs start from \plain, so that it reads
-    // the same wherever it stands. Returns where the item begins and ends.
-    std::pair<int, int> item(int position);
-    // What item() wrote since the last call.
-    QByteArray takeItem() { return out_.takeCopy(); }
-    // The file around a body written item by item: header and kept RTF
-    // before, kept RTF and the closing brace after.
-    QByteArrayList file(QByteArrayList body);
-
-private:
-    // The \ls of a list, numbered in order of first use.
-    int listNumber(QTextList* list);
-    // What the file kept (style sheet, info, page setup, headers and
-    // footers), renumbered into this file's font and colour tables.
-    QByteArray keptRtf(bool atEnd);
-    // Kept RTF with its fonts and colours numbered into this file's tables.
-    QByteArray renumbered(const KeptRtf& kept);
-    bool isSymbolFont(qsizetype font) const {
-        return rtf::isSymbolFont(tables_.fonts().value(font));
-    }
-    void header();
-    void fontTable();
-    void colorTable();
-    void listTables();
-    void body();
-    // The blocks and tables of a frame at a table depth; the last paragraph
-    // ends with lastEnd (\cell in a cell) instead of \par.
-    void frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd);
-    void paragraph(const QTextBlock& block, int depth, std::string_view end);
-    void listParagraph(const QTextBlock& block, QTextList* list);
-    // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
-    void lineAndTabs(const ParagraphFormat& para);
-    void format(const WrittenFormat& format);
-    // Opens the field whose result the next text is, closing the one before;
-    // an empty instruction only closes.
-    void field(const KeptRtf& instruction);
-    KeptRtf field_;                   // the field open, if any
-    WrittenFormat formatBeforeField_; // what its group's end restores
-    bool formatWrittenBeforeField_ = false;
-    void table(const QTextTable* table, int depth);
-    void rowDefinition(const RowFormat& row);
-    void cellBorders(const CellFormat& cell);
-    void picture(const QTextImageFormat& format);
-
-    const QTextDocument& document_;
-    WriterTables tables_;
-    RtfOutput out_;
-    std::vector<WrittenList> lists_;
-    QHash<const QTextList*, int> listNumbers_;
-    WrittenFormat current_;
-    bool formatWritten_ = false;
-};
 
 QByteArray Writer::keptRtf(bool atEnd) {
     QByteArray written;
@@ -169,20 +41,6 @@ QByteArray Writer::renumbered(const KeptRtf& kept) {
         std::string_view(kept.rtf.constData(), static_cast<std::size_t>(kept.rtf.size())),
         [&](int n) { return tables_.fontNumber(kept.fonts.value(n)); },
         [&](int n) { return tables_.colorNumber(kept.colors.value(n)); });
-}
-
-int Writer::listNumber(QTextList* list) {
-    int number = listNumbers_.value(list);
-    // A list gone since may have left its address to a new one.
-    if (number == 0 || lists_[static_cast<std::size_t>(number - 1)].list != list) {
-        lists_.push_back({list, {}, {}});
-        number = static_cast<int>(lists_.size());
-        listNumbers_.insert(list, number);
-    }
-    WrittenList& written = lists_[static_cast<std::size_t>(number - 1)];
-    written.kind = listKindOf(list);
-    written.format = list->format();
-    return number;
 }
 
 void Writer::header() {
@@ -232,73 +90,11 @@ void Writer::colorTable() {
     out_.endLine();
 }
 
-void Writer::listTables() {
-    if (lists_.empty())
-        return;
-    out_.raw("{\\*");
-    out_.word("listtable");
-    out_.endLine();
-    for (std::size_t n = 0; n < lists_.size(); ++n) {
-        const ListKind kind = lists_[n].kind;
-        const QTextListFormat& format = lists_[n].format;
-        // \leveltext is its length, then the label with the level's number
-        // as the byte of the level.
-        const QString prefix = numberPrefix(format).left(20);
-        const QString suffix = numberSuffix(format).left(20);
-        out_.raw("{");
-        out_.word("list");
-        out_.word("listtemplateid", static_cast<int>(n + 1));
-        out_.word("listsimple", 0);
-        for (int level = 0; level < 9; ++level) {
-            out_.raw("{");
-            out_.word("listlevel");
-            out_.word("levelnfc", numberingCode(kind));
-            out_.word("levelnfcn", numberingCode(kind));
-            out_.word("leveljc", 0);
-            out_.word("levelfollow", 0);
-            out_.word("levelstartat", 1);
-            out_.raw("{\\leveltext");
-            if (kind == ListKind::Bullet) {
-                out_.raw("\\'01");
-                out_.text(QString(QChar(bulletOf(format))));
-                out_.raw(";}{\\levelnumbers;}");
-            } else {
-                const auto hexByte = [](int value) {
-                    static constexpr char digits[] = "0123456789abcdef";
-                    return std::string{'\\', '\'', digits[value >> 4], digits[value & 15]};
-                };
-                out_.raw(hexByte(static_cast<int>(prefix.size() + 1 + suffix.size())));
-                out_.text(prefix);
-                out_.raw(hexByte(level));
-                out_.text(suffix);
-                out_.raw(";}{\\levelnumbers" + hexByte(static_cast<int>(prefix.size() + 1)) + ";}");
-            }
-            out_.word("fi", -360);
-            out_.word("li", 720 * (level + 1));
-            out_.raw("}");
-            out_.endLine();
-        }
-        out_.word("listid", static_cast<int>(n + 1));
-        out_.raw("}");
-        out_.endLine();
-    }
-    out_.raw("}{\\*");
-    out_.word("listoverridetable");
-    for (std::size_t n = 0; n < lists_.size(); ++n) {
-        out_.raw("{");
-        out_.word("listoverride");
-        out_.word("listid", static_cast<int>(n + 1));
-        out_.word("listoverridecount", 0);
-        out_.word("ls", static_cast<int>(n + 1));
-        out_.raw("}");
-    }
-    out_.raw("}");
-    out_.endLine();
-}
-
 void Writer::body() {
     frameContent(document_.rootFrame()->begin(), 0, "par");
 }
+
+namespace {
 
 // The frame of the root frame that holds the block, or none when the block
 // is the root frame's own.
@@ -311,6 +107,8 @@ QTextFrame* topLevelFrameOf(const QTextDocument& document, const QTextBlock& blo
         frame = frame->parentFrame();
     return frame;
 }
+
+} // namespace
 
 std::pair<int, int> Writer::item(int position) {
     formatWritten_ = false;
@@ -462,141 +260,6 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
     out_.endLine();
 }
 
-void Writer::cellBorders(const CellFormat& cell) {
-    const std::pair<std::string_view, const CellBorder*> sides[] = {
-        {"clbrdrt", &cell.top},
-        {"clbrdrl", &cell.left},
-        {"clbrdrb", &cell.bottom},
-        {"clbrdrr", &cell.right},
-    };
-    static constexpr std::string_view styles[] = {"", "brdrs", "brdrdb", "brdrdot", "brdrdash"};
-    for (const auto& [word, border] : sides) {
-        if (border->width <= 0 || border->style == BorderStyle::None)
-            continue;
-        out_.word(word);
-        out_.word(styles[static_cast<int>(border->style)]);
-        out_.word("brdrw", border->width);
-        if (const int color = tables_.colorNumber(border->color))
-            out_.word("brdrcf", color);
-    }
-}
-
-void Writer::rowDefinition(const RowFormat& row) {
-    out_.word("trowd");
-    if (!row.cells.empty()) {
-        out_.word("trgaph", row.gap);
-        out_.word("trleft", row.left);
-        if (row.alignment == Alignment::Center)
-            out_.word("trqc");
-        else if (row.alignment == Alignment::Right)
-            out_.word("trqr");
-    }
-    for (const CellFormat& cell : row.cells) {
-        if (cell.verticalMergeFirst)
-            out_.word("clvmgf");
-        else if (cell.verticalMerged)
-            out_.word("clvmrg");
-        if (cell.alignment == CellAlignment::Center)
-            out_.word("clvertalc");
-        else if (cell.alignment == CellAlignment::Bottom)
-            out_.word("clvertalb");
-        cellBorders(cell);
-        if (const int background = tables_.colorNumber(cell.background))
-            out_.word("clcbpat", background);
-        out_.word("cellx", cell.rightEdge);
-    }
-    out_.endLine();
-}
-
-void Writer::table(const QTextTable* table, int depth) {
-    const std::vector<int> grid = tableGridOf(table);
-    const std::string_view cellEnd = depth > 1 ? "nestcell" : "cell";
-    for (int r = 0; r < table->rows(); ++r) {
-        // Word and LibreOffice want the definition of an outer row before its
-        // cells, and a nested row's inside \nesttableprops after them.
-        if (depth == 1)
-            rowDefinition(rowFormatOf(table, r, grid));
-        for (int c = 0; c < table->columns(); ++c) {
-            const QTextTableCell cell = table->cellAt(r, c);
-            if (cell.column() != c || isFillerCell(cell))
-                continue;
-            if (cell.row() != r) {
-                // The lower part of a vertically merged cell holds nothing.
-                out_.word("pard");
-                out_.word("intbl");
-                if (depth > 1)
-                    out_.word("itap", depth);
-                out_.word(cellEnd);
-                out_.endLine();
-                continue;
-            }
-            frameContent(cell.begin(), depth, cellEnd);
-        }
-        if (depth == 1) {
-            out_.word("row");
-        } else {
-            out_.raw("{\\*");
-            out_.word("nesttableprops");
-            rowDefinition(rowFormatOf(table, r, grid));
-            out_.word("nestrow");
-            out_.raw("}{");
-            out_.word("nonesttables");
-            out_.word("par");
-            out_.raw("}");
-        }
-        out_.endLine();
-    }
-}
-
-void Writer::picture(const QTextImageFormat& image) {
-    const std::optional<Picture> picture = pictureOf(image, document_);
-    if (!picture)
-        return;
-    const Picture& header = *picture;
-    const QByteArray& data = header.data;
-    out_.raw("{");
-    out_.word("pict");
-    static const std::pair<PictureKind, std::string_view> kinds[] = {
-        {PictureKind::Png, "pngblip"},     {PictureKind::Jpeg, "jpegblip"},
-        {PictureKind::Emf, "emfblip"},     {PictureKind::Wmf, "wmetafile"},
-        {PictureKind::MacPict, "macpict"}, {PictureKind::Os2Metafile, "pmmetafile"},
-        {PictureKind::Dib, "dibitmap"},    {PictureKind::Bitmap, "wbitmap"},
-    };
-    for (const auto& [kind, word] : kinds) {
-        if (kind != header.kind)
-            continue;
-        const bool parameter = kind == PictureKind::Wmf || kind == PictureKind::Os2Metafile ||
-                               kind == PictureKind::Dib || kind == PictureKind::Bitmap;
-        if (parameter)
-            out_.word(word, header.kindParameter);
-        else
-            out_.word(word);
-    }
-    const std::pair<std::string_view, int> numbers[] = {
-        {"picw", header.width},
-        {"pich", header.height},
-        {"picwgoal", header.goalWidth},
-        {"pichgoal", header.goalHeight},
-        {"wbmbitspixel", header.bitsPerPixel},
-        {"wbmplanes", header.planes},
-        {"wbmwidthbytes", header.widthBytes},
-        {"piccropl", header.cropLeft},
-        {"piccropr", header.cropRight},
-        {"piccropt", header.cropTop},
-        {"piccropb", header.cropBottom},
-    };
-    for (const auto& [word, value] : numbers)
-        if (value != 0)
-            out_.word(word, value);
-    if (header.scaleX != 100)
-        out_.word("picscalex", header.scaleX);
-    if (header.scaleY != 100)
-        out_.word("picscaley", header.scaleY);
-    out_.endLine();
-    out_.hex(data);
-    out_.raw("}");
-}
-
 void Writer::field(const KeptRtf& instruction) {
     if (instruction == field_)
         return;
@@ -643,25 +306,6 @@ void Writer::lineAndTabs(const ParagraphFormat& para) {
             out_.word(tabLeaderWords[static_cast<int>(stop.leader)]);
         out_.word("tx", stop.position);
     }
-}
-
-void Writer::listParagraph(const QTextBlock& block, QTextList* list) {
-    const int number = listNumber(list);
-    const ListKind kind = lists_[static_cast<std::size_t>(number - 1)].kind;
-    out_.word("ls", number);
-    out_.word("ilvl", listLevel(list));
-    // The marker as text, for readers that know no lists: one fallback only,
-    // so that no reader shows the marker twice.
-    out_.raw("{");
-    out_.word("listtext");
-    if (kind == ListKind::Bullet)
-        out_.text(QString(QChar(bulletOf(list->format()))));
-    else
-        out_.text(list->itemText(block));
-    out_.word("tab");
-    out_.raw("}");
-    // No older \pn form beside it: LibreOffice then reads every numbered
-    // item as a bullet.
 }
 
 // Character formats carry on from run to run (and across paragraphs): after
@@ -719,101 +363,8 @@ void Writer::format(const WrittenFormat& f) {
                                                         : "nosupersub");
 }
 
-} // namespace
-
 QByteArray writeRtf(const QTextDocument& document) {
     return Writer(document).write();
-}
-
-struct IncrementalWriter::WriterBox {
-    explicit WriterBox(const QTextDocument& document) : writer(document) {}
-    Writer writer;
-};
-
-IncrementalWriter::IncrementalWriter(const QTextDocument& document) : document_(&document) {
-    changes_ = QObject::connect(
-        &document, &QTextDocument::contentsChange,
-        [this](int from, int removed, int added) { changed(from, removed, added); });
-    restart();
-}
-
-IncrementalWriter::~IncrementalWriter() {
-    QObject::disconnect(changes_);
-}
-
-void IncrementalWriter::restart() {
-    pieces_.clear();
-    writer_.reset();
-    if (!document_)
-        return;
-    defaultFont_ = document_->defaultFont();
-    namesDefaultFont_ = namesDefaultFont(*document_);
-    writer_ = std::make_unique<WriterBox>(*document_);
-}
-
-void IncrementalWriter::changed(int from, int removed, int added) {
-    // The piece that ends where the change begins goes too: whether an empty
-    // paragraph is written depends on what follows it.
-    auto first = std::lower_bound(pieces_.begin(), pieces_.end(), from,
-                                  [](const Piece& piece, int at) { return piece.end < at; });
-    auto last = first;
-    while (last != pieces_.end() && last->start <= from + removed)
-        ++last;
-    const int shift = added - removed;
-    for (auto it = pieces_.erase(first, last); it != pieces_.end(); ++it) {
-        it->start += shift;
-        it->end += shift;
-    }
-}
-
-bool IncrementalWriter::write(const QDeadlineTimer& deadline) {
-    if (!document_)
-        return false;
-    // The font the text without one shows decides the whole font table.
-    if (document_->defaultFont() != defaultFont_ ||
-        namesDefaultFont(*document_) != namesDefaultFont_)
-        restart();
-    const int total = document_->characterCount();
-    std::size_t i = 0;
-    int position = 0;
-    bool wrote = false;
-    while (position < total) {
-        // Skip what is written; write up to the next piece or the deadline.
-        if (i < pieces_.size() && pieces_[i].start == position) {
-            position = pieces_[i++].end;
-            continue;
-        }
-        if (wrote && deadline.hasExpired())
-            return false;
-        wrote = true;
-        const auto [start, end] = writer_->writer.item(position);
-        if (end <= position) { // never seen; a loop here would hang the editor
-            restart();
-            return false;
-        }
-        Piece piece{start, end, writer_->writer.takeItem()};
-        ++piecesWritten_;
-        // An edit the pieces did not foresee moved an item's bounds: the
-        // pieces it overlaps are written again.
-        while (i > 0 && pieces_[i - 1].end > start)
-            pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(--i));
-        auto next = pieces_.begin() + static_cast<std::ptrdiff_t>(i);
-        while (next != pieces_.end() && next->start < end)
-            next = pieces_.erase(next);
-        pieces_.insert(next, std::move(piece));
-        ++i;
-        position = end;
-    }
-    pieces_.resize(i); // anything past the end is stale
-    return true;
-}
-
-QByteArrayList IncrementalWriter::file() {
-    QByteArrayList body;
-    body.reserve(static_cast<qsizetype>(pieces_.size()));
-    for (const Piece& piece : pieces_)
-        body.append(piece.rtf);
-    return writer_->writer.file(std::move(body));
 }
 
 } // namespace rtf

@@ -12,6 +12,8 @@
 
 namespace rtf {
 
+class Writer;
+
 // The whole document as a complete RTF file: {\rtf1\ansi\ansicpg1252\deff0\uc1,
 // a font table and a colour table of what the document uses, Word's list
 // tables with the legacy \pn for older readers, then per paragraph its
@@ -53,13 +55,12 @@ private:
     // Characters [from, from + removed) are now `added` others.
     void changed(int from, int removed, int added);
     void restart();
-    struct WriterBox; // the writer's state: its tables, lists and formats
 
     QPointer<const QTextDocument> document_;
     QFont defaultFont_;
     bool namesDefaultFont_ = true;
-    std::unique_ptr<WriterBox> writer_;
-    std::vector<Piece> pieces_; // in document order, never overlapping
+    std::unique_ptr<Writer> writer_; // its tables, lists and formats
+    std::vector<Piece> pieces_;      // in document order, never overlapping
     QMetaObject::Connection changes_;
     qint64 piecesWritten_ = 0;
 };
