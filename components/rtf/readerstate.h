@@ -2,6 +2,8 @@
 
 #include "components/rtf/documentsink.h"
 #include "components/rtf/keptrtf.h"
+#include "components/rtf/tokenizer.h"
+#include "components/rtf/units.h"
 
 #include <cstdint>
 #include <optional>
@@ -103,5 +105,20 @@ struct GroupState {
     bool footnote = false;            // \footnote: the note of a \chftn before it
     bool shape = false;               // \shp of the body: kept whole for its picture
 };
+
+// A control word's parameter, as the reader's parts take it.
+inline int param(const Token& token, int fallback) {
+    return token.hasParam ? token.param : fallback;
+}
+inline bool toggle(const Token& token) {
+    return !token.hasParam || token.param != 0;
+}
+// A length's parameter, within Word's own limit for indents and spacing.
+inline int length(const Token& token) {
+    return std::clamp(param(token, 0), -units::maxTwips, units::maxTwips);
+}
+inline int index(const Token& token) {
+    return std::max(param(token, 0), 0);
+}
 
 } // namespace rtf
