@@ -1,6 +1,8 @@
 #include "components/rtf/controlwords.h"
 
 #include "components/rtf/documentsink.h"
+#include "components/rtf/reader.h"
+#include "components/rtf/units.h"
 
 #include <algorithm>
 #include <string>
@@ -30,12 +32,20 @@ constexpr std::string_view skippedDestinations =
 
 using Table = std::unordered_map<std::string_view, ControlInfo>;
 
+ControlInfo make(Control control, char16_t character = 0, std::uint8_t value = 0) {
+    ControlInfo info;
+    info.control = control;
+    info.character = character;
+    info.value = value;
+    return info;
+}
+
 Table buildTable() {
     Table table;
     std::string_view rest = skippedDestinations;
     while (!rest.empty()) {
         const std::size_t space = rest.find(' ');
-        table.emplace(rest.substr(0, space), ControlInfo{Control::SkipDestination});
+        table.emplace(rest.substr(0, space), make(Control::SkipDestination));
         rest = space == std::string_view::npos ? std::string_view{} : rest.substr(space + 1);
     }
     const std::pair<std::string_view, Control> words[] = {
@@ -171,9 +181,84 @@ Table buildTable() {
         {"wbmwidthbytes", Control::BitmapWidthBytes},
     };
     for (const auto& [name, control] : words)
-        table[name] = ControlInfo{control};
+        table[name] = make(control);
+    // Each word's kind, and for values their default and limits: the one
+    // place that says what a parameter may be.
+    struct Limits {
+        Control control;
+        ControlKind kind;
+        int defaultParameter = 0;
+        int minimum = std::numeric_limits<int>::min();
+        int maximum = std::numeric_limits<int>::max();
+    };
+    constexpr int length = units::maxTwips;
+    constexpr int size = 1 << 20; // beyond this a picture's size means nothing a page shows
+    const Limits limits[] = {
+        {Control::Bold, ControlKind::Toggle},
+        {Control::Italic, ControlKind::Toggle},
+        {Control::Underline, ControlKind::Toggle},
+        {Control::Strike, ControlKind::Toggle},
+        {Control::AllCaps, ControlKind::Toggle},
+        {Control::SmallCaps, ControlKind::Toggle},
+        {Control::Super, ControlKind::Toggle},
+        {Control::Sub, ControlKind::Toggle},
+        {Control::Hidden, ControlKind::Toggle},
+        {Control::LineMultiple, ControlKind::Toggle},
+        {Control::Unicode, ControlKind::Value, 0xFFFD},
+        {Control::DefaultFont, ControlKind::Value},
+        {Control::UnicodeSkip, ControlKind::Value, 1, 0, 16},
+        {Control::Font, ControlKind::Value},
+        {Control::FontCharset, ControlKind::Value},
+        {Control::FontCodePage, ControlKind::Value},
+        {Control::Red, ControlKind::Value},
+        {Control::Green, ControlKind::Value},
+        {Control::Blue, ControlKind::Value},
+        {Control::LevelNumbering, ControlKind::Value},
+        {Control::ListId, ControlKind::Value},
+        {Control::ListOverride, ControlKind::Value},
+        {Control::ListNumber, ControlKind::Value, 0, 0},
+        {Control::ListLevelNumber, ControlKind::Value, 0, 0, 8},
+        {Control::FontSize, ControlKind::Value, 24, std::numeric_limits<int>::min(), 3276},
+        {Control::Expand, ControlKind::Value, 0, -6000, 6000},
+        {Control::ExpandTwips, ControlKind::Value, 0, -30000, 30000},
+        {Control::Up, ControlKind::Value, 6, -3276, 3276},
+        {Control::Down, ControlKind::Value, 6, -3276, 3276},
+        {Control::Color, ControlKind::Value, 0, 0},
+        {Control::Background, ControlKind::Value, 0, 0},
+        {Control::Highlight, ControlKind::Value, 0, 0},
+        {Control::LeftIndent, ControlKind::Value, 0, -length, length},
+        {Control::RightIndent, ControlKind::Value, 0, -length, length},
+        {Control::StartIndent, ControlKind::Value, 0, -length, length},
+        {Control::EndIndent, ControlKind::Value, 0, -length, length},
+        {Control::FirstIndent, ControlKind::Value, 0, -length, length},
+        {Control::SpaceBefore, ControlKind::Value, 0, -length, length},
+        {Control::SpaceAfter, ControlKind::Value, 0, -length, length},
+        {Control::LineSpacing, ControlKind::Value, 0, -maxCellEdge, maxCellEdge},
+        {Control::TabPosition, ControlKind::Value, 0, 0, maxCellEdge},
+        {Control::PnLevel, ControlKind::Value, 1, 1, 9},
+        {Control::NestingLevel, ControlKind::Value, 1, 0, Reader::maxTableDepth},
+        {Control::RowGap, ControlKind::Value, 0, 0, length},
+        {Control::RowLeft, ControlKind::Value, 0, -length, length},
+        {Control::CellEdge, ControlKind::Value, 0, -length, maxCellEdge},
+        {Control::CellBackground, ControlKind::Value, 0, 0},
+        {Control::BorderWidth, ControlKind::Value, 0, 0, units::twipsPerInch},
+        {Control::BorderColor, ControlKind::Value, 0, 0},
+        {Control::PictureWidth, ControlKind::Value, 0, 0, size},
+        {Control::PictureHeight, ControlKind::Value, 0, 0, size},
+        {Control::PictureGoalWidth, ControlKind::Value, 0, 0, length * 4},
+        {Control::PictureGoalHeight, ControlKind::Value, 0, 0, length * 4},
+        {Control::PictureScaleX, ControlKind::Value, 100, 1, 1000},
+        {Control::PictureScaleY, ControlKind::Value, 100, 1, 1000},
+        {Control::PictureCropLeft, ControlKind::Value, 0, -length, length},
+        {Control::PictureCropRight, ControlKind::Value, 0, -length, length},
+        {Control::PictureCropTop, ControlKind::Value, 0, -length, length},
+        {Control::PictureCropBottom, ControlKind::Value, 0, -length, length},
+        {Control::BitmapBitsPerPixel, ControlKind::Value, 0, 0, 64},
+        {Control::BitmapPlanes, ControlKind::Value, 0, 0, 64},
+        {Control::BitmapWidthBytes, ControlKind::Value, 0, 0, size},
+    };
     const auto valued = [&](std::string_view name, Control control, auto value) {
-        table[name] = ControlInfo{control, 0, static_cast<std::uint8_t>(value)};
+        table[name] = make(control, 0, static_cast<std::uint8_t>(value));
     };
     for (std::size_t style = 0; style < std::size(underlineWords); ++style)
         valued(underlineWords[style], Control::Underline, style);
@@ -194,7 +279,7 @@ Table buildTable() {
     for (std::string_view name :
          {"brdrt", "brdrb", "brdrl", "brdrr", "brdrbtw", "brdrbar", "box", "trbrdrt", "trbrdrl",
           "trbrdrb", "trbrdrr", "trbrdrh", "trbrdrv", "chbrdr"})
-        table[name] = ControlInfo{Control::OtherBorder};
+        table[name] = make(Control::OtherBorder);
     // The document draws four kinds of line; the other styles show as the
     // nearest of them.
     for (std::string_view name :
@@ -225,7 +310,20 @@ Table buildTable() {
         {"zwbo", 0x200B},
     };
     for (const auto& [name, c] : characters)
-        table[name] = ControlInfo{Control::Character, c};
+        table[name] = make(Control::Character, c);
+    for (auto& [name, info] : table) {
+        if (info.control >= Control::SkipDestination && info.control <= Control::ShapeValue)
+            info.kind = ControlKind::Destination;
+        else if (info.control == Control::Character)
+            info.kind = ControlKind::Symbol;
+        for (const Limits& limit : limits)
+            if (limit.control == info.control) {
+                info.kind = limit.kind;
+                info.defaultParameter = limit.defaultParameter;
+                info.minimum = limit.minimum;
+                info.maximum = limit.maximum;
+            }
+    }
     return table;
 }
 

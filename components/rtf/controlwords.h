@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace rtf {
@@ -142,10 +144,36 @@ enum class Control : std::uint8_t {
     Character,
 };
 
+// How a control word takes its parameter, as the RTF specification sorts them.
+enum class ControlKind : std::uint8_t {
+    Flag,        // a parameter means nothing, or is read by the word's own part (\pard, \ansicpg)
+    Toggle,      // on without a parameter or with any but 0 (\b, \b0)
+    Value,       // a number: a default where the file gives none, held within limits (\fs24)
+    Symbol,      // a character (\emdash, \tab)
+    Destination, // a group of content of its own (\fonttbl, \pict)
+};
+
 struct ControlInfo {
     Control control = Control::Unknown;
     char16_t character = 0; // for Control::Character
     std::uint8_t value = 0; // which one of a family of words
+    ControlKind kind = ControlKind::Flag;
+    int defaultParameter = 0;
+    int minimum = std::numeric_limits<int>::min();
+    int maximum = std::numeric_limits<int>::max();
+
+    // The parameter as the word means it: 1 or 0 for a toggle; for a value,
+    // the default where none is given, moved into the limits.
+    int parameter(bool given, int parameter) const {
+        switch (kind) {
+        case ControlKind::Toggle:
+            return !given || parameter != 0 ? 1 : 0;
+        case ControlKind::Value:
+            return std::clamp(given ? parameter : defaultParameter, minimum, maximum);
+        default:
+            return given ? parameter : defaultParameter;
+        }
+    }
 };
 
 ControlInfo lookupControl(std::string_view name);

@@ -139,6 +139,8 @@ bool Reader::closeGroup(std::size_t offset) {
     if (closed.destination == Destination::Picture && state().destination == Destination::Body)
         endPicture(closed);
     if (closed.shape) {
+        // Text of the shape not yet handed on makes it a text box too.
+        flushRun();
         shapeLevel_ = 0;
         if (shapePicture_) {
             auto [picture, format] = std::move(*shapePicture_);

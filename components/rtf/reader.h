@@ -67,12 +67,12 @@ private:
 
     void controlWord(const Token& token);
     bool destination(const ControlInfo& info, std::string_view word, bool starred);
-    void documentControl(const ControlInfo& info, const Token& token);
-    void tableControl(const ControlInfo& info, const Token& token);
-    void characterControl(const ControlInfo& info, const Token& token);
-    void paragraphControl(const ControlInfo& info, const Token& token);
-    void rowControl(const ControlInfo& info, const Token& token);
-    void pictureControl(const ControlInfo& info, const Token& token);
+    void documentControl(const ControlInfo& info, const Token& token, int value);
+    void tableControl(const ControlInfo& info, int value);
+    void characterControl(const ControlInfo& info, int value);
+    void paragraphControl(const ControlInfo& info, int value);
+    void rowControl(const ControlInfo& info, int value);
+    void pictureControl(const ControlInfo& info, const Token& token, int value);
     void pictureHex(std::string_view text);
     void endPicture(const GroupState& pictureState);
     // A floating shape (\shp) whose only content is a picture shows the

@@ -11,23 +11,25 @@ namespace rtf {
 // helper for its part of the state.
 void Reader::controlWord(const Token& token) {
     const ControlInfo info = lookupControl(token.text);
+    // The parameter, with its default and limits, for every part below.
+    const int value = info.parameter(token.hasParam, token.param);
     const bool starred = pendingStar_;
     if (pendingStar_) {
         pendingStar_ = false;
         // \* marks a destination we may skip when we do not know it.
-        if (info.control < Control::SkipDestination || info.control > Control::ShapeValue) {
+        if (info.kind != ControlKind::Destination) {
             skipGroup(token.text, starred);
             return;
         }
     }
-    if (destination(info, token.text, starred))
+    if (info.kind == ControlKind::Destination && destination(info, token.text, starred))
         return;
     if (stack_.size() == 2 && !bodyStarted_ && isDocumentFormattingWord(token.text))
         keepDocumentWord(token);
     if (stack_.size() == 2)
         noteNumbering(token);
     if (state().destination == Destination::Picture) {
-        pictureControl(info, token);
+        pictureControl(info, token, value);
         return;
     }
     const bool body = state().destination == Destination::Body;
@@ -86,7 +88,7 @@ void Reader::controlWord(const Token& token) {
             keepInline("\\chatn ");
         return;
     case Control::Unicode:
-        unicode(param(token, 0xFFFD));
+        unicode(value);
         return;
     default:
         break;
@@ -98,12 +100,12 @@ void Reader::controlWord(const Token& token) {
             keepWord(state().para.kept, token.text, token.hasParam, token.param);
         return;
     }
-    documentControl(info, token);
-    tableControl(info, token);
-    characterControl(info, token);
-    paragraphControl(info, token);
+    documentControl(info, token, value);
+    tableControl(info, value);
+    characterControl(info, value);
+    paragraphControl(info, value);
     if (body)
-        rowControl(info, token);
+        rowControl(info, value);
 }
 
 void Reader::skipGroup(std::string_view word, bool starred) {
@@ -206,7 +208,7 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
     return true;
 }
 
-void Reader::documentControl(const ControlInfo& info, const Token& token) {
+void Reader::documentControl(const ControlInfo& info, const Token& token, int value) {
     switch (info.control) {
     case Control::Ansi:
         ansiCodePage_ = 1252;
@@ -225,10 +227,10 @@ void Reader::documentControl(const ControlInfo& info, const Token& token) {
             ansiCodePage_ = token.param;
         break;
     case Control::DefaultFont:
-        defaultFont_ = param(token, 0);
+        defaultFont_ = value;
         break;
     case Control::UnicodeSkip:
-        state().unicodeSkip = std::clamp(param(token, 1), 0, 16);
+        state().unicodeSkip = value;
         break;
     default:
         return;
@@ -236,31 +238,31 @@ void Reader::documentControl(const ControlInfo& info, const Token& token) {
     codePageFont_ = -2;
 }
 
-void Reader::tableControl(const ControlInfo& info, const Token& token) {
+void Reader::tableControl(const ControlInfo& info, int value) {
     const Destination where = state().destination;
     switch (info.control) {
     case Control::Font:
         if (where == Destination::FontTable) {
             fonts_.endFont(documentCodePage());
-            fonts_.beginFont(param(token, 0));
+            fonts_.beginFont(value);
         }
         break;
     case Control::FontCharset:
         if (where == Destination::FontTable)
-            fonts_.setCharset(param(token, 0));
+            fonts_.setCharset(value);
         break;
     case Control::FontCodePage:
         if (where == Destination::FontTable)
-            fonts_.setCodePage(param(token, 0));
+            fonts_.setCodePage(value);
         break;
     case Control::Red:
-        colors_.setRed(param(token, 0));
+        colors_.setRed(value);
         break;
     case Control::Green:
-        colors_.setGreen(param(token, 0));
+        colors_.setGreen(value);
         break;
     case Control::Blue:
-        colors_.setBlue(param(token, 0));
+        colors_.setBlue(value);
         break;
     case Control::List:
         if (where == Destination::ListTable)
@@ -272,13 +274,13 @@ void Reader::tableControl(const ControlInfo& info, const Token& token) {
         break;
     case Control::LevelNumbering:
         if (where == Destination::ListTable)
-            lists_.setLevelNumbering(param(token, 0));
+            lists_.setLevelNumbering(value);
         break;
     case Control::ListId:
         if (where == Destination::ListTable)
-            lists_.setListId(param(token, 0));
+            lists_.setListId(value);
         else if (where == Destination::ListOverrideTable)
-            lists_.setOverrideListId(param(token, 0));
+            lists_.setOverrideListId(value);
         break;
     case Control::ListOverride:
         if (where == Destination::ListOverrideTable)
@@ -286,16 +288,16 @@ void Reader::tableControl(const ControlInfo& info, const Token& token) {
         break;
     case Control::ListNumber:
         if (where == Destination::ListOverrideTable)
-            lists_.setOverrideNumber(param(token, 0));
+            lists_.setOverrideNumber(value);
         else
-            state().para.ls = index(token);
+            state().para.ls = value;
         break;
     default:
         break;
     }
 }
 
-void Reader::characterControl(const ControlInfo& info, const Token& token) {
+void Reader::characterControl(const ControlInfo& info, int value) {
     CharState& chr = state().chr;
     switch (info.control) {
     case Control::Plain: {
@@ -308,74 +310,73 @@ void Reader::characterControl(const ControlInfo& info, const Token& token) {
     }
     case Control::Font:
         if (state().destination != Destination::FontTable)
-            chr.font = param(token, 0);
+            chr.font = value;
         break;
     case Control::FontSize: {
-        const int size = param(token, 24);
-        chr.halfPoints = size > 0 ? std::min(size, 3276) : 24;
+        chr.halfPoints = value > 0 ? value : 24;
         break;
     }
     case Control::Bold:
-        chr.bold = toggle(token);
+        chr.bold = value != 0;
         break;
     case Control::Italic:
-        chr.italic = toggle(token);
+        chr.italic = value != 0;
         break;
     case Control::Underline:
-        chr.underline = toggle(token);
+        chr.underline = value != 0;
         chr.underlineStyle = info.value;
         break;
     case Control::AllCaps:
-        chr.caps = toggle(token) ? Caps::All : Caps::None;
+        chr.caps = value != 0 ? Caps::All : Caps::None;
         break;
     case Control::SmallCaps:
-        chr.caps = toggle(token) ? Caps::Small : Caps::None;
+        chr.caps = value != 0 ? Caps::Small : Caps::None;
         break;
     case Control::Expand:
-        chr.spacing = std::clamp(param(token, 0), -6000, 6000) * 5; // quarter points to twips
+        chr.spacing = value * 5; // quarter points to twips
         break;
     case Control::ExpandTwips:
-        chr.spacing = std::clamp(param(token, 0), -30000, 30000);
+        chr.spacing = value;
         break;
     case Control::Up:
-        chr.raise = std::clamp(param(token, 6), -3276, 3276);
+        chr.raise = value;
         break;
     case Control::Down:
-        chr.raise = -std::clamp(param(token, 6), -3276, 3276);
+        chr.raise = -value;
         break;
     case Control::UnderlineNone:
         chr.underline = false;
         break;
     case Control::Strike:
-        chr.strike = toggle(token);
+        chr.strike = value != 0;
         break;
     case Control::Color:
-        chr.color = index(token);
+        chr.color = value;
         break;
     case Control::Background:
-        chr.background = index(token);
+        chr.background = value;
         break;
     case Control::Highlight:
-        chr.highlight = index(token);
+        chr.highlight = value;
         break;
     case Control::Super:
-        chr.position = toggle(token) ? VerticalPosition::Super : VerticalPosition::Normal;
+        chr.position = value != 0 ? VerticalPosition::Super : VerticalPosition::Normal;
         break;
     case Control::Sub:
-        chr.position = toggle(token) ? VerticalPosition::Sub : VerticalPosition::Normal;
+        chr.position = value != 0 ? VerticalPosition::Sub : VerticalPosition::Normal;
         break;
     case Control::NoSuperSub:
         chr.position = VerticalPosition::Normal;
         break;
     case Control::Hidden:
-        chr.hidden = toggle(token);
+        chr.hidden = value != 0;
         break;
     default:
         break;
     }
 }
 
-void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
+void Reader::paragraphControl(const ControlInfo& info, int value) {
     ParaState& para = state().para;
     switch (info.control) {
     case Control::Pard:
@@ -400,31 +401,31 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
         para.rightToLeft = false;
         break;
     case Control::LeftIndent:
-        para.leftIndent = length(token);
+        para.leftIndent = value;
         break;
     case Control::RightIndent:
-        para.rightIndent = length(token);
+        para.rightIndent = value;
         break;
     case Control::StartIndent:
-        para.startIndent = length(token);
+        para.startIndent = value;
         break;
     case Control::EndIndent:
-        para.endIndent = length(token);
+        para.endIndent = value;
         break;
     case Control::FirstIndent:
-        para.firstIndent = length(token);
+        para.firstIndent = value;
         break;
     case Control::SpaceBefore:
-        para.spaceBefore = length(token);
+        para.spaceBefore = value;
         break;
     case Control::SpaceAfter:
-        para.spaceAfter = length(token);
+        para.spaceAfter = value;
         break;
     case Control::LineSpacing:
-        para.sl = std::clamp(param(token, 0), -maxCellEdge, maxCellEdge);
+        para.sl = value;
         break;
     case Control::LineMultiple:
-        para.slmult = param(token, 1) != 0;
+        para.slmult = value != 0;
         break;
     case Control::TabKind:
         para.nextTab.kind = static_cast<TabKind>(info.value);
@@ -436,7 +437,7 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
         // Stops stay in position order, one per position, however the file
         // lists them; a paragraph has at most a page width of them.
         TabStop stop = std::exchange(para.nextTab, TabStop{});
-        stop.position = std::clamp(param(token, 0), 0, maxCellEdge);
+        stop.position = value;
         auto at = std::lower_bound(
             para.tabs.begin(), para.tabs.end(), stop.position,
             [](const TabStop& tab, int position) { return tab.position < position; });
@@ -447,7 +448,7 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
         break;
     }
     case Control::ListLevelNumber:
-        para.ilvl = std::clamp(param(token, 0), 0, 8);
+        para.ilvl = value;
         break;
     case Control::PnBullet:
         para.pnType = PnType::Bullet;
@@ -462,7 +463,7 @@ void Reader::paragraphControl(const ControlInfo& info, const Token& token) {
         break;
     case Control::PnLevel:
         para.pnType = PnType::Numbered;
-        para.pnLevel = std::clamp(param(token, 1) - 1, 0, 8);
+        para.pnLevel = value - 1;
         break;
     case Control::PnDecimal:
         para.pnStyle = ListKind::Decimal;

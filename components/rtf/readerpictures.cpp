@@ -10,53 +10,51 @@
 
 namespace rtf {
 
-void Reader::pictureControl(const ControlInfo& info, const Token& token) {
+void Reader::pictureControl(const ControlInfo& info, const Token& token, int value) {
     Picture& pict = picture_;
-    // Sizes beyond these mean nothing a page can show; they are held there.
-    const int size = std::clamp(param(token, 0), 0, 1 << 20);
     switch (info.control) {
     case Control::PictureKind:
         pict.kind = static_cast<PictureKind>(info.value);
         pict.kindParameter = token.hasParam ? std::clamp(token.param, 0, 1 << 16) : 0;
         break;
     case Control::PictureWidth:
-        pict.width = size;
+        pict.width = value;
         break;
     case Control::PictureHeight:
-        pict.height = size;
+        pict.height = value;
         break;
     case Control::PictureGoalWidth:
-        pict.goalWidth = std::min(size, units::maxTwips * 4);
+        pict.goalWidth = value;
         break;
     case Control::PictureGoalHeight:
-        pict.goalHeight = std::min(size, units::maxTwips * 4);
+        pict.goalHeight = value;
         break;
     case Control::PictureScaleX:
-        pict.scaleX = std::clamp(param(token, 100), 1, 1000);
+        pict.scaleX = value;
         break;
     case Control::PictureScaleY:
-        pict.scaleY = std::clamp(param(token, 100), 1, 1000);
+        pict.scaleY = value;
         break;
     case Control::PictureCropLeft:
-        pict.cropLeft = length(token);
+        pict.cropLeft = value;
         break;
     case Control::PictureCropRight:
-        pict.cropRight = length(token);
+        pict.cropRight = value;
         break;
     case Control::PictureCropTop:
-        pict.cropTop = length(token);
+        pict.cropTop = value;
         break;
     case Control::PictureCropBottom:
-        pict.cropBottom = length(token);
+        pict.cropBottom = value;
         break;
     case Control::BitmapBitsPerPixel:
-        pict.bitsPerPixel = std::min(size, 64);
+        pict.bitsPerPixel = value;
         break;
     case Control::BitmapPlanes:
-        pict.planes = std::min(size, 64);
+        pict.planes = value;
         break;
     case Control::BitmapWidthBytes:
-        pict.widthBytes = size;
+        pict.widthBytes = value;
         break;
     default:
         break;

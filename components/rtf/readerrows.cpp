@@ -25,7 +25,7 @@ CellBorder* Reader::borderTarget() {
     }
 }
 
-void Reader::rowControl(const ControlInfo& info, const Token& token) {
+void Reader::rowControl(const ControlInfo& info, int value) {
     ParaState& para = state().para;
     RowFormat& row = rowDefinitions_[static_cast<std::size_t>(definitionDepth_)];
     switch (info.control) {
@@ -33,7 +33,7 @@ void Reader::rowControl(const ControlInfo& info, const Token& token) {
         para.inTable = true;
         break;
     case Control::NestingLevel:
-        para.nesting = std::clamp(param(token, 1), 0, maxTableDepth);
+        para.nesting = value;
         break;
     case Control::RowDefaults: {
         int depth = 1;
@@ -46,16 +46,16 @@ void Reader::rowControl(const ControlInfo& info, const Token& token) {
         break;
     }
     case Control::RowGap:
-        row.gap = std::clamp(param(token, 0), 0, units::maxTwips);
+        row.gap = value;
         break;
     case Control::RowLeft:
-        row.left = length(token);
+        row.left = value;
         break;
     case Control::RowAlign:
         row.alignment = static_cast<Alignment>(info.value);
         break;
     case Control::CellEdge:
-        pendingCell_.rightEdge = std::clamp(param(token, 0), -units::maxTwips, maxCellEdge);
+        pendingCell_.rightEdge = value;
         if (row.cells.size() < maxRowCells)
             row.cells.push_back(pendingCell_);
         pendingCell_ = CellFormat{};
@@ -74,8 +74,8 @@ void Reader::rowControl(const ControlInfo& info, const Token& token) {
         pendingCell_.verticalMerged = true;
         break;
     case Control::CellBackground:
-        if (index(token) > 0)
-            pendingCell_.background = colors_.color(index(token));
+        if (value > 0)
+            pendingCell_.background = colors_.color(value);
         break;
     case Control::CellAlign:
         pendingCell_.alignment = static_cast<CellAlignment>(info.value);
@@ -95,11 +95,11 @@ void Reader::rowControl(const ControlInfo& info, const Token& token) {
         break;
     case Control::BorderWidth:
         if (CellBorder* border = borderTarget())
-            border->width = std::clamp(param(token, 0), 0, units::twipsPerInch);
+            border->width = value;
         break;
     case Control::BorderColor:
         if (CellBorder* border = borderTarget())
-            border->color = colors_.color(index(token));
+            border->color = colors_.color(value);
         break;
     default:
         break;

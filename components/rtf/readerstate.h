@@ -106,19 +106,4 @@ struct GroupState {
     bool shape = false;               // \shp of the body: kept whole for its picture
 };
 
-// A control word's parameter, as the reader's parts take it.
-inline int param(const Token& token, int fallback) {
-    return token.hasParam ? token.param : fallback;
-}
-inline bool toggle(const Token& token) {
-    return !token.hasParam || token.param != 0;
-}
-// A length's parameter, within Word's own limit for indents and spacing.
-inline int length(const Token& token) {
-    return std::clamp(param(token, 0), -units::maxTwips, units::maxTwips);
-}
-inline int index(const Token& token) {
-    return std::max(param(token, 0), 0);
-}
-
 } // namespace rtf

@@ -144,6 +144,13 @@ TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
     EXPECT_FALSE(boxSaved.contains("shp"));
     EXPECT_EQ(boxSaved.count("Boxed"), 1);
     EXPECT_EQ(imagesOf(textBox).size(), 1u);
+    // Also text that no paragraph end follows inside the shape (a fuzz find).
+    QTextDocument unended;
+    load(unended, "{\\rtf{\\shp{\\pict}r}");
+    QTextDocument unendedAgain;
+    roundTrip(unended, unendedAgain);
+    EXPECT_EQ(rtf::documentText(unendedAgain), rtf::documentText(unended));
+    EXPECT_FALSE(rtf::saveBytes(unended).contains("shp"));
 }
 
 TEST(DocumentPictures, PngShowsAtItsSizeAndItsPixelsSurviveSaving) {
