@@ -3,7 +3,6 @@
 #include "walkthrough_support.h"
 
 #include <QFileInfo>
-#include <QThread>
 
 using namespace walk;
 
@@ -27,16 +26,14 @@ void selectLine(Walk& walk, int line) {
         keys << QStringLiteral("Down");
     keys << QStringLiteral("Home") << QStringLiteral("shift+End");
     walk.session().xdotool(keys);
-    QThread::msleep(100);
+    walk.session().waitUntilIdle();
 }
 
 // Picks an item from a drop-down box by typing its beginning into the list.
 void pick(Walk& walk, const Control& arrow, const QString& item) {
     walk.click(arrow);
-    QThread::msleep(300);
     walk.type(item);
     walk.key(QStringLiteral("Return"));
-    QThread::msleep(200);
 }
 
 // Sets a colour in Qt's colour dialog through its HTML field.
