@@ -1,7 +1,6 @@
 #include "x11session.h"
 
 #include <QRect>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,8 +27,9 @@ protected:
 TEST_F(MainWindow, OpensCentredWithTheDesignedClientArea) {
     const QRect window = session.geometry(session.mainWindow());
     EXPECT_EQ(window.size(), QSize(968, 672));
-    const QStringList screen = session.run(QStringLiteral("xdotool"), {QStringLiteral("getdisplaygeometry")})
-                                   .split(QLatin1Char(' '));
+    const QStringList screen =
+        session.run(QStringLiteral("xdotool"), {QStringLiteral("getdisplaygeometry")})
+            .split(QLatin1Char(' '));
     ASSERT_EQ(screen.size(), 2);
     EXPECT_NEAR(window.center().x(), screen[0].toInt() / 2, 2);
     EXPECT_NEAR(window.center().y(), screen[1].toInt() / 2, 2);
@@ -43,16 +43,20 @@ TEST_F(MainWindow, TypedTextAppearsAndMarksTheTab) {
     session.xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window,
                      QStringLiteral("300"), QStringLiteral("300"), QStringLiteral("click"),
                      QStringLiteral("1")});
-    QThread::msleep(200);
+    ASSERT_TRUE(session.waitUntilIdle());
     const QImage before = session.screenshot(window, QStringLiteral("before-typing"));
-    session.xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
-                     QStringLiteral("Hello Ferrotab")});
-    QThread::msleep(300);
-    const QImage after = session.screenshot(window, QStringLiteral("after-typing"));
     ASSERT_FALSE(before.isNull());
-    ASSERT_FALSE(after.isNull());
+    session.type(QStringLiteral("Hello Ferrotab"));
     const QRect textArea(16, 150, 400, 30);
     const QRect tabArea(8, 110, 200, 22);
+    // The editor paints after it has taken the keys: look until both show.
+    QImage after;
+    waitFor([&] {
+        after = session.screenshot(window, QStringLiteral("after-typing"));
+        return !after.isNull() && changedPixels(before, after, textArea) > 50 &&
+               changedPixels(before, after, tabArea) > 5;
+    });
+    ASSERT_FALSE(after.isNull());
     EXPECT_GT(changedPixels(before, after, textArea), 50) << "the typed text is drawn";
     EXPECT_GT(changedPixels(before, after, tabArea), 5) << "the tab caption gains its mark";
     EXPECT_EQ(session.process().state(), QProcess::Running);

@@ -70,6 +70,18 @@ TEST(FilesWalk, SaveToRtfAndTextSaveAsAndSaveAllWithTwoNewDocuments) {
     walk.click(kSaveAll);
     EXPECT_TRUE(walk.noDialog(QStringLiteral("^Save \\["))) << "nothing is left unsaved";
     walk.screenshot(QStringLiteral("saved"));
+
+    // Open reads a.rtf into a new tab that has the keyboard, the caret at the
+    // start, and the path: Save writes it back without a dialog.
+    walk.click(kOpen);
+    ASSERT_TRUE(walk.answerFileDialog(QStringLiteral("^Select File$"), rtf));
+    walk.backToWindow();
+    walk.type(QStringLiteral("Reopened: "));
+    walk.click(kSave);
+    EXPECT_TRUE(walk.noDialog(QStringLiteral("^Save \\[")));
+    EXPECT_TRUE(waitFor([&] {
+        return text(rtf) == QStringLiteral("Reopened: Saved as rich text");
+    })) << text(rtf).toStdString();
     EXPECT_EQ(walk.session().process().state(), QProcess::Running);
 }
 
@@ -107,22 +119,53 @@ TEST(FilesWalk, OpenAWordPadFileAndSaveItBackWithItsFormats) {
     EXPECT_EQ(text(path), text(original));
 }
 
-TEST(FilesWalk, AFileNamedOnTheCommandLineOpensInItsOwnTabAsTheMenuEntryStartsIt) {
+TEST(FilesWalk, FilesNamedOnTheCommandLineOpenInTabsAsTheMenuEntryStartsThem) {
     WALK_NEEDS_DISPLAY();
     Walk walk(QStringLiteral("command-line"));
+    const QString notes = walk.file(QStringLiteral("Meeting notes.rtf"));
+    {
+        QFile file(notes);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}"
+            "{\\colortbl ;\\red192\\green0\\blue0;\\red0\\green64\\blue160;}"
+            "\\pard\\qc\\f1\\fs40\\b\\cf2 Meeting notes\\b0\\cf0\\par"
+            "\\pard\\f0\\fs22 Decided: ship on {\\b Friday}, {\\i after} the last test run.\\par"
+            "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\fi-360\\li720 "
+            "{\\cf1 Open items} stay open\\par"
+            "{\\pntext\\'b7\\tab}{\\ul underlined} and {\\strike struck} words\\par}");
+    }
+    const QString original = QStringLiteral(FERROTAB_TEST_DATA "/rtf/wordpad.rtf");
     const QString path = walk.file(QStringLiteral("shopping list.rtf"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(FERROTAB_TEST_DATA "/rtf/wordpad.rtf"), path));
+    ASSERT_TRUE(QFile::copy(original, path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    ASSERT_TRUE(walk.start({path})); // Exec=ferrotab %F
+    // Exec=ferrotab %F
+    ASSERT_TRUE(walk.start({notes, walk.file(QStringLiteral("missing.rtf")), path}));
+
+    // The file that is not there is reported; the next one still opens.
+    const QString report = walk.dialog(QStringLiteral("^Application Error$"));
+    ASSERT_FALSE(report.isEmpty()) << "an unreadable file named on the command line is reported";
+    ASSERT_TRUE(walk.close(report, QStringLiteral("Return")));
+    walk.backToWindow();
     walk.screenshot(QStringLiteral("opened"));
+
+    // The last file's tab is the current one, with the keyboard and its
+    // path: typing goes to its start, and Save writes it back without asking.
+    walk.type(QStringLiteral("Hello, "));
+    walk.click(kSave);
+    EXPECT_TRUE(walk.noDialog(QStringLiteral("^Save \\[")));
+    EXPECT_TRUE(waitFor([&] { return text(path) == QStringLiteral("Hello, ") + text(original); }))
+        << text(path).toStdString();
     walk.click(kSaveAs);
     const QString dialog = walk.dialog(QStringLiteral("^Save \\[shopping list\\.rtf\\] As$"));
     ASSERT_FALSE(dialog.isEmpty()) << "the file's tab is the current one";
     ASSERT_TRUE(walk.close(dialog, QStringLiteral("Escape")));
     walk.backToWindow();
-    walk.click(kSave); // it has its path: written back without a dialog
-    EXPECT_TRUE(walk.noDialog(QStringLiteral("^Save \\[")));
-    EXPECT_EQ(text(path), text(QStringLiteral(FERROTAB_TEST_DATA "/rtf/wordpad.rtf")));
+
+    // The first file's tab, with its formats as they were written (the
+    // README's screenshot).
+    walk.session().clickControl(1650, 1680, 1800, 300);
+    walk.screenshot(QStringLiteral("several-tabs"));
 }
 
 } // namespace

@@ -3,14 +3,14 @@
 #include "walkthrough_support.h"
 
 #include <QFileInfo>
-#include <QThread>
 
 using namespace walk;
 
 namespace {
 
 // One line of the document per control; the walk selects each line with the
-// keyboard (the toolbar is not refreshed by keys) and applies its control.
+// keyboard (the toolbar is not refreshed by keys) and applies its control,
+// but for the first word, which it selects with the mouse.
 const QStringList kLines = {
     QStringLiteral("Bold line"),       QStringLiteral("Italic line"),
     QStringLiteral("Underlined line"), QStringLiteral("Bulleted line"),
@@ -26,16 +26,14 @@ void selectLine(Walk& walk, int line) {
         keys << QStringLiteral("Down");
     keys << QStringLiteral("Home") << QStringLiteral("shift+End");
     walk.session().xdotool(keys);
-    QThread::msleep(100);
+    walk.session().waitUntilIdle();
 }
 
 // Picks an item from a drop-down box by typing its beginning into the list.
 void pick(Walk& walk, const Control& arrow, const QString& item) {
     walk.click(arrow);
-    QThread::msleep(300);
     walk.type(item);
     walk.key(QStringLiteral("Return"));
-    QThread::msleep(200);
 }
 
 // Sets a colour in Qt's colour dialog through its HTML field.
@@ -62,7 +60,13 @@ TEST(FormattingWalk, EveryControlOnItsOwnLineSurvivesTheSave) {
         walk.type(line);
     }
 
-    selectLine(walk, 0);
+    // A double click on the first word of the first line selects that word
+    // alone: the rest of the line keeps its format.
+    walk.session().xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"),
+                            walk.session().mainWindow(), QStringLiteral("34"),
+                            QStringLiteral("154"), QStringLiteral("click"),
+                            QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("1")});
+    walk.session().waitUntilIdle();
     walk.click(kBold);
     selectLine(walk, 1);
     walk.click(kItalic);
@@ -132,6 +136,9 @@ TEST(FormattingWalk, EveryControlOnItsOwnLineSurvivesTheSave) {
     auto attribute = [&](int i, const char* key) {
         return run(doc, i, 0).value(QLatin1String(key));
     };
+    EXPECT_EQ(attribute(0, "text").toString(), QStringLiteral("Bold"));
+    EXPECT_FALSE(run(doc, 0, 1).value(QStringLiteral("bold")).toBool()) << "the word alone";
+    EXPECT_EQ(run(doc, 0, 1).value(QStringLiteral("text")).toString(), QStringLiteral(" line"));
     // Plain Arial 9 is what New gives; each line differs from it only in its
     // own control's attribute.
     for (int i = 0; i < kLines.size(); ++i) {

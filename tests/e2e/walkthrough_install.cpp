@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <filesystem>
 
@@ -90,7 +89,6 @@ TEST(InstalledTree, TheIconComesInEverySizeOfTheSameDrawing) {
 // Over a toolbar control, is the pointer the hand drawn in hand-cursor.txt?
 bool pointerIsHand(Walk& walk) {
     walk.session().pointAtControl(kBold.left, kBold.top, kBold.width);
-    QThread::msleep(200);
     const Pointer shown = pointer();
     const Pointer hand = handDrawing();
     return shown.hotspot == hand.hotspot && pixelsDiffering(shown.image, hand.image) == 0;
@@ -107,7 +105,7 @@ TEST(InstalledProgram, FindsItsHandPointerThroughTheLinkFromAnotherFolder) {
     walk.session().xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"),
                             walk.session().mainWindow(), QStringLiteral("964"),
                             QStringLiteral("38")});
-    QThread::msleep(200);
+    walk.session().waitUntilIdle();
     const Pointer bare = pointer();
     EXPECT_NE(pixelsDiffering(bare.image, handDrawing().image), 0)
         << "the bare window shows the arrow";

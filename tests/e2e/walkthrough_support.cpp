@@ -1,17 +1,19 @@
 #include "walkthrough_support.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QTextStream>
-#include <QThread>
+#include <QWindow>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 namespace walk {
 namespace {
@@ -31,13 +33,14 @@ QApplication& application() {
     return *app;
 }
 
-void settle(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
+// Lets the walks' own application handle what the X server has sent it, and
+// waits until the server has every request it made in turn (what it drew, a
+// window it hid): a round trip on its connection.
+void catchUp() {
+    QCoreApplication::processEvents();
+    xcb_connection_t* connection =
+        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
 QString fileSafe(const QString& text) {
@@ -68,7 +71,6 @@ QString Walk::dialog(const QString& titleRegex, int timeoutMs) {
     if (!window)
         return {};
     session_.focus(*window);
-    QThread::msleep(150); // its first paint
     session_.screenshot(*window, QStringLiteral("%1-%2-%3")
                                      .arg(name_)
                                      .arg(++shots_, 2, 10, QLatin1Char('0'))
@@ -235,30 +237,39 @@ int pixelsDiffering(const QImage& a, const QImage& b) {
         reference.setDefaultButton(QMessageBox::Ok);
     }
     reference.show();
-    settle(200);
     // Both boxes have the focus when they are taken, so that the default
     // button looks the same in both.
     const QString referenceWindow = QString::number(reference.winId());
+    waitFor([&] {
+        catchUp();
+        return reference.windowHandle()->isExposed();
+    });
     session.focus(referenceWindow);
-    settle(300);
+    waitFor([&] {
+        catchUp();
+        return reference.isActiveWindow();
+    });
+    catchUp(); // drawn as the active box
     const QImage expected =
         session.screenshot(referenceWindow, shotName + QStringLiteral("-expected"));
     reference.hide();
-    settle(100);
+    catchUp();
     session.focus(window);
-    // A busy machine may show the box before it is fully painted: look again
-    // a few times before calling it different.
+    // The box may repaint for its focus after the editor answered: look again
+    // until the time is up before calling it different.
     QImage actual;
     int differing = -1;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        QThread::msleep(200);
-        actual = session.screenshot(window, shotName);
-        if (actual.isNull() || expected.isNull())
-            continue;
-        differing = pixelsDiffering(actual, expected);
-        if (differing <= 20)
-            return ::testing::AssertionSuccess();
-    }
+    waitFor(
+        [&] {
+            actual = session.screenshot(window, shotName);
+            if (actual.isNull() || expected.isNull())
+                return false;
+            differing = pixelsDiffering(actual, expected);
+            return differing <= 20;
+        },
+        2000);
+    if (!actual.isNull() && !expected.isNull() && differing <= 20)
+        return ::testing::AssertionSuccess();
     if (actual.isNull() || expected.isNull())
         return ::testing::AssertionFailure() << "no screenshot of the box";
     if (actual.size() != expected.size())
@@ -288,7 +299,7 @@ OtherClient::~OtherClient() {
 }
 
 bool OtherClient::sawKey(const QString& keysym) {
-    xev_.waitForReadyRead(200);
+    xev_.waitForReadyRead(0);
     output_ += QString::fromLocal8Bit(xev_.readAllStandardOutput());
     return output_.contains(QStringLiteral(", ") + keysym + QLatin1Char(')'));
 }

@@ -116,7 +116,8 @@ public:
     ~OtherClient();
     bool ready() const { return !window_.isEmpty(); }
     void focus() { session_.focus(window_); }
-    // Whether the client ever got this key (xev's keysym name, as "n").
+    // Whether the client got this key (xev's keysym name, as "n") in what it
+    // has printed so far; it does not wait.
     bool sawKey(const QString& keysym);
 
 private:

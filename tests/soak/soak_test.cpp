@@ -1,7 +1,8 @@
 // A long working session in one process: two thousand documents created,
 // typed into and closed, the set emptied by Close All fifty times. Whatever a
-// command leaves behind shows up either as memory that Close All does not give
-// back or as cycles that grow slower the longer the program runs.
+// command leaves behind shows up as memory that Close All does not give back.
+// How long the cycles take, and whether that grows, is bench/soak_bench's
+// figure: a timing would fail on a busy machine.
 #include "bench/benchsupport.h"
 #include "tests/support/scripted.h"
 
@@ -32,57 +33,27 @@ Memory settleAndMeasure() {
     return {heapBytesInUse(), trimmedResidentKilobytes()};
 }
 
-double median(std::vector<double> values) {
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
-
-// True when the samples show no growing cost: the median of every window of
-// `window` samples stays within twice the median of the first window. A
-// median ignores the odd sample that the scheduler or a cache miss made
-// slow, but a cost that grows with every cycle raises all of them.
-::testing::AssertionResult noGrowth(const char* what, const std::vector<double>& samples,
-                                    size_t window) {
-    const double base =
-        median(std::vector<double>(samples.begin(), samples.begin() + qsizetype(window)));
-    for (size_t from = 0; from + window <= samples.size(); from += window) {
-        const double later = median(std::vector<double>(
-            samples.begin() + qsizetype(from), samples.begin() + qsizetype(from + window)));
-        if (later > 2 * base)
-            return ::testing::AssertionFailure()
-                   << what << ": samples " << from << " to " << from + window - 1
-                   << " take a median " << later << " ms, more than twice the first " << window
-                   << " (" << base << " ms)";
-    }
-    return ::testing::AssertionSuccess();
-}
-
-TEST(Soak, TwoThousandCyclesAndFiftyCloseAllsLeaveNoMemoryAndNoCostBehind) {
+TEST(Soak, TwoThousandCyclesAndFiftyCloseAllsLeaveNoMemoryBehind) {
     FormHarness harness;
     Form1& form = harness.load();
     form.show();
     const Memory start = settleAndMeasure();
 
-    std::vector<double> cycleMs, closeAllMs;
     std::vector<Memory> afterCloseAll;
     for (int round = 0; round < kRounds; ++round) {
         // The first document has unsaved changes, so Close All asks.
         QTest::keyClicks(form.currentSurface().widget(), QStringLiteral("kept for a round"));
         for (int cycle = 0; cycle < kCyclesPerRound; ++cycle) {
-            const double cycleStart = threadCpuMilliseconds();
             form.PushButton2->click();
             QTest::keyClicks(form.currentSurface().widget(), QStringLiteral("a line of text"));
             harness.messages->answers.push_back(MsgResult::No); // "Save changes?"
             form.PushButton11->click();
             QCoreApplication::processEvents();
-            cycleMs.push_back(threadCpuMilliseconds() - cycleStart);
             ASSERT_EQ(form.TabControl1->count(), 1);
         }
         harness.messages->answers.push_back(MsgResult::Yes); // continue without saving
-        const double closeStart = threadCpuMilliseconds();
         form.PushButton12->click();
         QCoreApplication::processEvents();
-        closeAllMs.push_back(threadCpuMilliseconds() - closeStart);
 
         ASSERT_EQ(harness.messages->shown.size(), size_t(kCyclesPerRound + 1))
             << "every Close asked once, Close All once, nothing was reported";
@@ -96,14 +67,6 @@ TEST(Soak, TwoThousandCyclesAndFiftyCloseAllsLeaveNoMemoryAndNoCostBehind) {
         afterCloseAll.push_back(settleAndMeasure());
     }
 
-    const auto [lowest, highest] = std::minmax_element(cycleMs.begin(), cycleMs.end());
-    std::printf("cycle CPU time: first %d median %.3f ms, all median %.3f ms, min %.3f, max %.3f\n",
-                kCyclesPerRound,
-                median(std::vector<double>(cycleMs.begin(), cycleMs.begin() + kCyclesPerRound)),
-                median(cycleMs), *lowest, *highest);
-    std::printf("Close All CPU time: first 5 median %.3f ms, all median %.3f ms\n",
-                median(std::vector<double>(closeAllMs.begin(), closeAllMs.begin() + 5)),
-                median(closeAllMs));
     std::printf(
         "heap in use: start %lld bytes, after the first Close All %lld, after the last %lld\n",
         static_cast<long long>(start.heapBytes),
@@ -131,8 +94,6 @@ TEST(Soak, TwoThousandCyclesAndFiftyCloseAllsLeaveNoMemoryAndNoCostBehind) {
         << "; after rounds 1, 11, 21 ...:" << heapByRound;
     EXPECT_LE(mostResident->residentKb, start.residentKb * 11 / 10)
         << "resident memory after Close All of round " << mostResident - afterCloseAll.begin() + 1;
-    EXPECT_TRUE(noGrowth("New/type/Close cycles", cycleMs, kCyclesPerRound));
-    EXPECT_TRUE(noGrowth("Close All", closeAllMs, 5));
 }
 
 } // namespace
