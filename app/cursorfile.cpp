@@ -17,8 +17,7 @@ QCursor loadCursorFile(const QString& path) {
     // The first directory entry (after the 6-byte header) keeps the hotspot's
     // x and y as little-endian 16-bit values at offsets 4 and 6 of the entry.
     auto word = [&bytes](int at) {
-        return at + 1 < bytes.size() ? int(quint8(bytes[at])) | int(quint8(bytes[at + 1])) << 8
-                                     : 0;
+        return at + 1 < bytes.size() ? int(quint8(bytes[at])) | int(quint8(bytes[at + 1])) << 8 : 0;
     };
     const bool isCursor = word(2) == 2;
     const int x = isCursor ? qBound(0, word(10), picture.width() - 1) : 0;

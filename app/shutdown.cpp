@@ -8,8 +8,9 @@ void Form1::Form_QueryUnload(qint16& cancel, qint16 /*reason: every close is han
     Timer1.stop();
     if (!AnyDocumentChanged())
         return;
-    const MsgResult answer = messages().show({QStringLiteral("Exit without saving?"), QStringLiteral("Continue Exit"),
-                                              MsgButtons::YesNo, MsgResult::Yes, MsgIcon::Question});
+    const MsgResult answer =
+        messages().show({QStringLiteral("Exit without saving?"), QStringLiteral("Continue Exit"),
+                         MsgButtons::YesNo, MsgResult::Yes, MsgIcon::Question});
     if (answer == MsgResult::No)
         cancel = 1;
 }

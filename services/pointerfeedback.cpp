@@ -7,11 +7,11 @@
 void Form1::setupPointerFeedback() {
     // The window and its toolbar controls hear the mouse move without a button held.
     setMouseTracking(true);
-    QWidget* const controls[] = {PushButton1, PushButton2,  PushButton3,  PushButton4,  PushButton5,
-                                 PushButton6, PushButton7,  PushButton8,  PushButton9,  PushButton10,
-                                 PushButton11, PushButton12, PushButton13, PushButton14, Check1,
-                                 Check2,      Check3,       Check4,       Option1,      Option2,
-                                 Option3};
+    QWidget* const controls[] = {
+        PushButton1,  PushButton2,  PushButton3, PushButton4,  PushButton5,  PushButton6,
+        PushButton7,  PushButton8,  PushButton9, PushButton10, PushButton11, PushButton12,
+        PushButton13, PushButton14, Check1,      Check2,       Check3,       Check4,
+        Option1,      Option2,      Option3};
     for (QWidget* control : controls) {
         control->setMouseTracking(true);
         control->installEventFilter(this);

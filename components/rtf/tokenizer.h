@@ -38,7 +38,6 @@ public:
     explicit Tokenizer(std::string_view data) : data_(data) {}
 
     Token next();
-    std::size_t position() const { return pos_; }
     // The code page of the text that follows. In a double-byte code page a
     // trail byte may be '\\', '{' or '}' (Shift-JIS writes them raw), so a
     // lead byte takes the next byte with it into the text.
