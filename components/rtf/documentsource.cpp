@@ -39,18 +39,9 @@ private:
 };
 
 void Walker::frame(QTextFrame::iterator it, int depth) {
-    std::vector<std::variant<QTextBlock, QTextFrame*>> items;
-    for (; !it.atEnd(); ++it) {
-        if (QTextFrame* child = it.currentFrame())
-            items.emplace_back(child);
-        else
-            items.emplace_back(it.currentBlock());
-    }
+    const std::vector<FrameItem> items = frameItems(it);
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (const auto* block = std::get_if<QTextBlock>(&items[i])) {
-            if (items.size() > 1 && std::holds_alternative<QTextFrame*>(items[1]) &&
-                isBeforeFirstTable(*block, i == 0, std::get<QTextFrame*>(items[1])))
-                continue;
             paragraph(*block, depth, i == 0 && depth > 0);
         } else if (const auto* child = qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[i]))) {
             table(child, depth + 1);

@@ -543,6 +543,21 @@ bool isBeforeFirstTable(const QTextBlock& block, bool firstInFrame, const QTextF
            !hasParagraphFormat(block);
 }
 
+std::vector<FrameItem> frameItems(QTextFrame::iterator it) {
+    std::vector<FrameItem> items;
+    for (; !it.atEnd(); ++it) {
+        if (QTextFrame* frame = it.currentFrame())
+            items.emplace_back(frame);
+        else
+            items.emplace_back(it.currentBlock());
+    }
+    if (items.size() > 1 && std::holds_alternative<QTextBlock>(items[0]) &&
+        std::holds_alternative<QTextFrame*>(items[1]) &&
+        isBeforeFirstTable(std::get<QTextBlock>(items[0]), true, std::get<QTextFrame*>(items[1])))
+        items.erase(items.begin());
+    return items;
+}
+
 std::vector<int> tableGridOf(const QTextTable* table) {
     const QTextTableFormat format = table->format();
     const int columns = table->columns();

@@ -3,18 +3,19 @@
 #include "components/rtf/documentsink.h"
 
 #include <QImage>
+#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QTextFrame>
 #include <QTextImageFormat>
 #include <QTextListFormat>
 #include <QTextTableCellFormat>
 #include <optional>
+#include <variant>
 #include <vector>
 
-class QTextBlock;
 class QTextDocument;
 class QTextList;
-class QTextFrame;
 class QTextTable;
 class QTextTableCell;
 
@@ -106,6 +107,10 @@ std::optional<Picture> pictureOf(const QTextImageFormat& image, const QTextDocum
 // paragraph before a table that begins its frame, where the file most likely
 // had none: true for that paragraph, when it has no format of its own.
 bool isBeforeFirstTable(const QTextBlock& block, bool firstInFrame, const QTextFrame* next);
+// The paragraphs and frames of a frame, in order, as the file has them:
+// without that empty paragraph.
+using FrameItem = std::variant<QTextBlock, QTextFrame*>;
+std::vector<FrameItem> frameItems(QTextFrame::iterator it);
 // The edges of a table's columns in twips, the left one first: as read, or
 // for a table from elsewhere its fixed widths, else an inch a column.
 std::vector<int> tableGridOf(const QTextTable* table);

@@ -143,19 +143,9 @@ QByteArrayList Writer::file(QByteArrayList body) {
 }
 
 void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd) {
-    std::vector<std::variant<QTextBlock, QTextFrame*>> items;
-    for (; !it.atEnd(); ++it) {
-        if (QTextFrame* frame = it.currentFrame())
-            items.emplace_back(frame);
-        else
-            items.emplace_back(it.currentBlock());
-    }
+    const std::vector<FrameItem> items = frameItems(it);
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (const auto* block = std::get_if<QTextBlock>(&items[i])) {
-            // One with a format of its own was in the file and is written.
-            if (items.size() > 1 && std::holds_alternative<QTextFrame*>(items[1]) &&
-                isBeforeFirstTable(*block, i == 0, std::get<QTextFrame*>(items[1])))
-                continue;
             paragraph(*block, depth, i + 1 == items.size() ? lastEnd : "par");
         } else if (const auto* table = qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[i]))) {
             this->table(table, depth + 1);
