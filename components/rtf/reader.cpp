@@ -138,19 +138,8 @@ bool Reader::closeGroup(std::size_t offset) {
     }
     if (closed.destination == Destination::Picture && state().destination == Destination::Body)
         endPicture(closed);
-    if (closed.shape) {
-        // Text of the shape not yet handed on makes it a text box too.
-        flushRun();
-        shapeLevel_ = 0;
-        if (shapePicture_) {
-            auto [picture, format] = std::move(*shapePicture_);
-            shapePicture_.reset();
-            format.object =
-                keptRtf(std::string(data_.substr(closed.openedAt, offset + 1 - closed.openedAt)));
-            format.object.shownAs = QString(QChar::ObjectReplacementCharacter);
-            sink_.picture(picture, format);
-        }
-    }
+    if (closed.shape)
+        endShape(closed, offset);
     if (closed.destination == Destination::FontTable) {
         // A font's group may end without its ';'.
         fonts_.endFont(documentCodePage());
@@ -300,28 +289,24 @@ void Reader::syncRunFormat() {
 void Reader::flushRun() {
     if (run_.empty())
         return;
-    const QString& text = run_.text();
-    if (text.isEmpty()) {
-        run_.clear();
-    } else if (runChar_.hidden) {
-        const QString hidden = text;
-        run_.clear();
-        hiddenRun(hidden);
-    } else {
-        releaseShapePicture();
-        shapeHasContent_ = shapeLevel_ != 0;
-        RunFormat format = resolve(runChar_);
-        format.before = takeInline();
-        sink_.text(text, format);
-        run_.clear();
+    const QString text = run_.text();
+    run_.clear();
+    if (text.isEmpty())
+        return;
+    shapeContent();
+    if (runChar_.hidden) {
+        hiddenRun(text);
+        return;
     }
+    RunFormat format = resolve(runChar_);
+    format.before = takeInline();
+    sink_.text(text, format);
 }
 
 void Reader::endParagraph(int minDepth, int maxDepth) {
     settleNoteMark();
     flushRun();
-    releaseShapePicture();
-    shapeHasContent_ = shapeLevel_ != 0;
+    shapeContent();
     const GroupState& format = closedParagraphState_ ? *closedParagraphState_ : state();
     ParagraphFormat paragraph = resolve(format.para);
     paragraph.beforeEnd = takeInline();

@@ -80,6 +80,10 @@ private:
     // its picture waits here until the shape ends. Any text in the shape (a
     // text box) sends the picture on as an inline one.
     void releaseShapePicture();
+    // Text, a note, a paragraph or a row came: inside a shape, it is a text
+    // box, not a picture's frame.
+    void shapeContent();
+    void endShape(const GroupState& shape, std::size_t end);
     // Ends a cell or a row at the depth; false outside the body.
     void endCell(int depth);
     void endRow(int depth);
@@ -141,6 +145,7 @@ private:
     std::optional<CharState> noteMark_; // a \chftn waiting for its note
     std::size_t shapeLevel_ = 0;        // the stack size inside an open \shp; 0: none
     bool shapeHasContent_ = false;      // text or a paragraph end came inside it
+    std::size_t shapeInlineStart_ = 0;  // inline_ pieces before that belong before it
     std::optional<std::pair<Picture, RunFormat>> shapePicture_;
     int footnotes_ = 0;
     int endnotes_ = 0;

@@ -149,6 +149,7 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
             state().shape = true;
             shapeLevel_ = stack_.size();
             shapeHasContent_ = false;
+            shapeInlineStart_ = inline_.size();
         }
         return true;
     case Control::NestTableProps:

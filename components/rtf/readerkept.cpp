@@ -116,6 +116,7 @@ void Reader::endNote(std::string_view note) {
     const CharState chr = marked ? *noteMark_ : state().chr;
     noteMark_.reset();
     flushRun();
+    shapeContent();
     const bool endnote = note.find("\\ftnalt") != std::string_view::npos;
     const NoteNumbering& numbering = endnote ? endnoteNumbering_ : footnoteNumbering_;
     const int value = numbering.start - 1 + (endnote ? ++endnotes_ : ++footnotes_);

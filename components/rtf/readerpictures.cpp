@@ -64,8 +64,34 @@ void Reader::pictureControl(const ControlInfo& info, const Token& token, int val
 void Reader::releaseShapePicture() {
     if (!shapePicture_)
         return;
-    sink_.picture(shapePicture_->first, shapePicture_->second);
+    RunFormat format = std::move(shapePicture_->second);
+    format.before = takeInline(); // the shape's own pieces too: it is not kept
+    sink_.picture(shapePicture_->first, format);
     shapePicture_.reset();
+}
+
+void Reader::shapeContent() {
+    releaseShapePicture();
+    if (shapeLevel_ != 0)
+        shapeHasContent_ = true;
+}
+
+void Reader::endShape(const GroupState& shape, std::size_t end) {
+    flushRun(); // its text not yet handed on makes it a text box too
+    shapeLevel_ = 0;
+    if (!shapePicture_)
+        return;
+    auto [picture, format] = std::move(*shapePicture_);
+    shapePicture_.reset();
+    // What was kept inside the shape is written with it, not before it.
+    const std::size_t before = std::min(shapeInlineStart_, inline_.size());
+    inline_.resize(before);
+    if (hiddenPiece_ >= qsizetype(before))
+        hiddenPiece_ = -1;
+    format.before = takeInline();
+    format.object = keptRtf(std::string(data_.substr(shape.openedAt, end + 1 - shape.openedAt)));
+    format.object.shownAs = QString(QChar::ObjectReplacementCharacter);
+    sink_.picture(picture, format);
 }
 
 void Reader::pictureHex(std::string_view text) {
@@ -99,14 +125,15 @@ void Reader::pictureHex(std::string_view text) {
 void Reader::endPicture(const GroupState& pictureState) {
     settleNoteMark();
     flushRun();
-    releaseShapePicture();
+    const bool firstInShape = shapeLevel_ != 0 && !shapeHasContent_;
+    shapeContent();
     RunFormat format = resolve(pictureState.chr);
-    format.before = takeInline();
-    if (shapeLevel_ != 0 && !shapeHasContent_)
+    if (firstInShape) {
         shapePicture_.emplace(std::move(picture_), format);
-    else
+    } else {
+        format.before = takeInline();
         sink_.picture(picture_, format);
-    shapeHasContent_ = shapeLevel_ != 0;
+    }
     picture_ = Picture{};
     pictureNibble_ = -1;
     bodyContent();

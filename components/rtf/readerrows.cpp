@@ -118,6 +118,7 @@ void Reader::endCell(int depth) {
 }
 
 void Reader::endRow(int depth) {
+    shapeContent();
     // Text after the last \cell still belongs to the row: keep it as a cell.
     if (paragraphHasContent_)
         endCell(depth);

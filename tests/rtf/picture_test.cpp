@@ -144,13 +144,30 @@ TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
     EXPECT_FALSE(boxSaved.contains("shp"));
     EXPECT_EQ(boxSaved.count("Boxed"), 1);
     EXPECT_EQ(imagesOf(textBox).size(), 1u);
-    // Also text that no paragraph end follows inside the shape (a fuzz find).
-    QTextDocument unended;
-    load(unended, "{\\rtf{\\shp{\\pict}r}");
-    QTextDocument unendedAgain;
-    roundTrip(unended, unendedAgain);
-    EXPECT_EQ(rtf::documentText(unendedAgain), rtf::documentText(unended));
-    EXPECT_FALSE(rtf::saveBytes(unended).contains("shp"));
+    // Also text that no paragraph end follows inside the shape, hidden text
+    // (fuzz finds), and a note.
+    for (const QByteArray& box :
+         {QByteArray("{\\rtf{\\shp{\\pict}r}"), QByteArray("{\\rtf\\v{\\shp{\\pict}r}"),
+          QByteArray("{\\rtf{\\shp{\\pict}{\\chftn{\\footnote n}}}")}) {
+        QTextDocument unended;
+        load(unended, box);
+        QTextDocument unendedAgain;
+        const QByteArray boxSaved = roundTrip(unended, unendedAgain);
+        EXPECT_EQ(rtf::documentText(unendedAgain), rtf::documentText(unended)) << box.constData();
+        EXPECT_FALSE(boxSaved.contains("shp")) << boxSaved.constData();
+    }
+    // A piece kept inside the shape goes with the shape, once; one before it
+    // stays before it.
+    QTextDocument marked;
+    load(marked, "{\\rtf1{\\*\\bkmkstart a}{\\shp{\\*\\bkmkstart b}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " +
+                     png + "}}}{\\*\\bkmkend b}}\\par}");
+    QTextDocument markedAgain;
+    const QByteArray markedSaved = roundTrip(marked, markedAgain);
+    EXPECT_EQ(markedSaved.count("bkmkstart a"), 1) << markedSaved.constData();
+    EXPECT_EQ(markedSaved.count("bkmkstart b"), 1) << markedSaved.constData();
+    EXPECT_EQ(markedSaved.count("bkmkend b"), 1) << markedSaved.constData();
+    EXPECT_LT(markedSaved.indexOf("bkmkstart a"), markedSaved.indexOf("shp"));
+    EXPECT_EQ(rtf::saveBytes(markedAgain), markedSaved);
 }
 
 TEST(DocumentPictures, PngShowsAtItsSizeAndItsPixelsSurviveSaving) {
