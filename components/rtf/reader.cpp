@@ -167,6 +167,13 @@ void Reader::bytes(std::string_view text) {
         return;
     switch (state().destination) {
     case Destination::Body:
+        // Control characters alone are no text: they must not settle a note
+        // mark that the note after them still wants.
+        if (std::all_of(text.begin(), text.end(), [](char c) {
+                const auto byte = static_cast<unsigned char>(c);
+                return (byte < 0x20 && byte != '\t') || byte == 0x7F;
+            }))
+            break;
         beforeText();
         run_.appendBytes(text, currentCodePage());
         afterText();
@@ -242,7 +249,7 @@ void Reader::nameOrBodyCharacter(char16_t c) {
 }
 
 void Reader::character(char16_t c) {
-    if (state().destination != Destination::Body)
+    if (state().destination != Destination::Body || (c < 0x20 && c != u'\t') || c == 0x7F)
         return;
     beforeText();
     run_.appendChar(c);

@@ -321,6 +321,10 @@ TEST(KeptRtf, ASecondSaveIsTheFirst) {
         // text before a second font table that renames its font.
         "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f4}}\\f4{\\v hidden}\\par}",
         "{\\rtf1\\deff0{\\fonttbl{\\f1 Arial;}}{\\v one}{\\fonttbl{\\f0 Symbol;}}\\v c\\par}",
+        // A control character between a note's mark and its note is no
+        // text that would leave the mark without its note.
+        "{\\rtf1 A\\chftn\x02{\\footnote n}\\par}",
+        "{\\rtf1 A\\chftn\\'02{\\footnote n}\\par}",
         // Long hidden text whose colour number shrinks when saved.
         "{\\rtf1{\\colortbl;\\red1\\green0\\blue0;\\red2\\green0\\blue0;\\red3\\green0\\blue0;"
         "\\red4\\green0\\blue0;\\red5\\green0\\blue0;\\red6\\green0\\blue0;\\red7\\green0\\blue0;"

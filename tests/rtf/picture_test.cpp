@@ -159,8 +159,9 @@ TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
     // A piece kept inside the shape goes with the shape, once; one before it
     // stays before it.
     QTextDocument marked;
-    load(marked, "{\\rtf1{\\*\\bkmkstart a}{\\shp{\\*\\bkmkstart b}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " +
-                     png + "}}}{\\*\\bkmkend b}}\\par}");
+    load(marked,
+         "{\\rtf1{\\*\\bkmkstart a}{\\shp{\\*\\bkmkstart b}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " +
+             png + "}}}{\\*\\bkmkend b}}\\par}");
     QTextDocument markedAgain;
     const QByteArray markedSaved = roundTrip(marked, markedAgain);
     EXPECT_EQ(markedSaved.count("bkmkstart a"), 1) << markedSaved.constData();
