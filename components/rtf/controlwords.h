@@ -144,7 +144,7 @@ enum class Control : std::uint8_t {
     Character,
 };
 
-// How a control word takes its parameter, as the RTF specification sorts them.
+// How a control word takes its parameter: the five sorts RTF has.
 enum class ControlKind : std::uint8_t {
     Flag,        // a parameter means nothing, or is read by the word's own part (\pard, \ansicpg)
     Toggle,      // on without a parameter or with any but 0 (\b, \b0)

@@ -2,7 +2,6 @@
 
 #include "components/rtf/keptrtf.h"
 #include "components/rtf/qtformats.h"
-#include "components/rtf/units.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

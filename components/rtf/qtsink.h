@@ -27,12 +27,10 @@ namespace rtf {
 // one QTextTable whose columns are the union of its rows' cell edges, so that
 // rows of different cells stay as they were written. Pictures become images
 // at their intended size; the ones the document cannot draw (and any whose
-// decoded size passes maxDecodedBytes) show a placeholder and keep their bytes.
+// decoded size passes maxDecodedPictureBytes) show a placeholder and keep their bytes.
 // The document's default font is left alone.
 class QtDocumentSink : public DocumentSink {
 public:
-    static constexpr qint64 maxDecodedBytes = maxDecodedPictureBytes;
-
     explicit QtDocumentSink(QTextDocument& document);
     ~QtDocumentSink() override;
 

@@ -7,18 +7,12 @@
 #include "components/rtf/qtformats.h"
 #include "components/rtf/rtfoutput.h"
 #include "components/rtf/symbolfont.h"
-#include "components/rtf/units.h"
 #include "components/rtf/writerformats.h"
 
-#include <QBuffer>
-#include <QImage>
-#include <QPointer>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
-#include <QTextList>
 #include <QTextTable>
-#include <QUrl>
 #include <cmath>
 #include <variant>
 #include <vector>
