@@ -44,6 +44,7 @@ enum class Control : std::uint8_t {
     ListId,
     ListLevel,
     LevelNumbering,
+    LevelStart,
     ListOverride,
     ListNumber,
     ListLevelNumber,

@@ -55,12 +55,20 @@ enum class Alignment { Left, Center, Right, Justify };
 enum class ListKind { None, Bullet, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
 
 // How a list level marks its items beyond its kind: the bullet's shape, the
-// text around the number ("(" and ")" of "(a)").
+// text around the number ("(" and ")" of "(a)"). The prefix holds the numbers
+// of the levels above that the label shows ("1.2." for the second level) as
+// the characters 0 to 8 of those levels, as \leveltext writes them.
 enum class BulletShape : std::uint8_t { Disc, Circle, Square };
 struct ListLabel {
     BulletShape bullet = BulletShape::Disc;
     QString prefix;
     QString suffix = QStringLiteral(".");
+    // The first item's number (\levelstartat). The editor counts from 1 and
+    // keeps this for the file.
+    int start = 1;
+    // The level's own indents (\li and \fi of \listlevel), where the file
+    // gives them; the editor shows the items' own.
+    std::optional<int> left, first;
 
     bool operator==(const ListLabel&) const = default;
 };
@@ -87,6 +95,10 @@ struct TabStop {
     bool operator==(const TabStop&) const = default;
 };
 
+namespace IndentsGiven {
+constexpr std::uint8_t left = 1, right = 2, first = 4;
+}
+
 // A paragraph's format; lengths in twips as RTF gives them.
 struct ParagraphFormat {
     Alignment alignment = Alignment::Left;
@@ -106,6 +118,14 @@ struct ParagraphFormat {
     KeptRtf beforeEnd; // like RunFormat::before, after the paragraph's last text
     ListKind list = ListKind::None;
     int listLevel = 0; // 0 to 8
+    // The file's list (\lsN) the paragraph is an item of: items of one list
+    // count on across other paragraphs and tables. 0: a list of its own, which
+    // ends at the first paragraph outside it.
+    int listId = 0;
+    // Which indents a list item states itself (IndentsGiven bits), 0 or not:
+    // readers weigh what an item states against its level's indents, so a
+    // saved item states the same.
+    std::uint8_t indentsGiven = 0;
     ListLabel listLabel;
     // 0 outside tables, 1 in a cell of a table of the body, 2 in a table inside
     // such a cell, and so on.

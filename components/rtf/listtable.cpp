@@ -80,11 +80,21 @@ void ListTable::setLevelNumbering(int nfc) {
         lists_.back().levels.back().kind = kindOfNumbering(nfc);
 }
 
+void ListTable::setLevelStart(int start) {
+    if (!lists_.empty() && !lists_.back().levels.empty())
+        lists_.back().levels.back().start = start;
+}
+
+void ListTable::setLevelIndent(Indent which, int twips) {
+    if (!lists_.empty() && !lists_.back().levels.empty())
+        (which == Indent::Left ? lists_.back().levels.back().left
+                               : lists_.back().levels.back().first) = twips;
+}
+
 void ListTable::appendLevelText(QStringView text) {
-    constexpr qsizetype maxText = 64;
     if (!lists_.empty() && !lists_.back().levels.empty()) {
         QString& levelText = lists_.back().levels.back().text;
-        levelText += text.left(std::max<qsizetype>(0, maxText - levelText.size()));
+        levelText += text.left(std::max<qsizetype>(0, maxLevelText - levelText.size()));
     }
 }
 
@@ -143,7 +153,12 @@ ListKind ListTable::kind(int ls, int level) const {
 ListLabel ListTable::label(int ls, int level) const {
     ListLabel label;
     const Level* found = this->level(ls, level);
-    if (!found || found->text.size() < 2)
+    if (!found)
+        return label;
+    label.start = found->start;
+    label.left = found->left;
+    label.first = found->first;
+    if (found->text.size() < 2)
         return label;
     // The first character is the text's length.
     const QString text = found->text.mid(1, found->text[0].unicode());
@@ -171,17 +186,19 @@ ListLabel ListTable::label(int ls, int level) const {
         }
         return label;
     }
-    const auto first = std::find_if(text.begin(), text.end(), isNumber);
-    if (first == text.end())
+    // The level's own number is the last; numbers before it are those of the
+    // levels above. Other control characters show nothing and no file can
+    // carry them.
+    const auto own = std::find_if(text.rbegin(), text.rend(), isNumber).base();
+    if (own == text.begin())
         return label;
-    const auto last = std::find_if(text.rbegin(), text.rend(), isNumber).base();
-    // Control characters in a label show nothing and no file can carry them.
-    const auto shown = [](QString part) {
-        part.removeIf([](QChar c) { return c.unicode() < 0x20; });
-        return part;
-    };
-    label.prefix = shown(QString(text.begin(), first - text.begin()));
-    label.suffix = shown(QString(last, text.end() - last));
+    for (auto c = text.begin(); c != own - 1; ++c)
+        if (c->unicode() >= 0x20 || c->unicode() < std::min(level, 9))
+            label.prefix += *c;
+    label.suffix.clear();
+    for (auto c = own; c != text.end(); ++c)
+        if (c->unicode() >= 0x20)
+            label.suffix += *c;
     return label;
 }
 

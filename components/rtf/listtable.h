@@ -2,6 +2,7 @@
 
 #include "components/rtf/documentsink.h"
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -10,6 +11,10 @@ namespace rtf {
 // A number as a list of that kind counts it: "4", "d", "D", "iv", "IV"
 // (roman from 1 to 3999; beyond, and below 1, the digits).
 QString listNumberText(ListKind kind, int number);
+
+// The characters of a \leveltext kept, its length first: a label of a
+// level never holds more than one less.
+constexpr qsizetype maxLevelText = 64;
 
 // Word's lists: \listtable defines lists by \listid with up to nine levels,
 // \listoverridetable maps the paragraphs' \lsN onto them. Only what a level
@@ -20,6 +25,9 @@ public:
     void setListId(int id);
     void beginLevel();
     void setLevelNumbering(int nfc);
+    void setLevelStart(int start);
+    enum class Indent { Left, First };
+    void setLevelIndent(Indent which, int twips);
     // Text of the level's \leveltext: its length, then the label with the
     // levels' numbers as the characters 0 to 8.
     void appendLevelText(QStringView text);
@@ -31,15 +39,16 @@ public:
     bool knows(int ls) const;
     // The kind that level shows; None for a level without a number or bullet.
     ListKind kind(int ls, int level) const;
-    // The bullet or the text around the number that level shows; the
-    // editor shows the level's own number only, where the file puts the
-    // numbers of the levels above it in front (1.1.).
+    // The bullet or the text around the number that level shows, with the
+    // numbers of the levels above it (1.1.) that the file puts in front.
     ListLabel label(int ls, int level) const;
 
 private:
     struct Level {
         ListKind kind = ListKind::Decimal;
         QString text; // \leveltext as read
+        int start = 1;
+        std::optional<int> left, first;
     };
     struct List {
         int id = 0;

@@ -211,6 +211,8 @@ QTextBlockFormat toBlockFormat(const ParagraphFormat& paragraph) {
     if (!paragraph.beforeEnd.rtf.isEmpty())
         format.setProperty(property::keptBeforeEnd,
                            QVariant::fromValue(KeptRtfList{paragraph.beforeEnd}));
+    if (paragraph.indentsGiven != 0)
+        format.setProperty(property::indentsGiven, paragraph.indentsGiven);
     if (!paragraph.tabs.empty()) {
         QList<QTextOption::Tab> tabs;
         QList<int> leaders;
@@ -250,10 +252,12 @@ ParagraphFormat paragraphFormatOf(const QTextBlock& block, int tableDepth) {
     paragraph.tabs = tabStopsOf(format);
     paragraph.kept = format.property(property::paragraphWords).value<KeptRtfList>().value(0);
     paragraph.beforeEnd = format.property(property::keptBeforeEnd).value<KeptRtfList>().value(0);
+    paragraph.indentsGiven = static_cast<std::uint8_t>(format.intProperty(property::indentsGiven));
     if (const QTextList* list = block.textList()) {
         paragraph.list = listKindOf(list);
         paragraph.listLevel = listLevelOf(list->format());
         paragraph.listLabel = listLabelOf(list->format());
+        paragraph.listId = listIdOf(list->format());
     }
     paragraph.tableDepth = tableDepth;
     return paragraph;
@@ -322,17 +326,39 @@ QTextListFormat::Style toListStyle(ListKind kind, BulletShape bullet) {
     }
 }
 
-QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level) {
+QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level, int listId,
+                             const QStringList& parentNumbers) {
     QTextListFormat format;
     format.setStyle(toListStyle(kind, label.bullet));
     format.setIndent(level + 1);
+    if (listId != 0)
+        format.setProperty(property::listId, listId);
+    if (label.start != ListLabel().start)
+        format.setProperty(property::listStart, label.start);
+    if (label.left)
+        format.setProperty(property::listLevelLeft, *label.left);
+    if (label.first)
+        format.setProperty(property::listLevelFirst, *label.first);
     if (kind != ListKind::Bullet) {
-        if (!label.prefix.isEmpty())
-            format.setNumberPrefix(label.prefix);
+        QString shown;
+        for (QChar c : label.prefix) {
+            if (c.unicode() < 9)
+                shown += parentNumbers.value(c.unicode(), QStringLiteral("1"));
+            else
+                shown += c;
+        }
+        if (shown != label.prefix)
+            format.setProperty(property::listPrefixLevels, label.prefix);
+        if (!shown.isEmpty())
+            format.setNumberPrefix(shown);
         if (label.suffix != ListLabel().suffix)
             format.setNumberSuffix(label.suffix);
     }
     return format;
+}
+
+int listIdOf(const QTextListFormat& format) {
+    return format.intProperty(property::listId);
 }
 
 ListKind listKindOf(const QTextList* list) {
@@ -363,7 +389,15 @@ ListLabel listLabelOf(const QTextListFormat& format) {
     else if (format.style() == QTextListFormat::ListSquare)
         label.bullet = BulletShape::Square;
     // Qt shows "." after a number unless told otherwise.
-    if (format.hasProperty(QTextFormat::ListNumberPrefix))
+    if (format.hasProperty(property::listStart))
+        label.start = format.intProperty(property::listStart);
+    if (format.hasProperty(property::listLevelLeft))
+        label.left = format.intProperty(property::listLevelLeft);
+    if (format.hasProperty(property::listLevelFirst))
+        label.first = format.intProperty(property::listLevelFirst);
+    if (format.hasProperty(property::listPrefixLevels))
+        label.prefix = format.stringProperty(property::listPrefixLevels);
+    else if (format.hasProperty(QTextFormat::ListNumberPrefix))
         label.prefix = format.numberPrefix();
     if (format.hasProperty(QTextFormat::ListNumberSuffix))
         label.suffix = format.numberSuffix();

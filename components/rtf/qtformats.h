@@ -3,6 +3,7 @@
 #include "components/rtf/documentsink.h"
 
 #include <QImage>
+#include <QStringList>
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -60,6 +61,20 @@ constexpr int keptBeforeEnd = QTextFormat::UserProperty + 0x720D;
 // On a paragraph: the words the editor does not show (KeptRtfList of one;
 // ParagraphFormat::kept).
 constexpr int paragraphWords = QTextFormat::UserProperty + 0x720E;
+// On a list: the file's list it is a level of (int; ParagraphFormat::listId).
+constexpr int listId = QTextFormat::UserProperty + 0x720F;
+// On a list: its label's prefix with the numbers of the levels above as
+// the characters 0 to 8 (QString; ListLabel::prefix). The number prefix
+// shows them as they were when the document was read.
+constexpr int listPrefixLevels = QTextFormat::UserProperty + 0x7210;
+// On a list: the number its first item has in the file (int; ListLabel::start).
+constexpr int listStart = QTextFormat::UserProperty + 0x7211;
+// On a list: its level's own indents in the file, where it gives them (int
+// twips each; ListLabel::left and ListLabel::first).
+constexpr int listLevelLeft = QTextFormat::UserProperty + 0x7212;
+constexpr int listLevelFirst = QTextFormat::UserProperty + 0x7213;
+// On a list item: the indents it states itself (int; ParagraphFormat::indentsGiven).
+constexpr int indentsGiven = QTextFormat::UserProperty + 0x7214;
 } // namespace property
 
 // A run's format. Back from Qt, what the format leaves unset (bold, italic,
@@ -77,9 +92,13 @@ LineSpacing lineSpacingOf(const QTextBlockFormat& format);
 std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format);
 
 // A list level's look as a Qt list format: its style, the text around its
-// number, its level as the indent; and back.
+// number, its level as the indent, the file's list it belongs to; and back.
+// A prefix that shows numbers of the levels above shows parentNumbers in
+// their place (the text of each level's current number, levels 0 to 8).
 QTextListFormat::Style toListStyle(ListKind kind, BulletShape bullet = BulletShape::Disc);
-QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level);
+QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level, int listId = 0,
+                             const QStringList& parentNumbers = {});
+int listIdOf(const QTextListFormat& format);
 ListKind listKindOf(const QTextList* list);
 ListLabel listLabelOf(const QTextListFormat& format);
 int listLevelOf(const QTextListFormat& format);

@@ -1,6 +1,7 @@
 #include "components/rtf/qtsink.h"
 
 #include "components/rtf/controlwords.h"
+#include "components/rtf/listtable.h"
 #include "components/rtf/qttablebuilder.h"
 #include "components/rtf/units.h"
 
@@ -174,8 +175,7 @@ void QtDocumentSink::closeTablesDeeperThan(int depth) {
         if (table->rows.empty())
             continue;
         if (openTables_.empty()) {
-            buildTable(cursor_, blockFree_, *table);
-            lists_.clear();
+            buildTable(cursor_, blockFree_, *table, lists_);
         } else {
             openTables_.back()->current.items.push_back(PendingItem{{}, std::move(table)});
         }
@@ -208,8 +208,46 @@ void QtDocumentSink::finish() {
     document_.setUndoRedoEnabled(undoWasEnabled_);
 }
 
+void OpenLists::add(QTextCursor& cursor, const ParagraphFormat& format) {
+    if (format.list == ListKind::None) {
+        if (format.listId == 0)
+            endUnnamed();
+        return;
+    }
+    const int id = format.listId;
+    const int level = format.listLevel;
+    const auto deeper = [&](const auto& entry) {
+        return std::get<0>(entry.first) == id && std::get<1>(entry.first) > level;
+    };
+    std::erase_if(open_, deeper);
+    std::erase_if(last_, [&](const auto& entry) {
+        return entry.first.first == id && entry.first.second > level;
+    });
+    const ListLabel& label = format.listLabel;
+    const Key key{id, level, format.list, label.bullet, label.prefix, label.suffix};
+    QTextList*& list = open_[key];
+    if (list) {
+        list->add(cursor.block());
+    } else {
+        QStringList numbers;
+        for (int above = 0; above < level; ++above) {
+            const auto found = last_.find({id, above});
+            const QTextList* parent = found != last_.end() ? found->second : nullptr;
+            numbers << (parent ? listNumberText(listKindOf(parent), parent->count())
+                               : QStringLiteral("1"));
+        }
+        list = cursor.createList(toListFormat(format.list, label, level, id, numbers));
+    }
+    last_[{id, level}] = list;
+}
+
+void OpenLists::endUnnamed() {
+    std::erase_if(open_, [](const auto& entry) { return std::get<0>(entry.first) == 0; });
+    std::erase_if(last_, [](const auto& entry) { return entry.first.first == 0; });
+}
+
 void writeParagraph(QTextCursor& cursor, bool& blockFree,
-                    const QtDocumentSink::PendingParagraph& paragraph, QtDocumentSink::Lists& lists,
+                    const QtDocumentSink::PendingParagraph& paragraph, OpenLists& lists,
                     bool cellStart) {
     const ParagraphFormat& format = paragraph.format;
     const QTextBlockFormat blockFormat = toBlockFormat(format);
@@ -229,18 +267,7 @@ void writeParagraph(QTextCursor& cursor, bool& blockFree,
     } else {
         cursor.insertBlock(blockFormat, markCharFormat);
     }
-    if (format.list == ListKind::None) {
-        lists.clear();
-    } else {
-        const ListLabel& label = format.listLabel;
-        const auto key = std::make_tuple(format.list, format.listLevel, label.bullet, label.prefix,
-                                         label.suffix);
-        auto found = lists.find(key);
-        if (found != lists.end())
-            found->second->add(cursor.block());
-        else
-            lists[key] = cursor.createList(toListFormat(format.list, label, format.listLevel));
-    }
+    lists.add(cursor, format);
     for (const auto& [text, charFormat] : paragraph.runs)
         cursor.insertText(text, charFormat);
 }

@@ -20,6 +20,27 @@ class QTextList;
 
 namespace rtf {
 
+// The lists that list paragraphs join as they come. Items of a file's list
+// count on across other paragraphs and tables; an item ends the lists of the
+// levels below its own, whose items count from 1 again under it, as Word and
+// LibreOffice number them. A list the file does not name ends at the first
+// paragraph outside it.
+class OpenLists {
+public:
+    // Adds the cursor's block to its list, which it starts if none is open;
+    // a paragraph outside lists ends the unnamed ones.
+    void add(QTextCursor& cursor, const ParagraphFormat& format);
+    // A table or a cell begins or ends: the unnamed lists end.
+    void endUnnamed();
+
+private:
+    using Key = std::tuple<int, int, ListKind, BulletShape, QString, QString>;
+    std::map<Key, QTextList*> open_;
+    // The list of the last item of each level, per file's list: the numbers
+    // that a label of a level below shows.
+    std::map<std::pair<int, int>, QTextList*> last_;
+};
+
 // Builds a QTextDocument from the reader's output, replacing what it held.
 // Everything happens in one edit block with undo off; a paragraph's runs wait
 // until its end, when its format is known, and go in one insertText each.
@@ -44,7 +65,6 @@ public:
     void finish() override;
 
     using Runs = std::vector<std::pair<QString, QTextCharFormat>>;
-    using Lists = std::map<std::tuple<ListKind, int, BulletShape, QString, QString>, QTextList*>;
     struct PendingParagraph {
         ParagraphFormat format;
         QTextCharFormat mark;
@@ -91,8 +111,7 @@ private:
     // than the reading itself.
     std::unordered_map<RunFormat, QTextCharFormat, RunFormatHash> charFormats_;
     bool runClosed_ = false; // the last run was a picture
-    // The lists of the current stretch of list paragraphs, by kind and level.
-    Lists lists_;
+    OpenLists lists_;
     std::vector<std::unique_ptr<PendingTable>> openTables_; // [0] is depth 1
 };
 

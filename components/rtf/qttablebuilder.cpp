@@ -97,11 +97,11 @@ QTextTableCellFormat cellFormat(const Placed& placed) {
     return format;
 }
 
-void fillCell(QTextCursor cursor, PendingCell& cell);
+void fillCell(QTextCursor cursor, PendingCell& cell, OpenLists& lists);
 
 // One QTextTable of the rows whose edges make the grid.
 void buildGrid(QTextCursor& cursor, bool& blockFree, std::vector<PendingRow*>& rows,
-               const std::vector<int>& grid) {
+               const std::vector<int>& grid, OpenLists& lists) {
     const int columns = static_cast<int>(grid.size()) - 1;
     const auto column = [&](int edge) {
         return static_cast<int>(std::lower_bound(grid.begin(), grid.end(), edge) - grid.begin());
@@ -187,7 +187,8 @@ void buildGrid(QTextCursor& cursor, bool& blockFree, std::vector<PendingRow*>& r
             table->mergeCells(cell.row, cell.column, cell.rows, cell.columns);
     for (const Placed& cell : placed)
         if (cell.content)
-            fillCell(table->cellAt(cell.row, cell.column).firstCursorPosition(), *cell.content);
+            fillCell(table->cellAt(cell.row, cell.column).firstCursorPosition(), *cell.content,
+                     lists);
     cursor = table->lastCursorPosition();
     cursor.movePosition(QTextCursor::NextBlock);
     cursor.setBlockFormat(QTextBlockFormat{});
@@ -195,14 +196,13 @@ void buildGrid(QTextCursor& cursor, bool& blockFree, std::vector<PendingRow*>& r
     blockFree = true;
 }
 
-void fillCell(QTextCursor cursor, PendingCell& cell) {
+void fillCell(QTextCursor cursor, PendingCell& cell, OpenLists& lists) {
     bool blockFree = true;
     bool cellStart = true;
-    QtDocumentSink::Lists lists;
+    lists.endUnnamed();
     for (auto& item : cell.items) {
         if (item.table) {
-            buildTable(cursor, blockFree, *item.table);
-            lists.clear();
+            buildTable(cursor, blockFree, *item.table, lists);
         } else {
             writeParagraph(cursor, blockFree, item.paragraph, lists, cellStart);
         }
@@ -212,7 +212,7 @@ void fillCell(QTextCursor cursor, PendingCell& cell) {
 
 } // namespace
 
-void buildTable(QTextCursor& cursor, bool& blockFree, PendingTable& table) {
+void buildTable(QTextCursor& cursor, bool& blockFree, PendingTable& table, OpenLists& lists) {
     // Consecutive rows share a table as long as their edges make a grid of
     // reasonable width.
     std::vector<PendingRow*> rows;
@@ -232,7 +232,7 @@ void buildTable(QTextCursor& cursor, bool& blockFree, PendingTable& table) {
         std::set_union(grid.begin(), grid.end(), edges.begin(), edges.end(),
                        std::back_inserter(merged));
         if (!rows.empty() && merged.size() > maxColumns + 1) {
-            buildGrid(cursor, blockFree, rows, grid);
+            buildGrid(cursor, blockFree, rows, grid, lists);
             rows.clear();
             merged = edges;
         }
@@ -240,7 +240,9 @@ void buildTable(QTextCursor& cursor, bool& blockFree, PendingTable& table) {
         rows.push_back(&row);
     }
     if (!rows.empty())
-        buildGrid(cursor, blockFree, rows, grid);
+        buildGrid(cursor, blockFree, rows, grid, lists);
+    // Lists the file does not name stay inside their cell.
+    lists.endUnnamed();
 }
 
 } // namespace rtf

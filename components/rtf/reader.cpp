@@ -145,12 +145,18 @@ bool Reader::closeGroup(std::size_t offset) {
         fonts_.endFont(documentCodePage());
         codePageFont_ = -2;
     }
+    if (closed.destination == Destination::PnTextBefore && state().destination == Destination::Pn)
+        state().para.pnBefore = closed.para.pnBefore;
+    if (closed.destination == Destination::PnTextAfter && state().destination == Destination::Pn)
+        state().para.pnAfter = closed.para.pnAfter;
     if (closed.destination == Destination::Pn && state().destination != Destination::Pn) {
         // \pn is a group of its own, but it describes the paragraph around it.
         ParaState& para = state().para;
         para.pnType = closed.para.pnType;
         para.pnStyle = closed.para.pnStyle;
         para.pnLevel = closed.para.pnLevel;
+        para.pnBefore = closed.para.pnBefore;
+        para.pnAfter = closed.para.pnAfter;
     }
     // Closing the outermost group ends the document; what follows is not RTF.
     return stack_.size() > 1;
@@ -195,6 +201,13 @@ void Reader::bytes(std::string_view text) {
         lists_.appendLevelText(decoded);
         break;
     }
+    case Destination::PnTextBefore:
+    case Destination::PnTextAfter: {
+        QString decoded;
+        CodePages::instance().decode(documentCodePage(), text, decoded);
+        pnText(decoded);
+        break;
+    }
     case Destination::ColorTable:
         for (char c : text)
             if (c == ';')
@@ -237,6 +250,15 @@ void Reader::unicode(int value) {
     unicodeSkipLeft_ = state().unicodeSkip;
 }
 
+void Reader::pnText(QStringView text) {
+    ParaState& para = state().para;
+    QString& kept = state().destination == Destination::PnTextBefore ? para.pnBefore : para.pnAfter;
+    // Control characters show nothing and no file can carry them.
+    for (QChar c : text.left(std::max<qsizetype>(0, maxLevelText / 2 - 1 - kept.size())))
+        if (c.unicode() >= 0x20)
+            kept += c;
+}
+
 void Reader::nameOrBodyCharacter(char16_t c) {
     // A font name may hold any character the body can (the writer escapes
     // both alike), so that it reads back as it was written.
@@ -244,6 +266,9 @@ void Reader::nameOrBodyCharacter(char16_t c) {
         fonts_.appendNameChar(c, documentCodePage());
     else if (state().destination == Destination::LevelText)
         lists_.appendLevelText(QStringView(&c, 1));
+    else if (state().destination == Destination::PnTextBefore ||
+             state().destination == Destination::PnTextAfter)
+        pnText(QStringView(&c, 1));
     else
         character(c);
 }
@@ -407,12 +432,24 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
         format.list = lists_.kind(para.ls, level);
         format.listLabel = lists_.label(para.ls, level);
         format.listLevel = format.list == ListKind::None ? 0 : level;
+        if (format.list == ListKind::None) {
+            format.listLabel = {};
+        } else {
+            format.listId = para.ls;
+            format.indentsGiven = para.indentsGiven;
+            if (para.startIndent)
+                format.indentsGiven |= para.rightToLeft ? IndentsGiven::right : IndentsGiven::left;
+            if (para.endIndent)
+                format.indentsGiven |= para.rightToLeft ? IndentsGiven::left : IndentsGiven::right;
+        }
     } else if (para.pnType == PnType::Bullet) {
         format.list = ListKind::Bullet;
         format.listLevel = para.pnLevel;
     } else if (para.pnType == PnType::Numbered) {
         format.list = para.pnStyle == ListKind::None ? ListKind::Decimal : para.pnStyle;
         format.listLevel = para.pnLevel;
+        format.listLabel.prefix = para.pnBefore;
+        format.listLabel.suffix = para.pnAfter;
     } else if (para.ls > 0) {
         // A list the tables do not define still reads as a list.
         format.list = ListKind::Bullet;

@@ -95,6 +95,8 @@ private:
     void character(char16_t c);
     // A character of the body, or of the font name being read.
     void nameOrBodyCharacter(char16_t c);
+    // Text of a \\pn paragraph's \\pntxtb or \\pntxta.
+    void pnText(QStringView text);
     void bodyContent();
     // Around text of the body: what text ends before it, and what it makes.
     void beforeText();

@@ -135,6 +135,10 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
             target = Destination::LevelText;
             break;
         }
+        if ((word == "pntxtb" || word == "pntxta") && state().destination == Destination::Pn) {
+            target = word == "pntxtb" ? Destination::PnTextBefore : Destination::PnTextAfter;
+            break;
+        }
         if (stack_.size() > 2)
             skipGroup(word, starred);
         return true;
@@ -277,6 +281,10 @@ void Reader::tableControl(const ControlInfo& info, int value) {
         if (where == Destination::ListTable)
             lists_.setLevelNumbering(value);
         break;
+    case Control::LevelStart:
+        if (where == Destination::ListTable)
+            lists_.setLevelStart(value);
+        break;
     case Control::ListId:
         if (where == Destination::ListTable)
             lists_.setListId(value);
@@ -403,18 +411,27 @@ void Reader::paragraphControl(const ControlInfo& info, int value) {
         break;
     case Control::LeftIndent:
         para.leftIndent = value;
+        para.indentsGiven |= IndentsGiven::left;
+        if (state().destination == Destination::ListTable)
+            lists_.setLevelIndent(ListTable::Indent::Left, value);
         break;
     case Control::RightIndent:
         para.rightIndent = value;
+        para.indentsGiven |= IndentsGiven::right;
         break;
     case Control::StartIndent:
         para.startIndent = value;
+        if (state().destination == Destination::ListTable)
+            lists_.setLevelIndent(ListTable::Indent::Left, value);
         break;
     case Control::EndIndent:
         para.endIndent = value;
         break;
     case Control::FirstIndent:
         para.firstIndent = value;
+        para.indentsGiven |= IndentsGiven::first;
+        if (state().destination == Destination::ListTable)
+            lists_.setLevelIndent(ListTable::Indent::First, value);
         break;
     case Control::SpaceBefore:
         para.spaceBefore = value;

@@ -22,6 +22,8 @@ enum class Destination : std::uint8_t {
     ListOverrideTable,
     LevelText, // \leveltext of a list level
     Pn,
+    PnTextBefore, // \pntxtb: the text before a \pn paragraph's number
+    PnTextAfter,  // \pntxta: after it
     Picture,
     ShapeName, // \sn: the name of the shape property whose \sv follows
 };
@@ -58,6 +60,7 @@ struct ParaState {
     int leftIndent = 0;
     int rightIndent = 0;
     int firstIndent = 0;
+    std::uint8_t indentsGiven = 0; // IndentsGiven bits, \lin and \rin as read
     int spaceBefore = 0;
     int spaceAfter = 0;
     bool rightToLeft = false; // \rtlpar
@@ -76,8 +79,9 @@ struct ParaState {
     PnType pnType = PnType::None;
     ListKind pnStyle = ListKind::None;
     int pnLevel = 0;
-    bool inTable = false; // \intbl
-    int nesting = -1;     // \itapN; -1: not given
+    QString pnBefore, pnAfter; // the text around its number
+    bool inTable = false;      // \intbl
+    int nesting = -1;          // \itapN; -1: not given
 };
 
 // Adds a word to the ones kept as read ("\\keepn\\lang1031"), in place of

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QTextFrame>
 #include <QTextList>
+#include <array>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -27,13 +28,17 @@ class QTextTable;
 
 namespace rtf {
 
-// One Qt list becomes one Word list of its own kind; its number is its \ls.
-// The format is the one its last item was written with: the list may be gone
-// by the time the list table is written from a document written in pieces.
+// A Word list, its number its \ls: one per list of the file read, its levels
+// from the Qt lists of its items; and one per Qt list of the editor's own.
+// Each level is as its last item was written: the list may be gone by the
+// time the list table is written from a document written in pieces.
 struct WrittenList {
-    QPointer<QTextList> list;
-    ListKind kind;
-    QTextListFormat format;
+    QPointer<QTextList> list; // the editor's own list
+    struct Level {
+        ListKind kind = ListKind::None; // None: no item at this level
+        ListLabel label;
+    };
+    std::array<Level, 9> levels;
 };
 
 class Writer {
@@ -90,7 +95,7 @@ private:
     // ends with lastEnd (\cell in a cell) instead of \par.
     void frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd);
     void paragraph(const QTextBlock& block, int depth, std::string_view end);
-    void listParagraph(const QTextBlock& block, QTextList* list);
+    void listParagraph(const QTextBlock& block, const ParagraphFormat& para, QTextList* list);
     // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
     void lineAndTabs(const ParagraphFormat& para);
     void format(const WrittenFormat& format);
@@ -110,6 +115,7 @@ private:
     RtfOutput out_;
     std::vector<WrittenList> lists_;
     QHash<const QTextList*, int> listNumbers_;
+    QHash<int, int> fileListNumbers_; // by the file's list
     WrittenFormat current_;
     bool formatWritten_ = false;
 };

@@ -172,16 +172,21 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
     static constexpr std::string_view alignments[] = {"", "qc", "qr", "qj"};
     if (para.alignment != Alignment::Left)
         out_.word(alignments[static_cast<int>(para.alignment)]);
-    const std::pair<std::string_view, int> lengths[] = {
-        {"li", para.leftIndent},  {"ri", para.rightIndent}, {"fi", para.firstIndent},
-        {"sb", para.spaceBefore}, {"sa", para.spaceAfter},
+    // A list item states the indents it stated in the file even where they
+    // are 0: readers weigh them against its level's.
+    const std::tuple<std::string_view, int, std::uint8_t> lengths[] = {
+        {"li", para.leftIndent, IndentsGiven::left},
+        {"ri", para.rightIndent, IndentsGiven::right},
+        {"fi", para.firstIndent, IndentsGiven::first},
+        {"sb", para.spaceBefore, 0},
+        {"sa", para.spaceAfter, 0},
     };
-    for (const auto& [name, twips] : lengths)
-        if (twips != 0)
+    for (const auto& [name, twips, given] : lengths)
+        if (twips != 0 || (para.indentsGiven & given) != 0)
             out_.word(name, twips);
     lineAndTabs(para);
     if (QTextList* list = block.textList())
-        listParagraph(block, list);
+        listParagraph(block, para, list);
     bool empty = true;
     // A piece kept before text, or stood for by it, goes into the file once
     // even where a format change has split its text in two.

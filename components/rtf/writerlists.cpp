@@ -1,6 +1,7 @@
 #include "components/rtf/rtfwriter.h"
 
 #include "components/rtf/controlwords.h"
+#include "components/rtf/listtable.h"
 #include "components/rtf/qtformats.h"
 
 #include <QTextBlock>
@@ -27,44 +28,53 @@ int numberingCode(ListKind kind) {
     }
 }
 
-int listLevel(const QTextList* list) {
-    return std::clamp(list->format().indent() - 1, 0, 8);
-}
-
-// The bullet a list's style draws.
-char16_t bulletOf(const QTextListFormat& format) {
-    switch (format.style()) {
-    case QTextListFormat::ListCircle:
-        return u'\u25E6';
-    case QTextListFormat::ListSquare:
-        return u'\u25AA';
+QString bulletOf(BulletShape shape) {
+    switch (shape) {
+    case BulletShape::Circle:
+        return QStringLiteral("\u25E6");
+    case BulletShape::Square:
+        return QStringLiteral("\u25AA");
     default:
-        return u'\u2022';
+        return QStringLiteral("\u2022");
     }
 }
 
-// The text around a list's number; Qt shows "." after it unless told otherwise.
-QString numberPrefix(const QTextListFormat& format) {
-    return format.hasProperty(QTextFormat::ListNumberPrefix) ? format.numberPrefix() : QString();
+std::string hexByte(int value) {
+    static constexpr char digits[] = "0123456789abcdef";
+    return std::string{'\\', '\'', digits[(value >> 4) & 15], digits[value & 15]};
 }
-QString numberSuffix(const QTextListFormat& format) {
-    return format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix()
-                                                             : QStringLiteral(".");
+
+// Levels no item used take the look of the nearest level above that one did,
+// or else the first used.
+WrittenList::Level levelOrNearest(const WrittenList& list, int level) {
+    for (int above = level; above >= 0; --above)
+        if (list.levels[static_cast<std::size_t>(above)].kind != ListKind::None)
+            return list.levels[static_cast<std::size_t>(above)];
+    for (const WrittenList::Level& used : list.levels)
+        if (used.kind != ListKind::None)
+            return used;
+    return {ListKind::Decimal, {}};
 }
 
 } // namespace
 
 int Writer::listNumber(QTextList* list) {
-    int number = listNumbers_.value(list);
+    const int fileList = listIdOf(list->format());
+    int number = fileList != 0 ? fileListNumbers_.value(fileList) : listNumbers_.value(list);
     // A list gone since may have left its address to a new one.
-    if (number == 0 || lists_[static_cast<std::size_t>(number - 1)].list != list) {
-        lists_.push_back({list, {}, {}});
+    if (number == 0 ||
+        (fileList == 0 && lists_[static_cast<std::size_t>(number - 1)].list != list)) {
+        lists_.push_back({fileList != 0 ? nullptr : list, {}});
         number = static_cast<int>(lists_.size());
-        listNumbers_.insert(list, number);
+        if (fileList != 0)
+            fileListNumbers_.insert(fileList, number);
+        else
+            listNumbers_.insert(list, number);
     }
-    WrittenList& written = lists_[static_cast<std::size_t>(number - 1)];
-    written.kind = listKindOf(list);
-    written.format = list->format();
+    WrittenList::Level& level = lists_[static_cast<std::size_t>(number - 1)]
+                                    .levels[static_cast<std::size_t>(listLevelOf(list->format()))];
+    level.kind = listKindOf(list);
+    level.label = listLabelOf(list->format());
     return number;
 }
 
@@ -75,42 +85,51 @@ void Writer::listTables() {
     out_.word("listtable");
     out_.endLine();
     for (std::size_t n = 0; n < lists_.size(); ++n) {
-        const ListKind kind = lists_[n].kind;
-        const QTextListFormat& format = lists_[n].format;
-        // \leveltext is its length, then the label with the level's number
-        // as the byte of the level.
-        const QString prefix = numberPrefix(format).left(20);
-        const QString suffix = numberSuffix(format).left(20);
         out_.raw("{");
         out_.word("list");
         out_.word("listtemplateid", static_cast<int>(n + 1));
         out_.word("listsimple", 0);
         for (int level = 0; level < 9; ++level) {
+            const auto& used = lists_[n].levels[static_cast<std::size_t>(level)];
+            const auto [kind, label] = levelOrNearest(lists_[n], level);
             out_.raw("{");
             out_.word("listlevel");
             out_.word("levelnfc", numberingCode(kind));
             out_.word("levelnfcn", numberingCode(kind));
             out_.word("leveljc", 0);
             out_.word("levelfollow", 0);
-            out_.word("levelstartat", 1);
+            out_.word("levelstartat", label.start);
             out_.raw("{\\leveltext");
             if (kind == ListKind::Bullet) {
                 out_.raw("\\'01");
-                out_.text(QString(QChar(bulletOf(format))));
+                out_.text(bulletOf(label.bullet));
                 out_.raw(";}{\\levelnumbers;}");
             } else {
-                const auto hexByte = [](int value) {
-                    static constexpr char digits[] = "0123456789abcdef";
-                    return std::string{'\\', '\'', digits[value >> 4], digits[value & 15]};
-                };
+                // \leveltext is its length, then the label with each level's
+                // number as the byte of that level; \levelnumbers says where
+                // the numbers stand. The parts are cut to what a read keeps.
+                QString prefix = label.prefix.left(maxLevelText - 2);
+                prefix.removeIf([&](QChar c) { return c.unicode() >= level && c.unicode() < 9; });
+                const QString suffix = label.suffix.left(maxLevelText - 2 - prefix.size());
                 out_.raw(hexByte(static_cast<int>(prefix.size() + 1 + suffix.size())));
-                out_.text(prefix);
-                out_.raw(hexByte(level));
+                std::string numbers;
+                qsizetype textStart = 0;
+                for (qsizetype i = 0; i <= prefix.size(); ++i) {
+                    if (i < prefix.size() && prefix[i].unicode() >= 9)
+                        continue;
+                    out_.text(prefix.mid(textStart, i - textStart));
+                    textStart = i + 1;
+                    out_.raw(hexByte(i < prefix.size() ? prefix[i].unicode() : level));
+                    numbers += hexByte(static_cast<int>(i + 1));
+                }
                 out_.text(suffix);
-                out_.raw(";}{\\levelnumbers" + hexByte(static_cast<int>(prefix.size() + 1)) + ";}");
+                out_.raw(";}{\\levelnumbers" + numbers + ";}");
             }
-            out_.word("fi", -360);
-            out_.word("li", 720 * (level + 1));
+            // The file's own indents of the level: readers weigh an item's
+            // indents against them.
+            const ListLabel& own = used.kind != ListKind::None ? used.label : ListLabel{};
+            out_.word("fi", own.first.value_or(-360));
+            out_.word("li", own.left.value_or(720 * (level + 1)));
             out_.raw("}");
             out_.endLine();
         }
@@ -132,17 +151,15 @@ void Writer::listTables() {
     out_.endLine();
 }
 
-void Writer::listParagraph(const QTextBlock& block, QTextList* list) {
-    const int number = listNumber(list);
-    const ListKind kind = lists_[static_cast<std::size_t>(number - 1)].kind;
-    out_.word("ls", number);
-    out_.word("ilvl", listLevel(list));
+void Writer::listParagraph(const QTextBlock& block, const ParagraphFormat& para, QTextList* list) {
+    out_.word("ls", listNumber(list));
+    out_.word("ilvl", para.listLevel);
     // The marker as text, for readers that know no lists: one fallback only,
     // so that no reader shows the marker twice.
     out_.raw("{");
     out_.word("listtext");
-    if (kind == ListKind::Bullet)
-        out_.text(QString(QChar(bulletOf(list->format()))));
+    if (para.list == ListKind::Bullet)
+        out_.text(bulletOf(para.listLabel.bullet));
     else
         out_.text(list->itemText(block));
     out_.word("tab");

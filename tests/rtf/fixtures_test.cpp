@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
 #include <gtest/gtest.h>
 #include <set>
@@ -242,4 +243,90 @@ TEST(SharedFixtures, TablesAndPicturesSurviveTheFirstSave) {
                   rtf::dumpDocument(document).toStdString());
     }
     EXPECT_GT(checked, 0);
+}
+
+namespace {
+
+// The numbers in front of list items, in document order: ours as the editor
+// draws them, LibreOffice's from the start of its text export's lines.
+// Bullets are left out: the two draw them from different fonts.
+const QRegularExpression numberLabel(QStringLiteral(
+    "^\\x{FEFF}? +(\\(?(?:[0-9]+|[a-zA-Z]|[ivxlcdmIVXLCDM]+)(?:\\.[0-9a-zA-Z]+)*[.)]?) "));
+
+QStringList ourNumberLabels(const QTextDocument& document) {
+    QStringList labels;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextList* list = block.textList();
+        if (!list || list->format().style() == QTextListFormat::ListDisc ||
+            list->format().style() == QTextListFormat::ListCircle ||
+            list->format().style() == QTextListFormat::ListSquare)
+            continue;
+        labels << list->itemText(block);
+    }
+    return labels;
+}
+
+QStringList libreOfficeNumberLabels(const QString& text) {
+    QStringList labels;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const auto match = numberLabel.match(line);
+        if (match.hasMatch())
+            labels << match.captured(1);
+    }
+    return labels;
+}
+
+} // namespace
+
+// Files whose list numbers differ from LibreOffice's for a reason we know.
+const std::set<QString> knownNumberDifferences = {
+    // LibreOffice shows no list here (see knownDifferences above), or shows
+    // pandoc's numbered lists as bullets.
+    "libreoffice/rtfexport/invalidParagraphStyle.rtf",
+    "pandoc/rtf/list_legacy.rtf",
+    "pandoc/writer.rtf",
+    // Numbers with a leading zero (I.01), which Qt's lists cannot draw.
+    "libreoffice/rtfexport/listWithLgl.rtf",
+    // A level starting at 7: Qt's lists count from 1 (the file keeps the 7).
+    "pandoc/rtf/list_complex.rtf",
+    // We number as the file's own \listtext does, LibreOffice otherwise.
+    "rtfpipe/rtf2xml/complex_list_diff_styles.rtf",
+    "rtfpipe/rtf2xml/outline_list.rtf",
+    // Older \pn numbering: LibreOffice counts on across the paragraphs
+    // between, we start again after them.
+    "rtfpipe/rtf2xml/old3_from_web.rtf",
+    // Lines of text that this test takes for labels: no list in the file.
+    "rtfjs/test/wmf/source.rtf",
+    "rtfpipe/Issue51.rtf",
+    "striprtf/rtf/BVWGT_20241227_W258_2227269_1_00_01.rtf",
+};
+
+TEST(SharedFixtures, ListNumbersMatchLibreOffice) {
+    if (!QDir(fixtureRoot).exists())
+        GTEST_SKIP() << "no fixtures at " << fixtureRoot.toStdString();
+    int compared = 0, matching = 0;
+    for (const QString& name : fixtures(fixtureRoot)) {
+        const QString expectedPath =
+            fixtureRoot + QLatin1Char('/') + name.chopped(4) + QStringLiteral(".lo.txt");
+        if (!QFile::exists(expectedPath))
+            continue;
+        QTextDocument document;
+        loadTestFile(document, fixtureRoot + QLatin1Char('/') + name);
+        const QStringList ours = ourNumberLabels(document);
+        const QStringList theirs =
+            libreOfficeNumberLabels(QString::fromUtf8(contents(expectedPath)));
+        if (ours.isEmpty() && theirs.isEmpty())
+            continue;
+        SCOPED_TRACE(name.toStdString());
+        ++compared;
+        const bool same = ours == theirs;
+        matching += same ? 1 : 0;
+        if (knownNumberDifferences.count(name))
+            EXPECT_FALSE(same) << "matches LibreOffice now: take it off the list";
+        else
+            EXPECT_EQ(ours.join(QLatin1Char(' ')).toStdString(),
+                      theirs.join(QLatin1Char(' ')).toStdString());
+    }
+    std::printf("%d of %d fixtures number their lists as LibreOffice does\n", matching, compared);
+    EXPECT_GT(compared, 10);
 }

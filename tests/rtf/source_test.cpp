@@ -63,8 +63,10 @@ public:
             << f.spaceAfter << " rtl " << f.rightToLeft << " line " << int(f.line.rule) << ":"
             << f.line.amount << " tabs " << f.tabs.size() << " list " << int(f.list) << ":"
             << f.listLevel << ":" << int(f.listLabel.bullet) << ":"
-            << f.listLabel.prefix.toStdString() << ":" << f.listLabel.suffix.toStdString()
-            << " depth " << f.tableDepth << " kept " << f.kept.rtf.toStdString() << " | "
+            << f.listLabel.prefix.toStdString() << ":" << f.listLabel.suffix.toStdString() << ":"
+            << f.listLabel.start << ":" << f.listId << ":" << f.listLabel.left.value_or(-1) << ":"
+            << f.listLabel.first.value_or(-1) << ":" << int(f.indentsGiven) << " depth "
+            << f.tableDepth << " kept " << f.kept.rtf.toStdString() << " | "
             << f.beforeEnd.rtf.toStdString() << " mark " << mark.family.toStdString() << " "
             << mark.points;
         rtf::ParagraphFormat plain;

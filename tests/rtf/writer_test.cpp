@@ -369,16 +369,115 @@ TEST(WriterLists, BulletsAndNumberLabelsOfEachLevelSurvive) {
     EXPECT_EQ(list(1)->format().style(), QTextListFormat::ListCircle);
     EXPECT_EQ(list(2)->format().style(), QTextListFormat::ListSquare);
     EXPECT_EQ(list(4)->itemText(document.findBlockByNumber(4)), u"(b)");
-    EXPECT_EQ(list(5)->itemText(document.findBlockByNumber(5)), u"1.");
+    // The second level shows the first's number as the first counts it.
+    EXPECT_EQ(list(5)->itemText(document.findBlockByNumber(5)), u"b.1.");
 
     const QByteArray saved = rtf::saveBytes(document);
     EXPECT_TRUE(saved.contains("{\\leveltext\\'01\\u9702?;}")) << saved.constData();
     EXPECT_TRUE(saved.contains("{\\leveltext\\'01\\u9642?;}")) << saved.constData();
     EXPECT_TRUE(saved.contains("{\\leveltext\\'03(\\'00);}{\\levelnumbers\\'02;}"))
         << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}"))
+        << saved.constData();
     EXPECT_TRUE(saved.contains("{\\listtext (b)\\tab}beta")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\ls2\\ilvl1{\\listtext b.1.\\tab}sub")) << saved.constData();
     QTextDocument again;
     rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
+namespace {
+
+// Word's list table with one numbered list of two levels, "%1." and "%1.%2.",
+// the first level starting at the given number, around the body.
+QByteArray withTwoLevelList(const char* body, int start = 1) {
+    return QByteArray("{\\rtf1\\ansi{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0"
+                      "\\levelstartat") +
+           QByteArray::number(start) +
+           "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc0"
+           "{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}}\\listid7}}"
+           "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls1}}" +
+           body + "}";
+}
+
+QStringList labels(const QTextDocument& document) {
+    QStringList shown;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        shown << (block.textList() ? block.textList()->itemText(block) : QString());
+    return shown;
+}
+
+} // namespace
+
+TEST(WriterLists, ItemsCountAsWordCountsThem) {
+    // A lower level counts again under each item above it; the items of a
+    // file's list count on across a paragraph outside it and a table, while a
+    // list the file does not name ends at the first paragraph outside it.
+    QTextDocument document;
+    rtf::loadBytes(
+        document,
+        withTwoLevelList(
+            "\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1\\ilvl1 c\\par"
+            "\\pard\\ls1 d\\par\\pard\\ls1\\ilvl1 e\\par\\pard plain\\par"
+            "\\trowd\\cellx2000\\pard\\intbl\\ls1 f\\cell\\row"
+            "\\pard\\ls1 g\\par\\pard{\\pntext 1.}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}h\\par"
+            "\\pard plain\\par\\pard{\\*\\pn\\pnlvlbody\\pndec}i\\par"));
+    // An older \\pn paragraph's number shows only the text it gives around it.
+    const QStringList expected = {"1.", "1.1.", "1.2.", "2.", "2.1.", "",
+                                  "3.", "4.",   "1.",   "",   "1"};
+    EXPECT_EQ(labels(document), expected);
+
+    // Saved and read back, the items number the same and the levels are one list.
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}"))
+        << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(labels(again), expected);
+    EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
+TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
+    // The first number is kept although the editor counts from 1.
+    QTextDocument started;
+    rtf::loadBytes(started, withTwoLevelList("\\pard\\ls1 a\\par", 7));
+    EXPECT_TRUE(rtf::saveBytes(started).contains("\\levelstartat7{\\leveltext\\'02\\'00.;}"));
+
+    // Text around the number as long as a level's text may be: shown whole,
+    // and written whole, so that a second save is the first.
+    const QString longPrefix(40, QLatin1Char('x'));
+    QTextDocument document;
+    rtf::loadBytes(document,
+                   "{\\rtf1\\ansi{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'ff" +
+                       longPrefix.toLatin1() + "\\'00" + QByteArray(40, 'y') +
+                       ";}}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+                       "\\pard\\ls1 item\\par}");
+    const QString shown = labels(document).value(0);
+    EXPECT_TRUE(shown.startsWith(longPrefix + QLatin1Char('1'))) << shown.toStdString();
+    const QByteArray saved = rtf::saveBytes(document);
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(labels(again).value(0), shown);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
+TEST(WriterLists, ItemsStateTheIndentsTheyStatedAndLevelsKeepTheirs) {
+    // Readers weigh an item's stated indents against its level's: an item
+    // that stated 0 must state it again, one that stated nothing must not.
+    QTextDocument document;
+    rtf::loadBytes(document, "{\\rtf1\\ansi{\\*\\listtable{\\list{\\listlevel\\levelnfc0"
+                             "{\\leveltext\\'02\\'00.;}\\fi-2160\\li2520}\\listid1}}"
+                             "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+                             "\\pard\\ls1\\rin0\\lin0 stated\\par\\pard\\li2520\\ls1 left only\\par"
+                             "\\pard\\ls1 nothing\\par}");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("\\fi-2160\\li2520}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\pard\\li0\\ri0\\ls1")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\pard\\li2520\\ls1")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\pard\\ls1")) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::saveBytes(again), saved);
 }
