@@ -305,13 +305,18 @@ void Reader::characterControl(const ControlInfo& info, int value) {
         // The field around the text is no format: \plain leaves it.
         KeptRtf field = std::move(chr.field);
         chr = CharState{};
-        chr.font = defaultFont_;
+        chr.font = chr.bytesFont = defaultFont_;
         chr.field = std::move(field);
         break;
     }
     case Control::Font:
-        if (state().destination != Destination::FontTable)
-            chr.font = value;
+        if (state().destination == Destination::FontTable)
+            break;
+        (chr.doubleByte ? chr.eastAsianFont : chr.font) = value;
+        chr.bytesFont = value;
+        break;
+    case Control::DoubleByte:
+        chr.doubleByte = info.value != 0;
         break;
     case Control::FontSize: {
         chr.halfPoints = value > 0 ? value : 24;
