@@ -153,6 +153,9 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         }
         return true;
     case Control::NestTableProps:
+        // Some writers put a nested row's text inside its definition too; the
+        // text keeps the format its own words give it (LibreOffice drops that
+        // format and shows it plain, which would lose what the file says).
         state().nestedRowDefinition = true;
         return true;
     case Control::Picture:
