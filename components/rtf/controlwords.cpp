@@ -268,6 +268,9 @@ Table buildTable() {
         valued(tabKindWords[kind], Control::TabKind, kind);
     for (std::size_t leader = 1; leader < std::size(tabLeaderWords); ++leader)
         valued(tabLeaderWords[leader], Control::TabLeader, leader);
+    valued("dbch", Control::DoubleByte, 1);
+    for (std::string_view name : {"loch", "hich", "ltrch"})
+        valued(name, Control::DoubleByte, 0);
     valued("trql", Control::RowAlign, Alignment::Left);
     valued("trqc", Control::RowAlign, Alignment::Center);
     valued("trqr", Control::RowAlign, Alignment::Right);

@@ -51,6 +51,7 @@ enum class Control : std::uint8_t {
     // Character format
     Plain,
     Font,
+    DoubleByte, // \dbch on (value 1), or \loch, \hich, \ltrch off (value 0)
     FontSize,
     Bold,
     Italic,

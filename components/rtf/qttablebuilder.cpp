@@ -18,28 +18,39 @@ using PendingCell = QtDocumentSink::PendingCell;
 constexpr std::size_t maxColumns = 64;
 constexpr int defaultCellWidth = units::twipsPerInch;
 
-// The edges of a row's cells, left edge first, strictly increasing: a row with
-// more cells than definitions gets cells an inch wide, an edge left of its
-// neighbour moves right of it.
+// Whether a cell joins the one on its left (\clmrg) to make one cell: its left
+// edge is then inside that cell and no column of the grid.
+bool joinsLeft(const std::vector<CellFormat>& cells, std::size_t i) {
+    return i > 0 && i < cells.size() && cells[i].merged && !cells[i - 1].verticalMerged;
+}
+
+// The edges of a row's cells, left edge first: a row with more cells than
+// definitions gets cells an inch wide, an edge left of its neighbour moves
+// right of it. Only a cell that joins its left neighbour may have no width:
+// Word writes such cells with the edge of the cell they join, and moving
+// them right would move the joined cell's edge with them.
 std::vector<int> rowEdges(const PendingRow& row) {
-    const std::size_t count = std::max(row.format.cells.size(), row.cells.size());
+    const std::vector<CellFormat>& cells = row.format.cells;
+    const std::size_t count = std::max(cells.size(), row.cells.size());
     std::vector<int> edges;
     edges.reserve(count + 1);
     int previous = row.format.left;
-    if (!row.format.cells.empty())
-        previous = std::min(previous, row.format.cells.front().rightEdge - 1);
+    if (!cells.empty())
+        previous = std::min(previous, cells.front().rightEdge - 1);
     edges.push_back(previous);
     for (std::size_t i = 0; i < count; ++i) {
-        int edge = i < row.format.cells.size() ? row.format.cells[i].rightEdge
-                                               : std::min(previous + defaultCellWidth, maxCellEdge);
-        edge = std::max(edge, previous + 1);
+        int edge = i < cells.size() ? cells[i].rightEdge
+                                    : std::min(previous + defaultCellWidth, maxCellEdge);
+        edge = std::max(edge, joinsLeft(cells, i) ? previous : previous + 1);
         edges.push_back(edge);
         previous = edge;
     }
     // Edges pushed right past the largest the reader takes come back within
     // it, keeping their order, so that what is saved reads back the same.
     for (std::size_t i = edges.size(); i-- > 0;) {
-        const int limit = i + 1 == edges.size() ? maxCellEdge : edges[i + 1] - 1;
+        const int limit = i + 1 == edges.size() ? maxCellEdge
+                          : joinsLeft(cells, i) ? edges[i + 1]
+                                                : edges[i + 1] - 1;
         if (edges[i] <= limit)
             break;
         edges[i] = limit;
@@ -52,15 +63,11 @@ std::vector<int> rowEdges(const PendingRow& row) {
 // two as one cell, so it makes no column of the grid.
 std::vector<int> rowBoundaries(const PendingRow& row) {
     const std::vector<int> edges = rowEdges(row);
-    const std::vector<CellFormat>& cells = row.format.cells;
     std::vector<int> boundaries;
     boundaries.reserve(edges.size());
-    for (std::size_t i = 0; i < edges.size(); ++i) {
-        const bool inside =
-            i > 0 && i < cells.size() && cells[i].merged && !cells[i - 1].verticalMerged;
-        if (!inside)
+    for (std::size_t i = 0; i < edges.size(); ++i)
+        if (!joinsLeft(row.format.cells, i))
             boundaries.push_back(edges[i]);
-    }
     return boundaries;
 }
 

@@ -13,6 +13,18 @@
 #include <cmath>
 
 namespace rtf {
+namespace {
+
+// The scripts of East Asia (Hangul, kana, Han and their punctuation and
+// full-width forms), which a font given after \dbch is for.
+bool isEastAsian(char32_t c) {
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0x9FFF) ||
+           (c >= 0xA960 && c <= 0xA97F) || (c >= 0xAC00 && c <= 0xD7FF) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
+} // namespace
 
 void Reader::read(std::string_view data) {
     stack_.clear();
@@ -104,6 +116,9 @@ void Reader::openGroup(std::size_t offset) {
     state().firstToken = tokenCount_ + 1;
     state().keep = false;
     state().shape = false;
+    // \dbch says what the words right after it are for: LibreOffice ends it
+    // at a group's bounds, and Word writes it again in every group.
+    state().chr.doubleByte = false;
 }
 
 bool Reader::closeGroup(std::size_t offset) {
@@ -120,6 +135,7 @@ bool Reader::closeGroup(std::size_t offset) {
         closedParagraphState_ = stack_.back();
     const GroupState closed = stack_.back();
     stack_.pop_back();
+    state().chr.doubleByte = false;
     // The field's result, a sibling group that follows, shows as the
     // instruction's text and keeps the instruction.
     if (closed.fieldInstruction && state().destination == Destination::Body)
@@ -332,7 +348,40 @@ void Reader::flushRun() {
     }
     RunFormat format = resolve(runChar_);
     format.before = takeInline();
-    sink_.text(text, format);
+    // A font given for East Asian text shows that text alone; the run's
+    // other letters stay in its font.
+    const FontTable::Font* eastAsian = namedFont(runChar_.eastAsianFont);
+    if (!eastAsian || eastAsian->name == format.family) {
+        sink_.text(text, format);
+        return;
+    }
+    const QString family = format.family;
+    qsizetype start = 0;
+    bool asian = false;
+    const auto send = [&](qsizetype end) {
+        if (end == start)
+            return;
+        format.family = asian ? eastAsian->name : family;
+        sink_.text(QStringView(text).mid(start, end - start), format);
+        format.before = {};
+        start = end;
+    };
+    for (qsizetype i = 0; i < text.size();) {
+        char32_t c = text.at(i).unicode();
+        qsizetype length = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            length = 2;
+        }
+        // Spaces, digits and punctuation go with the letters around them.
+        const bool letterAsian = isEastAsian(c);
+        if ((letterAsian || QChar::isLetter(c)) && letterAsian != asian) {
+            send(i);
+            asian = letterAsian;
+        }
+        i += length;
+    }
+    send(text.size());
 }
 
 void Reader::endParagraph(int minDepth, int maxDepth) {
@@ -366,7 +415,7 @@ const FontTable::Font* Reader::fontOf(int number) const {
 }
 
 int Reader::currentCodePage() {
-    const int number = state().chr.font;
+    const int number = state().chr.bytesFont;
     if (number != codePageFont_) {
         const FontTable::Font* font = fontOf(number);
         codePage_ = font && font->codePage ? font->codePage : documentCodePage();

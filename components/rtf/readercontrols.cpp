@@ -157,6 +157,9 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         }
         return true;
     case Control::NestTableProps:
+        // Some writers put a nested row's text inside its definition too; the
+        // text keeps the format its own words give it (LibreOffice drops that
+        // format and shows it plain, which would lose what the file says).
         state().nestedRowDefinition = true;
         return true;
     case Control::Picture:
@@ -313,13 +316,18 @@ void Reader::characterControl(const ControlInfo& info, int value) {
         // The field around the text is no format: \plain leaves it.
         KeptRtf field = std::move(chr.field);
         chr = CharState{};
-        chr.font = defaultFont_;
+        chr.font = chr.bytesFont = defaultFont_;
         chr.field = std::move(field);
         break;
     }
     case Control::Font:
-        if (state().destination != Destination::FontTable)
-            chr.font = value;
+        if (state().destination == Destination::FontTable)
+            break;
+        (chr.doubleByte ? chr.eastAsianFont : chr.font) = value;
+        chr.bytesFont = value;
+        break;
+    case Control::DoubleByte:
+        chr.doubleByte = info.value != 0;
         break;
     case Control::FontSize: {
         chr.halfPoints = value > 0 ? value : 24;

@@ -32,6 +32,13 @@ enum class Destination : std::uint8_t {
 // only when a run is handed to the sink.
 struct CharState {
     int font = -1; // -1: the default font (\deff)
+    // After \dbch an \f names the font of East Asian text alone (-1: none
+    // given), which the text of other scripts does not show in.
+    bool doubleByte = false;
+    int eastAsianFont = -1;
+    // The font of the last \f, whichever text it was for: its character set
+    // decodes the bytes that follow.
+    int bytesFont = -1;
     int halfPoints = 24;
     bool bold = false;
     bool italic = false;

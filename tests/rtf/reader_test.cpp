@@ -182,6 +182,34 @@ TEST(ReaderCharacterFormat, FontsSizesAndPlain) {
     EXPECT_EQ(formatOf(sink, "plain").points, 12);
 }
 
+// After \dbch an \f names the font of East Asian text: other text keeps
+// its font, though the bytes still decode in the new font's character set.
+TEST(ReaderCharacterFormat, FontAfterDbchIsForEastAsianTextAlone) {
+    const std::string header = "{\\rtf1\\ansi\\deff1{\\fonttbl{\\f0 Courier New;}{\\f1 Arial;}"
+                               "{\\f2\\fcharset128 MS Mincho;}}";
+    auto sink = readRtf(header +
+                        "\\dbch\\f2 \\'84\\'4d\\'84\\'81\\par"
+                        "\\loch\\f0\\dbch\\f2 Latin \\'93\\'fa\\'96\\'7b, mixed\\par"
+                        "\\dbch\\f2\\loch\\f0 loch\\hich\\f1  hich\\dbch\\f2\\plain\\f0  plain\\par"
+                        "{\\dbch{\\f0 inner}\\f2  after}\\par}");
+    ASSERT_EQ(sink.paragraphs.size(), 4u);
+    EXPECT_EQ(sink.paragraphs[0].text(), u"Мп");
+    const std::pair<const char*, const char*> expected[] = {
+        {"Мп", "Arial"},
+        {"Latin ", "Courier New"},
+        {"日本, ", "MS Mincho"},
+        {"mixed", "Courier New"},
+        {"loch", "Courier New"},
+        {" hich", "Arial"},
+        {" plain", "Courier New"},
+        // A group's bounds end \\dbch, as they do for LibreOffice.
+        {"inner", "Courier New"},
+        {" after", "MS Mincho"}};
+    for (const auto& [text, family] : expected)
+        EXPECT_EQ(formatOf(sink, QString::fromUtf8(text)).family, QString::fromUtf8(family))
+            << text;
+}
+
 TEST(ReaderCharacterFormat, ColourIndexOutsideTheTableHasNoColour) {
     const auto sink = readRtf("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}\\cf7 x\\cf1 y}");
     EXPECT_FALSE(formatOf(sink, "x").color.has_value());

@@ -205,10 +205,6 @@ const std::set<QString> knownDifferences = {
     "striprtf/rtf/calcium_score.rtf",
     "pandoc/rtf/table_simple.rtf",
     "libreoffice/rtftok/pass/sf_2063317381c4a46d642c79a4b1817dc0-101375-minimized.rtf",
-    // Some cell edges come back a few twips off (7272 as 7273, 8316 as
-    // 8320): not yet understood, a fault until it is.
-    "rtfpipe/Issue51.rtf",
-    "rtfpipe/Issue50-1.rtf",
     // Cell edges not strictly increasing move right of their neighbour.
     "libreoffice/rtfexport/fdo69289.rtf",
     // Malformed nesting (\itap deeper than the tables open).

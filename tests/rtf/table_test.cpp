@@ -282,3 +282,26 @@ TEST(DocumentTables, EdgesAtTheLimitWithUndefinedCellsSaveStably) {
     EXPECT_FALSE(rtf::saveBytes(document).contains("cellx63361")) << "past the largest edge read";
     expectStableRoundTrip(document);
 }
+
+TEST(DocumentTables, MergedCellsOfNoWidthKeepTheEdgeOfTheCellTheyJoin) {
+    // Word writes the cells merged into their left neighbour with that
+    // neighbour's edge; the joined cell ends there, not a twip per cell on.
+    QTextDocument document;
+    load(document,
+         "{\\rtf1\\trowd\\cellx216\\clmgf\\cellx7272\\clmrg\\cellx7272\\clmrg\\cellx7272"
+         "\\cellx10800\\pard\\intbl a\\cell b\\cell\\cell\\cell c\\cell\\row\\pard\\par"
+         "\\trowd\\clmgf\\cellx63360\\clmrg\\cellx63360\\pard\\intbl d\\cell\\cell\\row\\pard\\par"
+         "\\trowd\\clvmgf\\cellx500\\cellx900\\pard\\intbl e\\cell f\\cell\\row"
+         "\\trowd\\clvmrg\\cellx500\\clmrg\\cellx500\\pard\\intbl\\cell g\\cell\\row}");
+    const auto tables = tablesOf(document.rootFrame());
+    ASSERT_EQ(tables.size(), 3u);
+    EXPECT_EQ(tables[0]->columns(), 3);
+    EXPECT_EQ(cellText(tables[0], 0, 1), u"b");
+    EXPECT_EQ(cellText(tables[0], 0, 2), u"c");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("\\cellx216\\cellx7272\\cellx10800\r\n")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\cellx63360\r\n")) << saved.constData();
+    // Below a vertical merge a \clmrg joins nothing: it keeps a width of its own.
+    EXPECT_TRUE(rtf::documentText(document).contains(u"g"));
+    expectStableRoundTrip(document);
+}
