@@ -34,6 +34,7 @@ namespace rtf {
 // time the list table is written from a document written in pieces.
 struct WrittenList {
     QPointer<QTextList> list; // the editor's own list
+    bool fromFile = false;    // a list of the file read
     struct Level {
         ListKind kind = ListKind::None; // None: no item at this level
         ListLabel label;

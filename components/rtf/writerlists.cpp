@@ -64,7 +64,7 @@ int Writer::listNumber(QTextList* list) {
     // A list gone since may have left its address to a new one.
     if (number == 0 ||
         (fileList == 0 && lists_[static_cast<std::size_t>(number - 1)].list != list)) {
-        lists_.push_back({fileList != 0 ? nullptr : list, {}});
+        lists_.push_back({fileList != 0 ? nullptr : list, fileList != 0, {}});
         number = static_cast<int>(lists_.size());
         if (fileList != 0)
             fileListNumbers_.insert(fileList, number);
@@ -125,11 +125,15 @@ void Writer::listTables() {
                 out_.text(suffix);
                 out_.raw(";}{\\levelnumbers" + numbers + ";}");
             }
-            // The file's own indents of the level: readers weigh an item's
-            // indents against them.
-            const ListLabel& own = used.kind != ListKind::None ? used.label : ListLabel{};
-            out_.word("fi", own.first.value_or(-360));
-            out_.word("li", own.left.value_or(720 * (level + 1)));
+            // The file's own indents of the level, which readers weigh an
+            // item's against; a level of the file without indents stays
+            // without. Other levels indent by half an inch each.
+            const bool fileLevel = lists_[n].fromFile && used.kind != ListKind::None;
+            const ListLabel& own = fileLevel ? used.label : ListLabel{};
+            if (own.first || !fileLevel)
+                out_.word("fi", own.first.value_or(-360));
+            if (own.left || !fileLevel)
+                out_.word("li", own.left.value_or(720 * (level + 1)));
             out_.raw("}");
             out_.endLine();
         }
