@@ -480,4 +480,13 @@ TEST(WriterLists, ItemsStateTheIndentsTheyStatedAndLevelsKeepTheirs) {
     QTextDocument again;
     rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // A level without indents of its own stays without them.
+    QTextDocument bare;
+    rtf::loadBytes(bare, "{\\rtf1\\ansi{\\*\\listtable{\\list{\\listlevel\\levelnfc0"
+                         "{\\leveltext\\'02\\'00.;}}\\listid1}}"
+                         "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+                         "\\pard\\li720\\fi-720\\ls1 item\\par}");
+    const QByteArray bareSaved = rtf::saveBytes(bare);
+    EXPECT_TRUE(bareSaved.contains("{\\levelnumbers\\'01;}}")) << bareSaved.constData();
 }
