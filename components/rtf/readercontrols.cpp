@@ -24,10 +24,12 @@ void Reader::controlWord(const Token& token) {
     }
     if (info.kind == ControlKind::Destination && destination(info, token.text, starred))
         return;
-    if (stack_.size() == 2 && !bodyStarted_ && isDocumentFormattingWord(token.text))
+    if (stack_.size() == 2 && !bodyStarted_ && isDocumentFormattingWord(token.text)) {
         keepDocumentWord(token);
-    if (stack_.size() == 2)
+        // Only words the file gets back number the notes: a second reading
+        // must number them the same.
         noteNumbering(token);
+    }
     if (state().destination == Destination::Picture) {
         pictureControl(info, token, value);
         return;

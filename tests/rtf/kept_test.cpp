@@ -257,6 +257,15 @@ TEST(KeptRtf, NotesAreNumberedByTheDocumentsSettings) {
     EXPECT_EQ(numbers(""), u"A1B2CiDii");
     EXPECT_EQ(numbers("\\ftnnauc \\ftnstart3 \\aftnnar "), u"ACBDC1D2");
     EXPECT_EQ(numbers("\\ftnnchi \\aftnnruc \\aftnstart4 "), u"A*B\u2020CIVDV");
+
+    // A setting after the text has begun is not the document's: it is not
+    // kept, so it numbers nothing, or the second reading would number otherwise.
+    QTextDocument late;
+    rtf::loadBytes(late, "{\\rtf1 0\\ftnstart2{\\footnote x}}");
+    EXPECT_EQ(rtf::documentText(late), u"01");
+    QTextDocument again;
+    rtf::loadBytes(again, rtf::saveBytes(late));
+    EXPECT_EQ(rtf::documentText(again), u"01");
 }
 
 // A bookmark before the first text stays before it; what follows the last
