@@ -33,8 +33,7 @@ namespace rtf {
 // Each level is as its last item was written: the list may be gone by the
 // time the list table is written from a document written in pieces.
 struct WrittenList {
-    QPointer<QTextList> list; // the editor's own list
-    bool fromFile = false;    // a list of the file read
+    bool fromFile = false; // a list of the file read
     struct Level {
         ListKind kind = ListKind::None; // None: no item at this level
         ListLabel label;
@@ -115,7 +114,7 @@ private:
     WriterTables tables_;
     RtfOutput out_;
     std::vector<WrittenList> lists_;
-    QHash<const QTextList*, int> listNumbers_;
+    QHash<const QTextList*, std::pair<QPointer<QTextList>, int>> listNumbers_;
     QHash<int, int> fileListNumbers_; // by the file's list
     WrittenFormat current_;
     bool formatWritten_ = false;

@@ -59,22 +59,31 @@ WrittenList::Level levelOrNearest(const WrittenList& list, int level) {
 } // namespace
 
 int Writer::listNumber(QTextList* list) {
-    const int fileList = listIdOf(list->format());
-    int number = fileList != 0 ? fileListNumbers_.value(fileList) : listNumbers_.value(list);
+    const int level = listLevelOf(list->format());
+    const WrittenList::Level look{listKindOf(list), listLabelOf(list->format())};
     // A list gone since may have left its address to a new one.
-    if (number == 0 ||
-        (fileList == 0 && lists_[static_cast<std::size_t>(number - 1)].list != list)) {
-        lists_.push_back({fileList != 0 ? nullptr : list, fileList != 0, {}});
-        number = static_cast<int>(lists_.size());
-        if (fileList != 0)
-            fileListNumbers_.insert(fileList, number);
-        else
-            listNumbers_.insert(list, number);
+    const auto [known, knownNumber] = listNumbers_.value(list);
+    int number = known == list ? knownNumber : 0;
+    if (number == 0) {
+        // The Qt lists of one file list share its \ls, unless one looks
+        // otherwise at a level another already shows (the file changed a
+        // level's numbering half way): that one gets a list of its own.
+        const int fileList = listIdOf(list->format());
+        if (const int shared = fileListNumbers_.value(fileList); fileList != 0 && shared != 0) {
+            const WrittenList::Level& used = lists_[static_cast<std::size_t>(shared - 1)]
+                                                 .levels[static_cast<std::size_t>(level)];
+            if (used.kind == ListKind::None || (used.kind == look.kind && used.label == look.label))
+                number = shared;
+        }
+        if (number == 0) {
+            lists_.push_back({fileList != 0, {}});
+            number = static_cast<int>(lists_.size());
+            if (fileList != 0 && !fileListNumbers_.contains(fileList))
+                fileListNumbers_.insert(fileList, number);
+        }
+        listNumbers_.insert(list, {list, number});
     }
-    WrittenList::Level& level = lists_[static_cast<std::size_t>(number - 1)]
-                                    .levels[static_cast<std::size_t>(listLevelOf(list->format()))];
-    level.kind = listKindOf(list);
-    level.label = listLabelOf(list->format());
+    lists_[static_cast<std::size_t>(number - 1)].levels[static_cast<std::size_t>(level)] = look;
     return number;
 }
 

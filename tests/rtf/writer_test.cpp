@@ -439,6 +439,20 @@ TEST(WriterLists, ItemsCountAsWordCountsThem) {
     EXPECT_EQ(rtf::saveBytes(again), saved);
 }
 
+TEST(WriterLists, ALevelWhoseNumberingChangesHalfWayKeepsBoth) {
+    // A list table after the text may change a level that items above used.
+    QTextDocument document;
+    rtf::loadBytes(document,
+                   withTwoLevelList("\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par"
+                                    "{\\listtable{\\levelnfc1}}\\pard\\ls1\\ilvl1 c\\par"));
+    EXPECT_EQ(labels(document), (QStringList{"1.", "1.1.", "1.I."}));
+    const QByteArray saved = rtf::saveBytes(document);
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(labels(again), labels(document));
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
 TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
     // The first number is kept although the editor counts from 1.
     QTextDocument started;
