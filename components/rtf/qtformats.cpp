@@ -341,13 +341,14 @@ QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level, i
         format.setProperty(property::listLevelFirst, *label.first);
     if (kind != ListKind::Bullet) {
         QString shown;
+        bool showsLevelsAbove = false;
         for (QChar c : label.prefix) {
-            if (c.unicode() < 9)
-                shown += parentNumbers.value(c.unicode(), QStringLiteral("1"));
-            else
-                shown += c;
+            const bool levelNumber = c.unicode() < 9;
+            shown +=
+                levelNumber ? parentNumbers.value(c.unicode(), QStringLiteral("1")) : QString(c);
+            showsLevelsAbove |= levelNumber;
         }
-        if (shown != label.prefix)
+        if (showsLevelsAbove)
             format.setProperty(property::listPrefixLevels, label.prefix);
         if (!shown.isEmpty())
             format.setNumberPrefix(shown);
