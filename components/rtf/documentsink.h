@@ -120,7 +120,8 @@ struct ParagraphFormat {
     int listLevel = 0; // 0 to 8
     // The file's list (\lsN) the paragraph is an item of: items of one list
     // count on across other paragraphs and tables. 0: a list of its own, which
-    // ends at the first paragraph outside it.
+    // ends at the first paragraph outside it. Negative: a list of the
+    // document's own (see DocumentWalker), which counts on as the file's do.
     int listId = 0;
     // Which indents a list item states itself (IndentsGiven bits), 0 or not:
     // readers weigh what an item states against its level's indents, so a

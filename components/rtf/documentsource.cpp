@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
 #include <variant>
 #include <vector>
@@ -13,31 +14,54 @@
 namespace rtf {
 namespace {
 
-class Walker {
-public:
-    Walker(const QTextDocument& document, DocumentSink& sink)
-        : document_(document), sink_(sink), defaultFont_(document.defaultFont()) {}
+// The frame of the root frame that holds the block, or none when the block
+// is the root frame's own.
+QTextFrame* topLevelFrameOf(const QTextDocument& document, const QTextBlock& block) {
+    QTextFrame* root = document.rootFrame();
+    QTextFrame* frame = document.frameAt(block.position());
+    if (frame == nullptr || frame == root)
+        return nullptr;
+    while (frame->parentFrame() != root)
+        frame = frame->parentFrame();
+    return frame;
+}
 
-    void walk() {
-        if (!namesDefaultFont(document_))
-            sink_.noDefaultFont();
-        for (const KeptRtf& kept : keptRtfOf(document_))
-            sink_.keep(kept);
-        frame(document_.rootFrame()->begin(), 0);
-        sink_.finish();
+} // namespace
+
+DocumentWalker::DocumentWalker(const QTextDocument& document, DocumentSink& sink)
+    : document_(document), sink_(sink), defaultFont_(document.defaultFont()) {}
+
+void DocumentWalker::walk() {
+    begin();
+    frame(document_.rootFrame()->begin(), 0);
+    sink_.finish();
+}
+
+void DocumentWalker::begin() {
+    if (!namesDefaultFont(document_))
+        sink_.noDefaultFont();
+    for (const KeptRtf& kept : keptRtfOf(document_))
+        sink_.keep(kept);
+}
+
+std::pair<int, int> DocumentWalker::item(int position) {
+    const QTextBlock block = document_.findBlock(position);
+    if (QTextFrame* frame = topLevelFrameOf(document_, block)) {
+        if (const auto* table = qobject_cast<QTextTable*>(frame))
+            this->table(table, 1);
+        else
+            this->frame(frame->begin(), 0);
+        return {frame->firstPosition(), frame->lastPosition() + 1};
     }
+    const int end = block.position() + block.length();
+    const QTextBlock next = document_.findBlock(end);
+    if (!isBeforeFirstTable(block, block.position() == 0,
+                            next.isValid() ? topLevelFrameOf(document_, next) : nullptr))
+        paragraph(block, 0, false);
+    return {block.position(), end};
+}
 
-private:
-    void frame(QTextFrame::iterator it, int depth);
-    void paragraph(const QTextBlock& block, int depth, bool cellStart);
-    void table(const QTextTable* table, int depth);
-
-    const QTextDocument& document_;
-    DocumentSink& sink_;
-    QFont defaultFont_;
-};
-
-void Walker::frame(QTextFrame::iterator it, int depth) {
+void DocumentWalker::frame(QTextFrame::iterator it, int depth) {
     const std::vector<FrameItem> items = frameItems(it);
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (const auto* block = std::get_if<QTextBlock>(&items[i])) {
@@ -45,12 +69,22 @@ void Walker::frame(QTextFrame::iterator it, int depth) {
         } else if (const auto* child = qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[i]))) {
             table(child, depth + 1);
         } else {
+            // Other frames hold paragraphs of the page like any other.
             frame(std::get<QTextFrame*>(items[i])->begin(), depth);
         }
     }
 }
 
-void Walker::paragraph(const QTextBlock& block, int depth, bool cellStart) {
+int DocumentWalker::ownListId(const QTextList* list) {
+    const auto [known, id] = ownListIds_.value(list);
+    if (known == list)
+        return id;
+    const int next = -static_cast<int>(ownListIds_.size()) - 1;
+    ownListIds_.insert(list, {list, next});
+    return next;
+}
+
+void DocumentWalker::paragraph(const QTextBlock& block, int depth, bool cellStart) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat format = fragment.charFormat();
@@ -69,10 +103,13 @@ void Walker::paragraph(const QTextBlock& block, int depth, bool cellStart) {
     // is not the mark's.
     if (cellStart)
         mark.background.reset();
-    sink_.endParagraph(paragraphFormatOf(block, depth), mark);
+    ParagraphFormat format = paragraphFormatOf(block, depth);
+    if (format.list != ListKind::None && format.listId == 0)
+        format.listId = ownListId(block.textList());
+    sink_.endParagraph(format, mark);
 }
 
-void Walker::table(const QTextTable* table, int depth) {
+void DocumentWalker::table(const QTextTable* table, int depth) {
     const std::vector<int> grid = tableGridOf(table);
     for (int r = 0; r < table->rows(); ++r) {
         for (int c = 0; c < table->columns(); ++c) {
@@ -93,10 +130,8 @@ void Walker::table(const QTextTable* table, int depth) {
     }
 }
 
-} // namespace
-
 void walkDocument(const QTextDocument& document, DocumentSink& sink) {
-    Walker(document, sink).walk();
+    DocumentWalker(document, sink).walk();
 }
 
 } // namespace rtf

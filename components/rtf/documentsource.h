@@ -2,7 +2,16 @@
 
 #include "components/rtf/documentsink.h"
 
+#include <QFont>
+#include <QHash>
+#include <QPointer>
+#include <QTextFrame>
+#include <utility>
+
+class QTextBlock;
 class QTextDocument;
+class QTextList;
+class QTextTable;
 
 namespace rtf {
 
@@ -12,6 +21,39 @@ namespace rtf {
 // and its end, each cell's and row's end, and finish(). Reading a file into a
 // document and walking it gives what reading the file gave, up to what the
 // document cannot hold (see the round-trip tests).
+//
+// A list the editor made, or one the file did not name, gets a negative
+// listId of its own: a Qt list counts its items on across whatever stands
+// between them, as the file's named lists do.
+class DocumentWalker {
+public:
+    DocumentWalker(const QTextDocument& document, DocumentSink& sink);
+
+    // The whole document, ending with finish().
+    void walk();
+    // For a document walked a piece at a time: what belongs to the whole
+    // document (whether it names its default font, the kept pieces) ...
+    void begin();
+    // ... then the top-level paragraph, table or frame that begins at or
+    // holds the position. Returns where the item begins and ends; an empty
+    // paragraph that Qt keeps before a table at the start is an item that
+    // tells the sink nothing.
+    std::pair<int, int> item(int position);
+
+private:
+    void frame(QTextFrame::iterator it, int depth);
+    void paragraph(const QTextBlock& block, int depth, bool cellStart);
+    void table(const QTextTable* table, int depth);
+    int ownListId(const QTextList* list);
+
+    const QTextDocument& document_;
+    DocumentSink& sink_;
+    QFont defaultFont_;
+    // The ids given to lists without one, by list; a list gone since may have
+    // left its address to a new one.
+    QHash<const QTextList*, std::pair<QPointer<const QTextList>, int>> ownListIds_;
+};
+
 void walkDocument(const QTextDocument& document, DocumentSink& sink);
 
 } // namespace rtf

@@ -1,5 +1,6 @@
 #include "components/rtf/writer.h"
 
+#include "components/rtf/documentsource.h"
 #include "components/rtf/keptrtf.h"
 #include "components/rtf/rtfwriter.h"
 
@@ -21,12 +22,15 @@ IncrementalWriter::~IncrementalWriter() {
 
 void IncrementalWriter::restart() {
     pieces_.clear();
+    walker_.reset();
     writer_.reset();
     if (!document_)
         return;
     defaultFont_ = document_->defaultFont();
     namesDefaultFont_ = namesDefaultFont(*document_);
-    writer_ = std::make_unique<Writer>(*document_);
+    writer_ = std::make_unique<Writer>(defaultFont_);
+    walker_ = std::make_unique<DocumentWalker>(*document_, *writer_);
+    walker_->begin();
 }
 
 void IncrementalWriter::changed(int from, int removed, int added) {
@@ -64,7 +68,8 @@ bool IncrementalWriter::write(const QDeadlineTimer& deadline) {
         if (wrote && deadline.hasExpired())
             return false;
         wrote = true;
-        const auto [start, end] = writer_->item(position);
+        writer_->beginItem();
+        const auto [start, end] = walker_->item(position);
         if (end <= position) { // never seen; a loop here would hang the editor
             restart();
             return false;
@@ -91,6 +96,10 @@ QByteArrayList IncrementalWriter::file() {
     body.reserve(static_cast<qsizetype>(pieces_.size()));
     for (const Piece& piece : pieces_)
         body.append(piece.rtf);
+    // The kept pieces as the document holds them now: another file may have
+    // been read into it since.
+    writer_->forgetKept();
+    walker_->begin();
     return writer_->file(std::move(body));
 }
 

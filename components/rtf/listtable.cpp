@@ -202,4 +202,60 @@ ListLabel ListTable::label(int ls, int level) const {
     return label;
 }
 
+std::optional<ListNumbering::Item> ListNumbering::add(const ParagraphFormat& format) {
+    if (format.list == ListKind::None) {
+        if (format.listId == 0)
+            endUnnamed();
+        return std::nullopt;
+    }
+    const int id = format.listId;
+    const int level = format.listLevel;
+    std::erase_if(open_, [&](const auto& entry) {
+        return std::get<0>(entry.first) == id && std::get<1>(entry.first) > level;
+    });
+    std::erase_if(last_, [&](const auto& entry) {
+        return entry.first.first == id && entry.first.second > level;
+    });
+    const ListLabel& look = format.listLabel;
+    const Key key{id, level, format.list, look.bullet, look.prefix, look.suffix};
+    auto [entry, added] = open_.try_emplace(key, Item{lists_, 0});
+    if (added)
+        ++lists_;
+    ++entry->second.count;
+    last_[{id, level}] = {format.list, entry->second.count, look.start};
+    return entry->second;
+}
+
+void ListNumbering::endUnnamed() {
+    std::erase_if(open_, [](const auto& entry) { return std::get<0>(entry.first) == 0; });
+    std::erase_if(last_, [](const auto& entry) { return entry.first.first == 0; });
+}
+
+QStringList ListNumbering::numbersAbove(const ParagraphFormat& format, bool fromStart) const {
+    QStringList numbers;
+    for (int above = 0; above < format.listLevel; ++above) {
+        const auto found = last_.find({format.listId, above});
+        if (found == last_.end()) {
+            numbers << QStringLiteral("1");
+            continue;
+        }
+        const Last& last = found->second;
+        numbers << listNumberText(last.kind, last.count + (fromStart ? last.start - 1 : 0));
+    }
+    return numbers;
+}
+
+QString ListNumbering::label(const ParagraphFormat& format, const Item& item,
+                             bool fromStart) const {
+    const ListLabel& look = format.listLabel;
+    const QStringList above = numbersAbove(format, fromStart);
+    QString text;
+    for (QChar c : look.prefix)
+        text += c.unicode() < above.size() ? above[c.unicode()]
+                : c.unicode() < 9          ? QString()
+                                           : QString(c);
+    return text + listNumberText(format.list, item.count + (fromStart ? look.start - 1 : 0)) +
+           look.suffix;
+}
+
 } // namespace rtf

@@ -2,8 +2,12 @@
 
 #include "components/rtf/documentsink.h"
 
+#include <QStringList>
+#include <map>
 #include <optional>
+#include <tuple>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace rtf {
@@ -11,6 +15,43 @@ namespace rtf {
 // A number as a list of that kind counts it: "4", "d", "D", "iv", "IV"
 // (roman from 1 to 3999; beyond, and below 1, the digits).
 QString listNumberText(ListKind kind, int number);
+
+// How list items number, as Word and LibreOffice count them. Items of a
+// named list (a listId other than 0) count on across other paragraphs and
+// tables; an item ends the levels below its own, whose items count from 1
+// again under it. A list the file does not name ends at the first paragraph
+// outside lists, and at a table's edge. Items of one level that look
+// otherwise (another kind, bullet or text) count apart.
+class ListNumbering {
+public:
+    struct Item {
+        int list = 0;  // which run of counting the item is in, from 0 in order of first use
+        int count = 1; // its place in that run, from 1
+    };
+    // A paragraph, in document order; list paragraphs get their place.
+    std::optional<Item> add(const ParagraphFormat& format);
+    // A table or a cell begins or ends.
+    void endUnnamed();
+    // The label of the item just added: its level's text with the numbers of
+    // the levels above in their places, and its own number. fromStart counts
+    // from each level's start (\levelstartat) as Word does, else from 1.
+    QString label(const ParagraphFormat& format, const Item& item, bool fromStart) const;
+    // The numbers of the last items of the levels above the item just added,
+    // levels 0 to its own less one; "1" where none came yet.
+    QStringList numbersAbove(const ParagraphFormat& format, bool fromStart) const;
+
+private:
+    using Key = std::tuple<int, int, ListKind, BulletShape, QString, QString>;
+    std::map<Key, Item> open_;
+    // The last item of each level per list: kind, count and start.
+    struct Last {
+        ListKind kind = ListKind::Decimal;
+        int count = 1;
+        int start = 1;
+    };
+    std::map<std::pair<int, int>, Last> last_;
+    int lists_ = 0;
+};
 
 // The characters of a \leveltext kept, its length first: a label of a
 // level never holds more than one less.

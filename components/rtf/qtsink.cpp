@@ -209,41 +209,18 @@ void QtDocumentSink::finish() {
 }
 
 void OpenLists::add(QTextCursor& cursor, const ParagraphFormat& format) {
-    if (format.list == ListKind::None) {
-        if (format.listId == 0)
-            endUnnamed();
+    const std::optional<ListNumbering::Item> item = numbering_.add(format);
+    if (!item)
+        return;
+    if (static_cast<std::size_t>(item->list) < lists_.size()) {
+        lists_[static_cast<std::size_t>(item->list)]->add(cursor.block());
         return;
     }
-    const int id = format.listId;
-    const int level = format.listLevel;
-    const auto deeper = [&](const auto& entry) {
-        return std::get<0>(entry.first) == id && std::get<1>(entry.first) > level;
-    };
-    std::erase_if(open_, deeper);
-    std::erase_if(last_, [&](const auto& entry) {
-        return entry.first.first == id && entry.first.second > level;
-    });
-    const ListLabel& label = format.listLabel;
-    const Key key{id, level, format.list, label.bullet, label.prefix, label.suffix};
-    QTextList*& list = open_[key];
-    if (list) {
-        list->add(cursor.block());
-    } else {
-        QStringList numbers;
-        for (int above = 0; above < level; ++above) {
-            const auto found = last_.find({id, above});
-            const QTextList* parent = found != last_.end() ? found->second : nullptr;
-            numbers << (parent ? listNumberText(listKindOf(parent), parent->count())
-                               : QStringLiteral("1"));
-        }
-        list = cursor.createList(toListFormat(format.list, label, level, id, numbers));
-    }
-    last_[{id, level}] = list;
-}
-
-void OpenLists::endUnnamed() {
-    std::erase_if(open_, [](const auto& entry) { return std::get<0>(entry.first) == 0; });
-    std::erase_if(last_, [](const auto& entry) { return entry.first.first == 0; });
+    // The editor counts from 1 (Qt's lists have no start), and so do the
+    // numbers of the levels above that a label shows.
+    lists_.push_back(cursor.createList(toListFormat(format.list, format.listLabel,
+                                                    format.listLevel, format.listId,
+                                                    numbering_.numbersAbove(format, false))));
 }
 
 void writeParagraph(QTextCursor& cursor, bool& blockFree,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/rtf/documentsink.h"
+#include "components/rtf/listtable.h"
 #include "components/rtf/qtformats.h"
 
 #include <QTextBlockFormat>
@@ -8,9 +9,7 @@
 #include <QTextCursor>
 #include <QTextImageFormat>
 #include <QTextListFormat>
-#include <map>
 #include <memory>
-#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -20,25 +19,19 @@ class QTextList;
 
 namespace rtf {
 
-// The lists that list paragraphs join as they come. Items of a file's list
-// count on across other paragraphs and tables; an item ends the lists of the
-// levels below its own, whose items count from 1 again under it, as Word and
-// LibreOffice number them. A list the file does not name ends at the first
-// paragraph outside it.
+// The lists that list paragraphs join as they come: one Qt list for each run
+// of counting that ListNumbering finds.
 class OpenLists {
 public:
     // Adds the cursor's block to its list, which it starts if none is open;
     // a paragraph outside lists ends the unnamed ones.
     void add(QTextCursor& cursor, const ParagraphFormat& format);
     // A table or a cell begins or ends: the unnamed lists end.
-    void endUnnamed();
+    void endUnnamed() { numbering_.endUnnamed(); }
 
 private:
-    using Key = std::tuple<int, int, ListKind, BulletShape, QString, QString>;
-    std::map<Key, QTextList*> open_;
-    // The list of the last item of each level, per file's list: the numbers
-    // that a label of a level below shows.
-    std::map<std::pair<int, int>, QTextList*> last_;
+    ListNumbering numbering_;
+    std::vector<QTextList*> lists_; // by ListNumbering::Item::list
 };
 
 // Builds a QTextDocument from the reader's output, replacing what it held.

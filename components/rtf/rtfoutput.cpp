@@ -23,8 +23,10 @@ void RtfOutput::raw(std::string_view text) {
 void RtfOutput::words(QByteArrayView words) {
     if (words.isEmpty())
         return;
-    if (needsDelimiter_ && !words.startsWith('\\'))
+    if (needsDelimiter_ && !words.startsWith('\\')) {
+        delimitedAtStart_ = delimitedAtStart_ || bytes_.isEmpty();
         bytes_.append(' ');
+    }
     bytes_.append(words);
     needsDelimiter_ = true;
 }
@@ -48,9 +50,31 @@ void RtfOutput::endLine() {
 
 void RtfOutput::delimit() {
     if (needsDelimiter_) {
+        delimitedAtStart_ = delimitedAtStart_ || bytes_.isEmpty();
         bytes_.append(' ');
         needsDelimiter_ = false;
     }
+}
+
+void RtfOutput::append(RtfOutput& tail) {
+    if (!tail.bytes_.isEmpty()) {
+        const qsizetype skip = tail.delimitedAtStart_ && !needsDelimiter_ ? 1 : 0;
+        const qsizetype start = bytes_.size() - skip;
+        bytes_.append(QByteArrayView(tail.bytes_).sliced(skip));
+        if (tail.lineStart_ > 0)
+            lineStart_ = start + tail.lineStart_;
+        needsDelimiter_ = tail.needsDelimiter_;
+    }
+    tail.bytes_.resize(0);
+    tail.lineStart_ = 0;
+    tail.needsDelimiter_ = tail.continuation_;
+    tail.delimitedAtStart_ = false;
+}
+
+void RtfOutput::insertLines(qsizetype at, QByteArrayView lines) {
+    bytes_.insert(at, lines);
+    if (lineStart_ >= at)
+        lineStart_ += lines.size();
 }
 
 void RtfOutput::wrap(bool atSpace) {

@@ -20,6 +20,16 @@ public:
         return out;
     }
 
+    // For bytes that another output will take in (append): they may follow
+    // a control word there, so text at their start is delimited, and the
+    // delimiter dropped if it was not needed after all.
+    static RtfOutput continuation() {
+        RtfOutput out;
+        out.needsDelimiter_ = true;
+        out.continuation_ = true;
+        return out;
+    }
+
     void raw(std::string_view text);
     void word(std::string_view name);
     void word(std::string_view name, int parameter);
@@ -34,6 +44,11 @@ public:
     // Binary data as lines of hex digits, each line ended.
     void hex(QByteArrayView data);
     QByteArray take() { return std::move(bytes_); }
+    qsizetype size() const { return bytes_.size(); }
+    // Takes in what a continuation() wrote, which starts again empty.
+    void append(RtfOutput& tail);
+    // Puts whole lines in at a line's start, before what was written since.
+    void insertLines(qsizetype at, QByteArrayView lines);
     // The bytes so far, in an array of their size, and a fresh start that
     // keeps the buffer for the next piece.
     QByteArray takeCopy() {
@@ -53,6 +68,8 @@ private:
     qsizetype lineStart_ = 0;
     bool needsDelimiter_ = false;
     bool breakLines_ = true;
+    bool continuation_ = false;
+    bool delimitedAtStart_ = false; // a continuation's first byte is a delimiter
 };
 
 } // namespace rtf

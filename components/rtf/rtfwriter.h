@@ -7,31 +7,26 @@
 
 #include "components/rtf/documentsink.h"
 #include "components/rtf/keptrtf.h"
+#include "components/rtf/listtable.h"
 #include "components/rtf/rtfoutput.h"
 #include "components/rtf/symbolfont.h"
 #include "components/rtf/writerformats.h"
 
 #include <QByteArrayList>
+#include <QFont>
 #include <QHash>
-#include <QPointer>
-#include <QTextFrame>
-#include <QTextList>
 #include <array>
+#include <map>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
-class QTextBlock;
-class QTextDocument;
-class QTextImageFormat;
-class QTextTable;
-
 namespace rtf {
 
-// A Word list, its number its \ls: one per list of the file read, its levels
-// from the Qt lists of its items; and one per Qt list of the editor's own.
-// Each level is as its last item was written: the list may be gone by the
-// time the list table is written from a document written in pieces.
+// A Word list, its number its \ls: one per list of the file read, unless
+// its items look otherwise at one level half way; and one per list of the
+// document's own. Each level is as its last item was written.
 struct WrittenList {
     bool fromFile = false; // a list of the file read
     struct Level {
@@ -41,43 +36,41 @@ struct WrittenList {
     std::array<Level, 9> levels;
 };
 
-class Writer {
+// The RTF writer: a sink of the document's walk (DocumentWalker). A
+// paragraph's runs wait for its end, where its format comes; a top-level
+// row's cells wait for the row's end, whose definition goes before them.
+class Writer : public DocumentSink {
 public:
-    explicit Writer(const QTextDocument& document)
-        : document_(document), tables_(document.defaultFont(), namesDefaultFont(document)) {}
+    // The font that text without a family or size of its own shows.
+    explicit Writer(const QFont& defaultFont) : defaultFont_(defaultFont), tables_(defaultFont) {}
 
+    void text(QStringView text, const RunFormat& format) override;
+    void picture(const Picture& picture, const RunFormat& format) override;
+    void endParagraph(const ParagraphFormat& format, const RunFormat& markFormat) override;
+    void endCell(int depth) override;
+    void endRow(const RowFormat& row, int depth) override;
+    void keep(const KeptRtf& kept) override { kept_.append(kept); }
+    void noDefaultFont() override;
     // The body goes first, so that the font and colour tables hold exactly
     // what it uses, in the order it uses them: a paragraph left out of the
     // file leaves no entry behind, and saving what was read of a saved file
-    // gives the same bytes.
-    QByteArray write() {
-        body();
-        out_.raw(keptRtf(true).toStdString());
-        out_.raw("}");
-        out_.endLine();
-        const QByteArray content = out_.take();
-        const QByteArray kept = keptRtf(false);
-        out_ = RtfOutput();
-        header();
-        QByteArray file = out_.take();
-        file += kept;
-        file += content;
-        return file;
-    }
+    // gives the same bytes. finish() puts the file together.
+    void finish() override;
+    // The whole file, after finish().
+    QByteArray take() { return std::move(file_); }
 
-    // Writes the top-level paragraph, table or frame that begins at or holds
-    // the position, on its own: its runs start from \plain, so that it reads
-    // the same wherever it stands. Returns where the item begins and ends.
-    std::pair<int, int> item(int position);
-    // What item() wrote since the last call.
-    QByteArray takeItem() { return out_.takeCopy(); }
+    // For a document written a piece at a time: each top-level item's runs
+    // start from \plain, so that it reads the same wherever it stands.
+    void beginItem() { formatWritten_ = false; }
+    // What was written since the last call.
+    QByteArray takeItem();
+    // The kept pieces are told again before the file is put together.
+    void forgetKept() { kept_.clear(); }
     // The file around a body written item by item: header and kept RTF
     // before, kept RTF and the closing brace after.
     QByteArrayList file(QByteArrayList body);
 
 private:
-    // The \ls of a list, numbered in order of first use.
-    int listNumber(QTextList* list);
     // What the file kept (style sheet, info, page setup, headers and
     // footers), renumbered into this file's font and colour tables.
     QByteArray keptRtf(bool atEnd);
@@ -90,34 +83,51 @@ private:
     void fontTable();
     void colorTable();
     void listTables();
-    void body();
-    // The blocks and tables of a frame at a table depth; the last paragraph
-    // ends with lastEnd (\cell in a cell) instead of \par.
-    void frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd);
-    void paragraph(const QTextBlock& block, int depth, std::string_view end);
-    void listParagraph(const QTextBlock& block, const ParagraphFormat& para, QTextList* list);
+    // The end word of the last paragraph, once the next call tells which:
+    // \cell, \nestcell or \par.
+    void endPending(std::string_view end = "par");
+    // What every run does before its text of the length: its field, its
+    // format, what was kept before it, the object it stands for. Returns how
+    // many of its characters stand for an object already written.
+    qsizetype beginRun(const RunFormat& run, qsizetype length);
+    // The \ls of a list item, and its label for readers without lists.
+    void listParagraph(const ParagraphFormat& para);
+    int listNumber(const ParagraphFormat& para);
     // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
     void lineAndTabs(const ParagraphFormat& para);
     void format(const WrittenFormat& format);
     // Opens the field whose result the next text is, closing the one before;
     // an empty instruction only closes.
     void field(const KeptRtf& instruction);
+    void rowDefinition(RtfOutput& out, const RowFormat& row);
+    void cellBorders(RtfOutput& out, const CellFormat& cell);
+    void writePicture(const Picture& picture);
+
+    QFont defaultFont_;
+    bool namesDefaultFont_ = true;
+    WriterTables tables_;
+    KeptRtfList kept_;
+    RtfOutput out_;                                   // the body so far
+    RtfOutput runs_ = RtfOutput::continuation();      // the paragraph's, till its end
+    QByteArray file_;
+    bool paragraphStarted_ = false; // a run of the paragraph came
+    KeptRtf headBefore_;            // kept before its first text: goes ahead of \pard
+    KeptRtf lastBefore_;            // kept before the last run
+    KeptRtf object_;                // the object the last run stood for
+    qsizetype objectLeft_ = 0;      // characters of its stand-in still to skip
+    bool endPending_ = false;
+    qsizetype rowStart_ = -1; // where the top-level row being written began
     KeptRtf field_;                   // the field open, if any
     WrittenFormat formatBeforeField_; // what its group's end restores
     bool formatWrittenBeforeField_ = false;
-    void table(const QTextTable* table, int depth);
-    void rowDefinition(const RowFormat& row);
-    void cellBorders(const CellFormat& cell);
-    void picture(const QTextImageFormat& format);
-
-    const QTextDocument& document_;
-    WriterTables tables_;
-    RtfOutput out_;
-    std::vector<WrittenList> lists_;
-    QHash<const QTextList*, std::pair<QPointer<QTextList>, int>> listNumbers_;
-    QHash<int, int> fileListNumbers_; // by the file's list
     WrittenFormat current_;
     bool formatWritten_ = false;
+    std::vector<WrittenList> lists_;
+    // The \ls of the items of a list at a level with a look.
+    using ListLook = std::tuple<int, int, ListKind, BulletShape, QString, QString, int, int, int>;
+    std::map<ListLook, int> listNumbers_;
+    QHash<int, int> fileListNumbers_; // the first \ls of each of the file's lists
+    ListNumbering numbering_;
 };
 
 } // namespace rtf

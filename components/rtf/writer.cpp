@@ -3,25 +3,18 @@
 #include "components/rtf/rtfwriter.h"
 
 #include "components/rtf/controlwords.h"
+#include "components/rtf/documentsource.h"
 #include "components/rtf/keptrtf.h"
-#include "components/rtf/qtformats.h"
-#include "components/rtf/rtfoutput.h"
-#include "components/rtf/symbolfont.h"
-#include "components/rtf/writerformats.h"
 
-#include <QTextBlock>
 #include <QTextDocument>
-#include <QTextFrame>
-#include <QTextTable>
+#include <algorithm>
 #include <cmath>
-#include <variant>
-#include <vector>
 
 namespace rtf {
 
 QByteArray Writer::keptRtf(bool atEnd) {
     QByteArray written;
-    for (const KeptRtf& kept : keptRtfOf(document_)) {
+    for (const KeptRtf& kept : kept_) {
         if (kept.atEnd != atEnd)
             continue;
         written += renumbered(kept);
@@ -84,89 +77,94 @@ void Writer::colorTable() {
     out_.endLine();
 }
 
-void Writer::body() {
-    frameContent(document_.rootFrame()->begin(), 0, "par");
+void Writer::noDefaultFont() {
+    // Told before any text, and again with the kept pieces of a document
+    // written in pieces: the tables begin again without the font, once.
+    if (namesDefaultFont_)
+        tables_ = WriterTables(defaultFont_, false);
+    namesDefaultFont_ = false;
 }
 
-namespace {
-
-// The frame of the root frame that holds the block, or none when the block
-// is the root frame's own.
-QTextFrame* topLevelFrameOf(const QTextDocument& document, const QTextBlock& block) {
-    QTextFrame* root = document.rootFrame();
-    QTextFrame* frame = document.frameAt(block.position());
-    if (frame == nullptr || frame == root)
-        return nullptr;
-    while (frame->parentFrame() != root)
-        frame = frame->parentFrame();
-    return frame;
+void Writer::endPending(std::string_view end) {
+    if (!endPending_)
+        return;
+    endPending_ = false;
+    out_.word(end);
+    out_.endLine();
 }
 
-} // namespace
-
-std::pair<int, int> Writer::item(int position) {
-    formatWritten_ = false;
-    const QTextBlock block = document_.findBlock(position);
-    if (QTextFrame* frame = topLevelFrameOf(document_, block)) {
-        if (const auto* table = qobject_cast<QTextTable*>(frame))
-            this->table(table, 1);
-        else
-            frameContent(frame->begin(), 0, "par");
-        return {frame->firstPosition(), frame->lastPosition() + 1};
+qsizetype Writer::beginRun(const RunFormat& run, qsizetype length) {
+    endPending();
+    field(run.field);
+    const WrittenFormat written = tables_.add(run);
+    // A piece stood for by text goes into the file once, even where a format
+    // change has split its text in two.
+    const bool newObject = !run.object.rtf.isEmpty() && run.object != object_;
+    if (!newObject)
+        format(written);
+    if (!paragraphStarted_) {
+        // What the file kept before the paragraph's first text stood between
+        // paragraphs, ahead of the list label too, where readers expect none.
+        paragraphStarted_ = true;
+        headBefore_ = run.before;
+    } else if (!run.before.rtf.isEmpty() && run.before != lastBefore_) {
+        runs_.raw(renumbered(run.before).toStdString());
     }
-    const int end = block.position() + block.length();
-    const QTextBlock next = document_.findBlock(end);
-    if (!isBeforeFirstTable(block, block.position() == 0,
-                            next.isValid() ? topLevelFrameOf(document_, next) : nullptr))
-        paragraph(block, 0, "par");
-    return {block.position(), end};
-}
-
-QByteArrayList Writer::file(QByteArrayList body) {
-    // Kept pieces number their fonts and colours into the tables, which the
-    // header then lists.
-    QByteArray end = keptRtf(true);
-    end += "}\r\n";
-    const QByteArray start = keptRtf(false);
-    out_ = RtfOutput();
-    header();
-    body.prepend(start);
-    body.prepend(out_.take());
-    body.append(end);
-    return body;
-}
-
-void Writer::frameContent(QTextFrame::iterator it, int depth, std::string_view lastEnd) {
-    const std::vector<FrameItem> items = frameItems(it);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (const auto* block = std::get_if<QTextBlock>(&items[i])) {
-            paragraph(*block, depth, i + 1 == items.size() ? lastEnd : "par");
-        } else if (const auto* table = qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[i]))) {
-            this->table(table, depth + 1);
-        } else {
-            // Other frames hold paragraphs of the page like any other.
-            frameContent(std::get<QTextFrame*>(items[i])->begin(), depth, "par");
-        }
+    lastBefore_ = run.before;
+    if (newObject) {
+        // A group of its own with its format: LibreOffice joins the paragraph
+        // to the next when a note's raised format is still in effect at its end.
+        const WrittenFormat outside = current_;
+        const bool outsideWritten = formatWritten_;
+        runs_.raw("{");
+        format(written);
+        runs_.raw(renumbered(run.object).toStdString());
+        runs_.raw("}");
+        current_ = outside;
+        formatWritten_ = outsideWritten;
+        objectLeft_ = run.object.shownAs.size();
     }
+    object_ = run.object;
+    if (run.object.rtf.isEmpty()) {
+        objectLeft_ = 0;
+        return 0;
+    }
+    const qsizetype skip = std::min(objectLeft_, length);
+    objectLeft_ -= skip;
+    if (skip < length)
+        format(written);
+    return skip;
 }
 
-void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end) {
-    const ParagraphFormat para = paragraphFormatOf(block, depth);
-    // What the file kept before the paragraph's first text stood between
-    // paragraphs, ahead of the list label too, where readers expect none.
-    KeptRtf before;
-    if (const auto first = block.begin(); !first.atEnd())
-        before = runFormatOf(first.fragment().charFormat(), document_.defaultFont()).before;
-    if (!before.rtf.isEmpty())
-        out_.raw(renumbered(before).toStdString());
+void Writer::text(QStringView text, const RunFormat& run) {
+    const qsizetype skip = beginRun(run, text.size());
+    runs_.text(text.sliced(skip), isSymbolFont(current_.font));
+}
+
+void Writer::picture(const Picture& picture, const RunFormat& format) {
+    if (beginRun(format, 1) == 0)
+        writePicture(picture);
+}
+
+void Writer::endParagraph(const ParagraphFormat& para, const RunFormat& markFormat) {
+    endPending();
+    field({});
+    if (!para.beforeEnd.rtf.isEmpty())
+        runs_.raw(renumbered(para.beforeEnd).toStdString());
+    if (!paragraphStarted_) // what the empty paragraph shows, and typing there gets
+        format(tables_.add(markFormat));
+    if (para.tableDepth > 0 && rowStart_ < 0)
+        rowStart_ = out_.size();
+    if (!headBefore_.rtf.isEmpty())
+        out_.raw(renumbered(headBefore_).toStdString());
     out_.word("pard");
     // The paragraph's style and the words it keeps come first, as Word writes them.
     if (!para.kept.rtf.isEmpty())
         out_.words(renumbered(para.kept));
-    if (depth > 0)
+    if (para.tableDepth > 0)
         out_.word("intbl");
-    if (depth > 1)
-        out_.word("itap", depth);
+    if (para.tableDepth > 1)
+        out_.word("itap", para.tableDepth);
     if (para.rightToLeft)
         out_.word("rtlpar");
     static constexpr std::string_view alignments[] = {"", "qc", "qr", "qj"};
@@ -185,75 +183,82 @@ void Writer::paragraph(const QTextBlock& block, int depth, std::string_view end)
         if (twips != 0 || (para.indentsGiven & given) != 0)
             out_.word(name, twips);
     lineAndTabs(para);
-    if (QTextList* list = block.textList())
-        listParagraph(block, para, list);
-    bool empty = true;
-    // A piece kept before text, or stood for by it, goes into the file once
-    // even where a format change has split its text in two.
-    KeptRtf object;
-    qsizetype objectLeft = 0; // characters of the object's stand-in still to skip
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        const QTextCharFormat charFormat = fragment.charFormat();
-        const RunFormat run = runFormatOf(charFormat, document_.defaultFont());
-        field(run.field);
-        const WrittenFormat written = tables_.add(run);
-        const KeptRtf& fragmentObject = run.object;
-        const bool newObject = !fragmentObject.rtf.isEmpty() && fragmentObject != object;
-        if (!newObject)
-            format(written);
-        const KeptRtf& fragmentBefore = run.before;
-        if (!fragmentBefore.rtf.isEmpty() && fragmentBefore != before)
-            out_.raw(renumbered(fragmentBefore).toStdString());
-        before = fragmentBefore;
-        QString text = fragment.text();
-        if (newObject) {
-            // A group of its own with its format: LibreOffice joins the
-            // paragraph to the next when a note's raised format is still in
-            // effect at the paragraph's end.
-            const WrittenFormat outside = current_;
-            const bool outsideWritten = formatWritten_;
-            out_.raw("{");
-            format(written);
-            out_.raw(renumbered(fragmentObject).toStdString());
-            out_.raw("}");
-            current_ = outside;
-            formatWritten_ = outsideWritten;
-            objectLeft = fragmentObject.shownAs.size();
-        }
-        if (fragmentObject.rtf.isEmpty()) {
-            objectLeft = 0;
-        } else {
-            const qsizetype skip = std::min(objectLeft, text.size());
-            text.remove(0, skip);
-            objectLeft -= skip;
-            if (!text.isEmpty())
-                format(written);
-        }
-        object = fragmentObject;
-        if (charFormat.isImageFormat()) {
-            for (QChar c : text)
-                if (c == QChar::ObjectReplacementCharacter)
-                    picture(charFormat.toImageFormat());
-        } else {
-            out_.text(text, isSymbolFont(written.font));
-        }
-        empty = false;
+    listParagraph(para);
+    out_.append(runs_);
+    paragraphStarted_ = false;
+    headBefore_ = lastBefore_ = object_ = KeptRtf{};
+    objectLeft_ = 0;
+    endPending_ = true;
+}
+
+void Writer::endCell(int depth) {
+    endPending(depth > 1 ? "nestcell" : "cell");
+    numbering_.endUnnamed();
+}
+
+void Writer::endRow(const RowFormat& row, int depth) {
+    endPending();
+    numbering_.endUnnamed();
+    if (depth <= 1) {
+        // Word and LibreOffice want the definition of an outer row before its
+        // cells, and a nested row's inside \nesttableprops after them.
+        RtfOutput definition;
+        rowDefinition(definition, row);
+        out_.insertLines(rowStart_ < 0 ? out_.size() : rowStart_, definition.take());
+        rowStart_ = -1;
+        out_.word("row");
+    } else {
+        out_.raw("{\\*");
+        out_.word("nesttableprops");
+        rowDefinition(out_, row);
+        out_.word("nestrow");
+        out_.raw("}{");
+        out_.word("nonesttables");
+        out_.word("par");
+        out_.raw("}");
     }
-    field({});
-    if (!para.beforeEnd.rtf.isEmpty())
-        out_.raw(renumbered(para.beforeEnd).toStdString());
-    if (empty) // what the empty paragraph shows, and typing there gets
-        format(tables_.add(runFormatOf(block.charFormat(), document_.defaultFont())));
-    out_.word(end);
     out_.endLine();
+}
+
+void Writer::finish() {
+    endPending();
+    const QByteArray end = keptRtf(true);
+    out_.raw(end.toStdString());
+    out_.raw("}");
+    out_.endLine();
+    const QByteArray content = out_.take();
+    const QByteArray kept = keptRtf(false);
+    out_ = RtfOutput();
+    header();
+    file_ = out_.take();
+    file_ += kept;
+    file_ += content;
+}
+
+QByteArray Writer::takeItem() {
+    endPending();
+    return out_.takeCopy();
+}
+
+QByteArrayList Writer::file(QByteArrayList body) {
+    // Kept pieces number their fonts and colours into the tables, which the
+    // header then lists.
+    QByteArray end = keptRtf(true);
+    end += "}\r\n";
+    const QByteArray start = keptRtf(false);
+    out_ = RtfOutput();
+    header();
+    body.prepend(start);
+    body.prepend(out_.take());
+    body.append(end);
+    return body;
 }
 
 void Writer::field(const KeptRtf& instruction) {
     if (instruction == field_)
         return;
     if (!field_.rtf.isEmpty()) {
-        out_.raw("}}");
+        runs_.raw("}}");
         // The group's end takes the format back to where it opened.
         current_ = formatBeforeField_;
         formatWritten_ = formatWrittenBeforeField_;
@@ -263,11 +268,11 @@ void Writer::field(const KeptRtf& instruction) {
         return;
     formatBeforeField_ = current_;
     formatWrittenBeforeField_ = formatWritten_;
-    out_.raw("{");
-    out_.word("field");
-    out_.raw(renumbered(instruction).toStdString());
-    out_.raw("{");
-    out_.word("fldrslt");
+    runs_.raw("{");
+    runs_.word("field");
+    runs_.raw(renumbered(instruction).toStdString());
+    runs_.raw("{");
+    runs_.word("fldrslt");
 }
 
 void Writer::lineAndTabs(const ParagraphFormat& para) {
@@ -311,49 +316,51 @@ void Writer::format(const WrittenFormat& f) {
     const bool whole = !formatWritten_ || (!current_.kept.isEmpty() && f.kept != current_.kept) ||
                        (unnamedFont && f.font != current_.font);
     if (whole && formatWritten_ && current_.position != VerticalPosition::Normal)
-        out_.word("nosupersub"); // never \plain straight after raised text
+        runs_.word("nosupersub"); // never \plain straight after raised text
     const WrittenFormat was = whole ? WrittenFormat{} : current_;
     current_ = f;
     formatWritten_ = true;
     if (whole)
-        out_.word("plain");
+        runs_.word("plain");
     if ((whole || f.font != was.font) && !unnamedFont)
-        out_.word("f", f.font);
+        runs_.word("f", f.font);
     if (whole || f.halfPoints != was.halfPoints)
-        out_.word("fs", f.halfPoints);
+        runs_.word("fs", f.halfPoints);
     auto toggle = [this](bool on, bool before, std::string_view word, std::string_view off) {
         if (on != before)
-            on ? out_.word(word) : out_.word(off);
+            on ? runs_.word(word) : runs_.word(off);
     };
     toggle(f.bold, was.bold, "b", "b0");
     toggle(f.italic, was.italic, "i", "i0");
     if (f.underline != was.underline || (f.underline && f.underlineStyle != was.underlineStyle))
-        out_.word(f.underline ? underlineWords[f.underlineStyle] : "ulnone");
+        runs_.word(f.underline ? underlineWords[f.underlineStyle] : "ulnone");
     toggle(f.strike, was.strike, "strike", "strike0");
     if (f.color != was.color)
-        out_.word("cf", f.color);
+        runs_.word("cf", f.color);
     if (f.background != was.background)
-        out_.word("highlight", f.background);
+        runs_.word("highlight", f.background);
     if (f.caps != was.caps) {
         if (was.caps != Caps::None)
-            out_.word(was.caps == Caps::All ? "caps" : "scaps", 0);
+            runs_.word(was.caps == Caps::All ? "caps" : "scaps", 0);
         if (f.caps != Caps::None)
-            out_.word(f.caps == Caps::All ? "caps" : "scaps");
+            runs_.word(f.caps == Caps::All ? "caps" : "scaps");
     }
     if (f.spacing != was.spacing)
-        out_.word("expndtw", f.spacing);
+        runs_.word("expndtw", f.spacing);
     if (f.raise != was.raise)
-        f.raise >= 0 ? out_.word("up", f.raise) : out_.word("dn", -f.raise);
+        f.raise >= 0 ? runs_.word("up", f.raise) : runs_.word("dn", -f.raise);
     if (f.kept != was.kept)
-        out_.words(f.kept);
+        runs_.words(f.kept);
     if (f.position != was.position)
-        out_.word(f.position == VerticalPosition::Super ? "super"
+        runs_.word(f.position == VerticalPosition::Super ? "super"
                   : f.position == VerticalPosition::Sub ? "sub"
                                                         : "nosupersub");
 }
 
 QByteArray writeRtf(const QTextDocument& document) {
-    return Writer(document).write();
+    Writer writer(document.defaultFont());
+    walkDocument(document, writer);
+    return writer.take();
 }
 
 } // namespace rtf

@@ -12,12 +12,13 @@
 
 namespace rtf {
 
+class DocumentWalker;
 class Writer;
 
 // The whole document as a complete RTF file: {\rtf1\ansi\ansicpg1252\deff0\uc1,
 // a font table and a colour table of what the document uses, Word's list
-// tables with the legacy \pn for older readers, then per paragraph its
-// alignment, indents, spacing and list, per run its full character format.
+// tables, then per paragraph its alignment, indents, spacing and list, per
+// run what its format changes from the text before it.
 // The size a run shows comes from the document's default font when the run has
 // none of its own. The same document always gives the same bytes, and reading
 // them back gives the same document. Lines stay short.
@@ -60,6 +61,7 @@ private:
     QFont defaultFont_;
     bool namesDefaultFont_ = true;
     std::unique_ptr<Writer> writer_; // its tables, lists and formats
+    std::unique_ptr<DocumentWalker> walker_; // into writer_
     std::vector<Piece> pieces_;      // in document order, never overlapping
     QMetaObject::Connection changes_;
     qint64 piecesWritten_ = 0;

@@ -2,10 +2,6 @@
 
 #include "components/rtf/controlwords.h"
 #include "components/rtf/listtable.h"
-#include "components/rtf/qtformats.h"
-
-#include <QTextBlock>
-#include <QTextList>
 #include <algorithm>
 
 namespace rtf {
@@ -58,17 +54,19 @@ WrittenList::Level levelOrNearest(const WrittenList& list, int level) {
 
 } // namespace
 
-int Writer::listNumber(QTextList* list) {
-    const int level = listLevelOf(list->format());
-    const WrittenList::Level look{listKindOf(list), listLabelOf(list->format())};
-    // A list gone since may have left its address to a new one.
-    const auto [known, knownNumber] = listNumbers_.value(list);
-    int number = known == list ? knownNumber : 0;
+int Writer::listNumber(const ParagraphFormat& para) {
+    const int level = para.listLevel;
+    const WrittenList::Level look{para.list, para.listLabel};
+    const ListLabel& label = para.listLabel;
+    const ListLook key{para.listId, level,        para.list,
+                       label.bullet, label.prefix, label.suffix,
+                       label.start,  label.left.value_or(-1), label.first.value_or(-1)};
+    int& number = listNumbers_[key];
     if (number == 0) {
-        // The Qt lists of one file list share its \ls, unless one looks
+        // The items of one file list share its \ls, unless they look
         // otherwise at a level another already shows (the file changed a
-        // level's numbering half way): that one gets a list of its own.
-        const int fileList = listIdOf(list->format());
+        // level's numbering half way): those get a list of their own.
+        const int fileList = para.listId > 0 ? para.listId : 0;
         if (const int shared = fileListNumbers_.value(fileList); fileList != 0 && shared != 0) {
             const WrittenList::Level& used = lists_[static_cast<std::size_t>(shared - 1)]
                                                  .levels[static_cast<std::size_t>(level)];
@@ -81,7 +79,6 @@ int Writer::listNumber(QTextList* list) {
             if (fileList != 0 && !fileListNumbers_.contains(fileList))
                 fileListNumbers_.insert(fileList, number);
         }
-        listNumbers_.insert(list, {list, number});
     }
     lists_[static_cast<std::size_t>(number - 1)].levels[static_cast<std::size_t>(level)] = look;
     return number;
@@ -164,17 +161,21 @@ void Writer::listTables() {
     out_.endLine();
 }
 
-void Writer::listParagraph(const QTextBlock& block, const ParagraphFormat& para, QTextList* list) {
-    out_.word("ls", listNumber(list));
+void Writer::listParagraph(const ParagraphFormat& para) {
+    const std::optional<ListNumbering::Item> item = numbering_.add(para);
+    if (!item)
+        return;
+    out_.word("ls", listNumber(para));
     out_.word("ilvl", para.listLevel);
     // The marker as text, for readers that know no lists: one fallback only,
-    // so that no reader shows the marker twice.
+    // so that no reader shows the marker twice. Numbers count as Word counts
+    // them from the \ls written.
     out_.raw("{");
     out_.word("listtext");
     if (para.list == ListKind::Bullet)
         out_.text(bulletOf(para.listLabel.bullet));
     else
-        out_.text(list->itemText(block));
+        out_.text(numbering_.label(para, *item, true));
     out_.word("tab");
     out_.raw("}");
     // No older \pn form beside it: LibreOffice then reads every numbered

@@ -1,21 +1,13 @@
 #include "components/rtf/rtfwriter.h"
 
 #include "components/rtf/controlwords.h"
-#include "components/rtf/qtformats.h"
-
-#include <QTextDocument>
-#include <QTextImageFormat>
 
 namespace rtf {
 
-void Writer::picture(const QTextImageFormat& image) {
-    const std::optional<Picture> picture = pictureOf(image, document_);
-    if (!picture)
-        return;
-    const Picture& header = *picture;
+void Writer::writePicture(const Picture& header) {
     const QByteArray& data = header.data;
-    out_.raw("{");
-    out_.word("pict");
+    runs_.raw("{");
+    runs_.word("pict");
     static const std::pair<PictureKind, std::string_view> kinds[] = {
         {PictureKind::Png, "pngblip"},     {PictureKind::Jpeg, "jpegblip"},
         {PictureKind::Emf, "emfblip"},     {PictureKind::Wmf, "wmetafile"},
@@ -28,9 +20,9 @@ void Writer::picture(const QTextImageFormat& image) {
         const bool parameter = kind == PictureKind::Wmf || kind == PictureKind::Os2Metafile ||
                                kind == PictureKind::Dib || kind == PictureKind::Bitmap;
         if (parameter)
-            out_.word(word, header.kindParameter);
+            runs_.word(word, header.kindParameter);
         else
-            out_.word(word);
+            runs_.word(word);
     }
     const std::pair<std::string_view, int> numbers[] = {
         {"picw", header.width},
@@ -47,14 +39,14 @@ void Writer::picture(const QTextImageFormat& image) {
     };
     for (const auto& [word, value] : numbers)
         if (value != 0)
-            out_.word(word, value);
+            runs_.word(word, value);
     if (header.scaleX != 100)
-        out_.word("picscalex", header.scaleX);
+        runs_.word("picscalex", header.scaleX);
     if (header.scaleY != 100)
-        out_.word("picscaley", header.scaleY);
-    out_.endLine();
-    out_.hex(data);
-    out_.raw("}");
+        runs_.word("picscaley", header.scaleY);
+    runs_.endLine();
+    runs_.hex(data);
+    runs_.raw("}");
 }
 
 } // namespace rtf
