@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextList>
+#include <QTextListFormat>
 #include <gtest/gtest.h>
 
 namespace {
@@ -437,6 +438,35 @@ TEST(WriterLists, ItemsCountAsWordCountsThem) {
     EXPECT_EQ(labels(again), expected);
     EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
     EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
+TEST(WriterLists, TheEditorsOwnListsStayApartAndCountAsTheyShow) {
+    // Two lists alike, one after the other, count apart; an item taken out
+    // of a list leaves the items after it counting on, as Qt numbers them.
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("a\nb\nc\nd\ne\nf"));
+    QTextListFormat decimal;
+    decimal.setStyle(QTextListFormat::ListDecimal);
+    const auto block = [&](int n) { return document.findBlockByNumber(n); };
+    QTextList* first = QTextCursor(block(0)).createList(decimal);
+    first->add(block(1));
+    QTextList* second = QTextCursor(block(2)).createList(decimal);
+    second->add(block(3));
+    second->add(block(4));
+    second->remove(block(3));
+    const QStringList expected = {"1.", "2.", "1.", "", "2.", ""};
+    ASSERT_EQ(labels(document), expected);
+
+    const QByteArray saved = rtf::saveBytes(document);
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(labels(again), expected) << saved.constData();
+    // The labels for readers without lists say the same.
+    QStringList fallback;
+    for (qsizetype at = saved.indexOf("{\\listtext "); at >= 0;
+         at = saved.indexOf("{\\listtext ", at + 1))
+        fallback << QString::fromLatin1(saved.mid(at + 11, saved.indexOf("\\tab", at) - at - 11));
+    EXPECT_EQ(fallback, (QStringList{"1.", "2.", "1.", "2."}));
 }
 
 TEST(WriterLists, ALevelWhoseNumberingChangesHalfWayKeepsBoth) {
