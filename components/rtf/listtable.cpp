@@ -208,39 +208,34 @@ std::optional<ListNumbering::Item> ListNumbering::add(const ParagraphFormat& for
             endUnnamed();
         return std::nullopt;
     }
-    const int id = format.listId;
-    const int level = format.listLevel;
-    std::erase_if(open_, [&](const auto& entry) {
-        return std::get<0>(entry.first) == id && std::get<1>(entry.first) > level;
-    });
-    std::erase_if(last_, [&](const auto& entry) {
-        return entry.first.first == id && entry.first.second > level;
-    });
+    const auto level = static_cast<std::size_t>(std::clamp(format.listLevel, 0, 8));
+    Counting& counting = counting_[format.listId];
+    for (std::size_t below = level + 1; below < 9; ++below) {
+        counting.open[below].clear();
+        counting.last[below].reset();
+    }
     const ListLabel& look = format.listLabel;
-    const Key key{id, level, format.list, look.bullet, look.prefix, look.suffix};
-    auto [entry, added] = open_.try_emplace(key, Item{lists_, 0});
+    auto [entry, added] = counting.open[level].try_emplace(
+        Look{format.list, look.bullet, look.prefix, look.suffix}, Item{runs_, 0});
     if (added)
-        ++lists_;
+        ++runs_;
     ++entry->second.count;
-    last_[{id, level}] = {format.list, entry->second.count, look.start};
+    counting.last[level] = Last{format.list, entry->second.count, look.start};
     return entry->second;
 }
 
 void ListNumbering::endUnnamed() {
-    std::erase_if(open_, [](const auto& entry) { return std::get<0>(entry.first) == 0; });
-    std::erase_if(last_, [](const auto& entry) { return entry.first.first == 0; });
+    counting_.erase(0);
 }
 
 QStringList ListNumbering::numbersAbove(const ParagraphFormat& format, bool fromStart) const {
     QStringList numbers;
-    for (int above = 0; above < format.listLevel; ++above) {
-        const auto found = last_.find({format.listId, above});
-        if (found == last_.end()) {
-            numbers << QStringLiteral("1");
-            continue;
-        }
-        const Last& last = found->second;
-        numbers << listNumberText(last.kind, last.count + (fromStart ? last.start - 1 : 0));
+    const auto found = counting_.find(format.listId);
+    for (int above = 0; above < std::clamp(format.listLevel, 0, 8); ++above) {
+        const std::optional<Last>& last =
+            found == counting_.end() ? std::nullopt : found->second.last[static_cast<std::size_t>(above)];
+        numbers << (last ? listNumberText(last->kind, last->count + (fromStart ? last->start - 1 : 0))
+                         : QStringLiteral("1"));
     }
     return numbers;
 }

@@ -3,6 +3,7 @@
 #include "components/rtf/documentsink.h"
 
 #include <QStringList>
+#include <array>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -41,16 +42,21 @@ public:
     QStringList numbersAbove(const ParagraphFormat& format, bool fromStart) const;
 
 private:
-    using Key = std::tuple<int, int, ListKind, BulletShape, QString, QString>;
-    std::map<Key, Item> open_;
-    // The last item of each level per list: kind, count and start.
+    // The last item of a level: kind, count and start.
     struct Last {
         ListKind kind = ListKind::Decimal;
         int count = 1;
         int start = 1;
     };
-    std::map<std::pair<int, int>, Last> last_;
-    int lists_ = 0;
+    // What counts in one list, per level: the runs open by their look, and
+    // the last item.
+    using Look = std::tuple<ListKind, BulletShape, QString, QString>;
+    struct Counting {
+        std::array<std::map<Look, Item>, 9> open;
+        std::array<std::optional<Last>, 9> last;
+    };
+    std::unordered_map<int, Counting> counting_; // by listId
+    int runs_ = 0;
 };
 
 // The characters of a \leveltext kept, its length first: a label of a
