@@ -29,6 +29,11 @@ void Reader::controlWord(const Token& token) {
         // Only words the file gets back number the notes: a second reading
         // must number them the same.
         noteNumbering(token);
+    } else if (bodyStarted_ && state().destination == Destination::Body &&
+               isDocumentFormattingWord(token.text)) {
+        // A section's own formatting, after a section break: kept where it
+        // stands, ahead of the section's first paragraph.
+        keepInline(wordText(token));
     }
     if (state().destination == Destination::Picture) {
         pictureControl(info, token, value);
@@ -73,10 +78,15 @@ void Reader::controlWord(const Token& token) {
         }
         return;
     case Control::SoftBreak:
-        // A page or section break ends its paragraph; the breaks that Word writes
-        // after a \par would otherwise add empty paragraphs nobody typed.
-        if (state().destination == Destination::Body && paragraphHasContent_)
-            endParagraph();
+        // A page, column or section break ends its paragraph; the breaks that
+        // Word writes after a \par would otherwise add empty paragraphs nobody
+        // typed. The editor has no pages: the break is kept ahead of the next
+        // paragraph, which readers begin on a new page, column or section.
+        if (body) {
+            if (paragraphHasContent_)
+                endParagraph();
+            keepInline(wordText(token));
+        }
         return;
     case Control::Character:
         character(info.character);

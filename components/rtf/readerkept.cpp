@@ -233,13 +233,18 @@ KeptRtf Reader::keptRtf(std::string_view rtf) const {
     return kept;
 }
 
-void Reader::keepDocumentWord(const Token& token) {
+std::string wordText(const Token& token) {
     // The word as written, with its parameter and its delimiting space.
-    documentWords_ += '\\';
-    documentWords_ += token.text;
+    std::string word = "\\";
+    word += token.text;
     if (token.hasParam)
-        documentWords_ += std::to_string(token.param);
-    documentWords_ += ' ';
+        word += std::to_string(token.param);
+    word += ' ';
+    return word;
+}
+
+void Reader::keepDocumentWord(const Token& token) {
+    documentWords_ += wordText(token);
 }
 
 void Reader::flushDocumentWords() {

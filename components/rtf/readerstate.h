@@ -94,6 +94,8 @@ struct ParaState {
 // Adds a word to the ones kept as read ("\\keepn\\lang1031"), in place of
 // an earlier one of the same name, so that only the word in effect stays.
 void keepWord(std::string& kept, std::string_view name, bool hasParam, int param);
+// A word as the file wrote it, with its parameter and a delimiting space.
+std::string wordText(const Token& token);
 
 // Adds a paragraph border side (\brdrt, \box ...) to the border words, in
 // place of what they said of that side before.

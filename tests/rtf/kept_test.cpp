@@ -3,6 +3,7 @@
 #include "components/rtf/keptrtf.h"
 
 #include <QRegularExpression>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -237,6 +238,42 @@ TEST(KeptRtf, NotesBookmarksAnnotationsAndHiddenTextStayWhereTheyStood) {
     const QByteArray deleted = rtf::saveBytes(document);
     EXPECT_EQ(deleted.count("\\footnote"), 1) << deleted.constData();
     EXPECT_FALSE(deleted.contains("The ")) << deleted.constData();
+}
+
+TEST(KeptRtf, PageColumnAndSectionBreaksStayBeforeTheirParagraph) {
+    // Word ends a section with \sect and opens the next with its own
+    // formatting: a page in landscape, two columns.
+    const QByteArray original =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\sectd\\cols1"
+        "\\pard One\\page Two\\par\\pard Three\\column Four\\par"
+        "\\pard Five\\sect\\sectd\\lndscpsxn\\sbkpage\\cols2\\pard Six\\par\\pard\\par}";
+    QTextDocument document;
+    rtf::loadBytes(document, original);
+    EXPECT_EQ(rtf::documentText(document), u"One\r\nTwo\r\nThree\r\nFour\r\nFive\r\nSix\r\n")
+        << "breaks end their paragraph and show nothing else";
+    QTextCursor(&document).insertText(QStringLiteral("New "));
+    const QByteArray saved = rtf::saveBytes(document);
+    qsizetype at = 0;
+    for (const char* piece : {"New One\\par", "\\page \\pard Two", "Three\\par",
+                              "\\column \\pard Four", "Five\\par",
+                              "\\sect \\sectd \\lndscpsxn \\sbkpage \\cols2 \\pard Six"}) {
+        const qsizetype found = saved.indexOf(piece, at);
+        EXPECT_GE(found, at) << piece << " in " << saved.constData();
+        at = std::max(found, at);
+    }
+    EXPECT_EQ(saved.count("\\sectd"), 2) << "the first section's words stay in the header";
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // The break goes with the paragraph it stands before.
+    QTextCursor two(document.findBlockByNumber(1));
+    two.select(QTextCursor::BlockUnderCursor);
+    two.removeSelectedText();
+    const QByteArray deleted = rtf::saveBytes(document);
+    EXPECT_FALSE(deleted.contains("\\page")) << deleted.constData();
+    EXPECT_TRUE(deleted.contains("\\column")) << deleted.constData();
 }
 
 // Notes are numbered as the document asks (\ftnnauc, \ftnstartN, \aftnnar,
