@@ -355,6 +355,10 @@ bool listed(std::string_view name, std::string_view names) {
 
 } // namespace
 
+bool isSectionGroup(std::string_view name) {
+    return listed(name, "header headerl headerr headerf footer footerl footerr footerf");
+}
+
 bool isKeptDocumentGroup(std::string_view name) {
     return listed(name,
                   "stylesheet info header headerl headerr headerf footer footerl footerr footerf "

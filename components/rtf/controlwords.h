@@ -194,6 +194,9 @@ inline constexpr std::string_view tabLeaderWords[] = {"",     "tldot", "tlmdot",
 // Destinations that belong to the document as a whole (style sheet, info,
 // headers and footers, other programs' tables): kept and written back.
 bool isKeptDocumentGroup(std::string_view name);
+// Of those, the groups of a section (its headers and footers): after a
+// section break they are that section's.
+bool isSectionGroup(std::string_view name);
 // Destinations that stand in for what the editor shows and writes itself,
 // for readers that do not know it: dropped, never kept.
 bool isAlternativeGroup(std::string_view name);

@@ -130,12 +130,15 @@ void Reader::skipGroup(std::string_view word, bool starred) {
     state().fieldInstruction = opensGroup && word == "fldinst";
     // A kept group stands directly in the document's: inside a paragraph's
     // own groups it would not be the document's.
-    state().keep = opensGroup && stack_.size() == 3 && isKeptDocumentGroup(word);
+    // Headers and footers once the text has begun belong to the section that
+    // a break began, and are kept where they stood like the break.
+    const bool sectionGroup = bodyStarted_ && isSectionGroup(word);
+    state().keep = opensGroup && stack_.size() == 3 && isKeptDocumentGroup(word) && !sectionGroup;
     // Any other group of the body is kept where it stood; the document's own
     // groups only belong to the document (read back, one in the body would
     // move there).
     state().keepInline = opensGroup && inBody && !state().keep && !state().fieldInstruction &&
-                         !isAlternativeGroup(word) && !isKeptDocumentGroup(word);
+                         !isAlternativeGroup(word) && (!isKeptDocumentGroup(word) || sectionGroup);
     state().footnote = state().keepInline && word == "footnote";
 }
 

@@ -246,7 +246,8 @@ TEST(KeptRtf, PageColumnAndSectionBreaksStayBeforeTheirParagraph) {
     const QByteArray original =
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\sectd\\cols1"
         "\\pard One\\page Two\\par\\pard Three\\column Four\\par"
-        "\\pard Five\\sect\\sectd\\lndscpsxn\\sbkpage\\cols2\\pard Six\\par\\pard\\par}";
+        "\\pard Five\\sect\\sectd\\lndscpsxn\\sbkpage\\cols2{\\header \\pard Wide\\par}"
+        "\\pard Six\\par\\pard\\par}";
     QTextDocument document;
     rtf::loadBytes(document, original);
     EXPECT_EQ(rtf::documentText(document), u"One\r\nTwo\r\nThree\r\nFour\r\nFive\r\nSix\r\n")
@@ -256,7 +257,8 @@ TEST(KeptRtf, PageColumnAndSectionBreaksStayBeforeTheirParagraph) {
     qsizetype at = 0;
     for (const char* piece : {"New One\\par", "\\page \\pard Two", "Three\\par",
                               "\\column \\pard Four", "Five\\par",
-                              "\\sect \\sectd \\lndscpsxn \\sbkpage \\cols2 \\pard Six"}) {
+                              "\\sect \\sectd \\lndscpsxn \\sbkpage \\cols2 "
+                              "{\\header \\pard Wide\\par}\\pard Six"}) {
         const qsizetype found = saved.indexOf(piece, at);
         EXPECT_GE(found, at) << piece << " in " << saved.constData();
         at = std::max(found, at);
