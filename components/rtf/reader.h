@@ -157,6 +157,7 @@ private:
         ListKind kind;
         bool chicago = false; // *, †, ‡, §, then doubled
         int start = 1;
+        bool eachSection = false; // counts again after each section break
     };
     NoteNumbering footnoteNumbering_{ListKind::Decimal};
     NoteNumbering endnoteNumbering_{ListKind::LowerRoman};

@@ -86,6 +86,10 @@ void Reader::controlWord(const Token& token) {
             if (paragraphHasContent_)
                 endParagraph();
             keepInline(wordText(token));
+            if (token.text == "sect") {
+                footnotes_ = footnoteNumbering_.eachSection ? 0 : footnotes_;
+                endnotes_ = endnoteNumbering_.eachSection ? 0 : endnotes_;
+            }
         }
         return;
     case Control::Character:

@@ -150,6 +150,12 @@ void Reader::noteNumbering(const Token& token) {
         numbering.start = std::clamp(token.hasParam ? token.param : 1, 1, 32767);
         return;
     }
+    // Numbers that start again on each page count on here: the editor has
+    // no pages.
+    if (word == "restart" || word == "rstcont" || word == "rstpg") {
+        numbering.eachSection = word == "restart";
+        return;
+    }
     static constexpr std::pair<std::string_view, ListKind> kinds[] = {
         {"nar", ListKind::Decimal},     {"nalc", ListKind::LowerAlpha},
         {"nauc", ListKind::UpperAlpha}, {"nrlc", ListKind::LowerRoman},

@@ -297,8 +297,22 @@ TEST(KeptRtf, NotesAreNumberedByTheDocumentsSettings) {
     EXPECT_EQ(numbers("\\ftnnauc \\ftnstart3 \\aftnnar "), u"ACBDC1D2");
     EXPECT_EQ(numbers("\\ftnnchi \\aftnnruc \\aftnstart4 "), u"A*B\u2020CIVDV");
 
-    // A setting after the text has begun is not the document's: it is not
-    // kept, so it numbers nothing, or the second reading would number otherwise.
+    // Notes that count again in each section do; per page they count on.
+    const QByteArray sections = "\\pard A{\\chftn{\\footnote\\chftn a}}\\sect B{\\chftn{\\footnote"
+                                "\\chftn b}}C{\\chftn{\\footnote\\ftnalt\\chftn c}}\\par}";
+    for (const auto& [settings, expected] :
+         {std::pair{"\\ftnrestart ", u"A1\r\nB1Ci"}, std::pair{"\\ftnrstpg ", u"A1\r\nB2Ci"},
+          std::pair{"\\ftnrestart \\ftnrstcont ", u"A1\r\nB2Ci"}}) {
+        QTextDocument document;
+        rtf::loadBytes(document, "{\\rtf1\\ansi " + QByteArray(settings) + sections);
+        EXPECT_EQ(rtf::documentText(document), expected) << settings;
+        QTextDocument again;
+        rtf::loadBytes(again, rtf::saveBytes(document));
+        EXPECT_EQ(rtf::documentText(again), expected) << settings;
+    }
+
+    // A setting after the text has begun is not the document's: kept where it
+    // stood, it numbers nothing, at the first reading or the second.
     QTextDocument late;
     rtf::loadBytes(late, "{\\rtf1 0\\ftnstart2{\\footnote x}}");
     EXPECT_EQ(rtf::documentText(late), u"01");
