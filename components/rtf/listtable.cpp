@@ -232,9 +232,11 @@ QStringList ListNumbering::numbersAbove(const ParagraphFormat& format, bool from
     QStringList numbers;
     const auto found = counting_.find(format.listId);
     for (int above = 0; above < std::clamp(format.listLevel, 0, 8); ++above) {
-        const std::optional<Last>& last =
-            found == counting_.end() ? std::nullopt : found->second.last[static_cast<std::size_t>(above)];
-        numbers << (last ? listNumberText(last->kind, last->count + (fromStart ? last->start - 1 : 0))
+        const std::optional<Last>& last = found == counting_.end()
+                                              ? std::nullopt
+                                              : found->second.last[static_cast<std::size_t>(above)];
+        numbers << (last ? listNumberText(last->kind,
+                                          last->count + (fromStart ? last->start - 1 : 0))
                          : QStringLiteral("1"));
     }
     return numbers;

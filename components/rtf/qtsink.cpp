@@ -218,9 +218,9 @@ void OpenLists::add(QTextCursor& cursor, const ParagraphFormat& format) {
     }
     // The editor counts from 1 (Qt's lists have no start), and so do the
     // numbers of the levels above that a label shows.
-    lists_.push_back(cursor.createList(toListFormat(format.list, format.listLabel,
-                                                    format.listLevel, format.listId,
-                                                    numbering_.numbersAbove(format, false))));
+    lists_.push_back(
+        cursor.createList(toListFormat(format.list, format.listLabel, format.listLevel,
+                                       format.listId, numbering_.numbersAbove(format, false))));
 }
 
 void writeParagraph(QTextCursor& cursor, bool& blockFree,

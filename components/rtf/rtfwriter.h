@@ -107,8 +107,8 @@ private:
     bool namesDefaultFont_ = true;
     WriterTables tables_;
     KeptRtfList kept_;
-    RtfOutput out_;                                   // the body so far
-    RtfOutput runs_ = RtfOutput::continuation();      // the paragraph's, till its end
+    RtfOutput out_;                              // the body so far
+    RtfOutput runs_ = RtfOutput::continuation(); // the paragraph's, till its end
     QByteArray file_;
     bool paragraphStarted_ = false; // a run of the paragraph came
     KeptRtf headBefore_;            // kept before its first text: goes ahead of \pard
@@ -116,7 +116,7 @@ private:
     KeptRtf object_;                // the object the last run stood for
     qsizetype objectLeft_ = 0;      // characters of its stand-in still to skip
     bool endPending_ = false;
-    qsizetype rowStart_ = -1; // where the top-level row being written began
+    qsizetype rowStart_ = -1;         // where the top-level row being written began
     KeptRtf field_;                   // the field open, if any
     WrittenFormat formatBeforeField_; // what its group's end restores
     bool formatWrittenBeforeField_ = false;

@@ -353,8 +353,8 @@ void Writer::format(const WrittenFormat& f) {
         runs_.words(f.kept);
     if (f.position != was.position)
         runs_.word(f.position == VerticalPosition::Super ? "super"
-                  : f.position == VerticalPosition::Sub ? "sub"
-                                                        : "nosupersub");
+                   : f.position == VerticalPosition::Sub ? "sub"
+                                                         : "nosupersub");
 }
 
 QByteArray writeRtf(const QTextDocument& document) {

@@ -60,9 +60,9 @@ private:
     QPointer<const QTextDocument> document_;
     QFont defaultFont_;
     bool namesDefaultFont_ = true;
-    std::unique_ptr<Writer> writer_; // its tables, lists and formats
+    std::unique_ptr<Writer> writer_;         // its tables, lists and formats
     std::unique_ptr<DocumentWalker> walker_; // into writer_
-    std::vector<Piece> pieces_;      // in document order, never overlapping
+    std::vector<Piece> pieces_;              // in document order, never overlapping
     QMetaObject::Connection changes_;
     qint64 piecesWritten_ = 0;
 };

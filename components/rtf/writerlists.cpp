@@ -58,9 +58,15 @@ int Writer::listNumber(const ParagraphFormat& para) {
     const int level = para.listLevel;
     const WrittenList::Level look{para.list, para.listLabel};
     const ListLabel& label = para.listLabel;
-    const ListLook key{para.listId, level,        para.list,
-                       label.bullet, label.prefix, label.suffix,
-                       label.start,  label.left.value_or(-1), label.first.value_or(-1)};
+    const ListLook key{para.listId,
+                       level,
+                       para.list,
+                       label.bullet,
+                       label.prefix,
+                       label.suffix,
+                       label.start,
+                       label.left.value_or(-1),
+                       label.first.value_or(-1)};
     int& number = listNumbers_[key];
     if (number == 0) {
         // The items of one file list share its \ls, unless they look

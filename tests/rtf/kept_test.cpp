@@ -255,10 +255,10 @@ TEST(KeptRtf, PageColumnAndSectionBreaksStayBeforeTheirParagraph) {
     QTextCursor(&document).insertText(QStringLiteral("New "));
     const QByteArray saved = rtf::saveBytes(document);
     qsizetype at = 0;
-    for (const char* piece : {"New One\\par", "\\page \\pard Two", "Three\\par",
-                              "\\column \\pard Four", "Five\\par",
-                              "\\sect \\sectd \\lndscpsxn \\sbkpage \\cols2 "
-                              "{\\header \\pard Wide\\par}\\pard Six"}) {
+    for (const char* piece :
+         {"New One\\par", "\\page \\pard Two", "Three\\par", "\\column \\pard Four", "Five\\par",
+          "\\sect \\sectd \\lndscpsxn \\sbkpage \\cols2 "
+          "{\\header \\pard Wide\\par}\\pard Six"}) {
         const qsizetype found = saved.indexOf(piece, at);
         EXPECT_GE(found, at) << piece << " in " << saved.constData();
         at = std::max(found, at);

@@ -63,14 +63,14 @@ public:
             << f.spaceAfter << " rtl " << f.rightToLeft << " line " << int(f.line.rule) << ":"
             << f.line.amount << " tabs " << f.tabs.size() << " list " << int(f.list) << ":"
             << f.listLevel << ":" << int(f.listLabel.bullet) << ":"
-            << f.listLabel.prefix.toStdString() << ":" << f.listLabel.suffix.toStdString() << ":"
+            << f.listLabel.prefix.toStdString() << ":" << f.listLabel.suffix.toStdString()
+            << ":"
             // The walk numbers the lists the file left unnamed (0) as its own.
             << f.listLabel.start << ":" << std::max(f.listId, 0) << ":"
-            << f.listLabel.left.value_or(-1) << ":"
-            << f.listLabel.first.value_or(-1) << ":" << int(f.indentsGiven) << " depth "
-            << f.tableDepth << " kept " << f.kept.rtf.toStdString() << " | "
-            << f.beforeEnd.rtf.toStdString() << " mark " << mark.family.toStdString() << " "
-            << mark.points;
+            << f.listLabel.left.value_or(-1) << ":" << f.listLabel.first.value_or(-1) << ":"
+            << int(f.indentsGiven) << " depth " << f.tableDepth << " kept "
+            << f.kept.rtf.toStdString() << " | " << f.beforeEnd.rtf.toStdString() << " mark "
+            << mark.family.toStdString() << " " << mark.points;
         rtf::ParagraphFormat plain;
         plain.tableDepth = f.tableDepth;
         const bool empty = (lines.empty() || lines.back().kind > Line::Picture) && f == plain;
