@@ -24,6 +24,11 @@ enum class Caps : std::uint8_t { None, All, Small };
 // RGB instead of colour-table index. An empty family means "no font named".
 struct RunFormat {
     QString family;
+    // A run whose East Asian letters have a font of their own (\dbch\f)
+    // shows them in it and its other letters in the run's font: family is
+    // one of the two, and both are kept for the file. Empty elsewhere.
+    QString latinFamily;
+    QString eastAsianFamily;
     double points = 0; // 0: no size of its own (the document's default font shows)
     bool bold = false;
     bool italic = false;

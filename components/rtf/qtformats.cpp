@@ -70,6 +70,10 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
     }
     if (!run.kept.isEmpty())
         format.setProperty(property::keptWords, run.kept);
+    if (!run.eastAsianFamily.isEmpty()) {
+        format.setProperty(property::latinFamily, run.latinFamily);
+        format.setProperty(property::eastAsianFamily, run.eastAsianFamily);
+    }
     if (!run.field.rtf.isEmpty()) {
         format.setProperty(property::fieldInstruction, QVariant::fromValue(KeptRtfList{run.field}));
         const QString target = hyperlinkTarget(run.field.rtf);
@@ -150,6 +154,12 @@ RunFormat runFormatOf(const QTextCharFormat& format, const QFont& defaultFont) {
         run.spacing = units::twipsFromPixels(format.fontLetterSpacing());
     run.raise = format.intProperty(property::raise);
     run.kept = format.property(property::keptWords).toByteArray();
+    // The pair holds while the text shows one of them: a font the user chose
+    // since is the text's own.
+    run.latinFamily = format.stringProperty(property::latinFamily);
+    run.eastAsianFamily = format.stringProperty(property::eastAsianFamily);
+    if (run.family != run.latinFamily && run.family != run.eastAsianFamily)
+        run.latinFamily = run.eastAsianFamily = QString();
     const auto kept = [&](int property) {
         return format.property(property).value<KeptRtfList>().value(0);
     };

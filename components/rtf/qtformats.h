@@ -75,6 +75,10 @@ constexpr int listLevelLeft = QTextFormat::UserProperty + 0x7212;
 constexpr int listLevelFirst = QTextFormat::UserProperty + 0x7213;
 // On a list item: the indents it states itself (int; ParagraphFormat::indentsGiven).
 constexpr int indentsGiven = QTextFormat::UserProperty + 0x7214;
+// On text whose East Asian letters have a font of their own: the run's two
+// fonts (QString each; RunFormat::latinFamily and eastAsianFamily).
+constexpr int latinFamily = QTextFormat::UserProperty + 0x7215;
+constexpr int eastAsianFamily = QTextFormat::UserProperty + 0x7216;
 } // namespace property
 
 // A run's format. Back from Qt, what the format leaves unset (bold, italic,

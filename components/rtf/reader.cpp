@@ -356,6 +356,8 @@ void Reader::flushRun() {
         return;
     }
     const QString family = format.family;
+    format.latinFamily = family;
+    format.eastAsianFamily = eastAsian->name;
     qsizetype start = 0;
     bool asian = false;
     const auto send = [&](qsizetype end) {

@@ -313,8 +313,10 @@ void Writer::format(const WrittenFormat& f) {
     // (other than by adding to none), the run starts from \plain. So does
     // text in the font the file left to the reader, which no \f names.
     const bool unnamedFont = tables_.fonts().value(f.font).isEmpty();
+    // So does text whose East Asian letters take the run's font again.
     const bool whole = !formatWritten_ || (!current_.kept.isEmpty() && f.kept != current_.kept) ||
-                       (unnamedFont && f.font != current_.font);
+                       (unnamedFont && f.font != current_.font) ||
+                       (current_.eastAsianFont >= 0 && f.eastAsianFont < 0);
     if (whole && formatWritten_ && current_.position != VerticalPosition::Normal)
         runs_.word("nosupersub"); // never \plain straight after raised text
     const WrittenFormat was = whole ? WrittenFormat{} : current_;
@@ -324,6 +326,12 @@ void Writer::format(const WrittenFormat& f) {
         runs_.word("plain");
     if ((whole || f.font != was.font) && !unnamedFont)
         runs_.word("f", f.font);
+    // An \f after \dbch names the font of East Asian letters only, until \loch.
+    if (f.eastAsianFont >= 0 && f.eastAsianFont != was.eastAsianFont) {
+        runs_.word("dbch");
+        runs_.word("f", f.eastAsianFont);
+        runs_.word("loch");
+    }
     if (whole || f.halfPoints != was.halfPoints)
         runs_.word("fs", f.halfPoints);
     auto toggle = [this](bool on, bool before, std::string_view word, std::string_view off) {

@@ -40,7 +40,12 @@ int WriterTables::colorIndex(const QBrush& brush) {
 
 WrittenFormat WriterTables::add(const RunFormat& run) {
     WrittenFormat written;
-    written.font = fontNumber(run.family);
+    if (run.eastAsianFamily.isEmpty()) {
+        written.font = fontNumber(run.family);
+    } else {
+        written.font = fontNumber(run.latinFamily);
+        written.eastAsianFont = fontNumber(run.eastAsianFamily);
+    }
     // What the run shows: its own size, else the document's.
     const double points = run.points > 0                  ? run.points
                           : defaultFont_.pointSizeF() > 0 ? defaultFont_.pointSizeF()

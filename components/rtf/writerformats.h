@@ -17,6 +17,7 @@ namespace rtf {
 // A run's format as the file will state it: indices into the tables written.
 struct WrittenFormat {
     int font = 0;
+    int eastAsianFont = -1; // -1: the font above
     int halfPoints = 24;
     bool bold = false;
     bool italic = false;

@@ -34,7 +34,8 @@ public:
 
     void text(QStringView text, const rtf::RunFormat& r) override {
         std::ostringstream out;
-        out << "  run " << r.family.toStdString() << " " << r.points << " b" << r.bold << " i"
+        out << "  run " << r.family.toStdString() << "/" << r.latinFamily.toStdString() << "/"
+            << r.eastAsianFamily.toStdString() << " " << r.points << " b" << r.bold << " i"
             << r.italic << " u" << r.underline << ":" << int(r.underlineStyle) << " s" << r.strike
             << " c" << (r.color ? int(*r.color & 0xffffff) : -1) << " bg"
             << (r.background ? int(*r.background & 0xffffff) : -1) << " pos" << int(r.position)

@@ -4,6 +4,7 @@
 #include "components/rtf/units.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -341,6 +342,46 @@ TEST(WriterSymbolFont, SymbolBytesReadAsTheirSignsAndGoBackAsBytes) {
     rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::documentText(again), u"A \u2022x \u03B1\u221E\u00A9 b \u2022 1+2");
     EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
+// A run whose East Asian letters have a font of their own goes back with
+// both: readers take the run's font for its other letters, and for the
+// East Asian ones where they show the font it names them.
+TEST(WriterEastAsianFont, ARunKeepsItsFontBesideItsEastAsianLettersFont) {
+    const auto familyAt = [](const QTextDocument& document, int position) {
+        QTextCursor cursor(const_cast<QTextDocument*>(&document));
+        cursor.setPosition(position + 1);
+        return cursor.charFormat().fontFamilies().toStringList().value(0);
+    };
+    QTextDocument document;
+    rtf::loadBytes(document, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Calibri;}{\\f2 SimSun;}}"
+                             "\\pard\\f1\\dbch\\f2\\loch ab\\u27979?\\u35797?cd\\plain e\\par}");
+    EXPECT_EQ(familyAt(document, 0), u"Calibri");
+    EXPECT_EQ(familyAt(document, 2), u"SimSun");
+    const QByteArray saved = rtf::saveBytes(document);
+    const QRegularExpression pair(QStringLiteral("\\\\f(\\d+)\\\\dbch\\\\f(\\d+)\\\\loch"));
+    const QRegularExpressionMatch match = pair.match(QString::fromLatin1(saved));
+    ASSERT_TRUE(match.hasMatch()) << saved.constData();
+    EXPECT_NE(match.captured(1), match.captured(2));
+    EXPECT_EQ(saved.count("\\dbch"), 1)
+        << "the pieces of the run share the pair" << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // A font chosen since is the text's own, East Asian letters or not.
+    QTextCursor chosen(&document);
+    chosen.setPosition(2);
+    chosen.setPosition(4, QTextCursor::KeepAnchor);
+    QTextCharFormat georgia;
+    georgia.setFontFamilies({QStringLiteral("Georgia")});
+    chosen.mergeCharFormat(georgia);
+    QTextDocument edited;
+    rtf::loadBytes(edited, rtf::saveBytes(document));
+    EXPECT_EQ(familyAt(edited, 2), u"Georgia");
+    EXPECT_EQ(familyAt(edited, 0), u"Calibri");
+    EXPECT_EQ(familyAt(edited, 4), u"Calibri");
 }
 
 // Each level's bullet (disc, white bullet, square) and the text around its
