@@ -55,7 +55,9 @@ bool X11Session::start(const QStringList& arguments) {
                     window_ = window;
             return !window_.isEmpty();
         },
-        10000);
+        // Generous: under a full parallel test run, with LibreOffice converting
+        // beside it, an editor under fiu-run once took longer than 10 s.
+        30000);
     if (window_.isEmpty())
         return false;
     waitUntilIdle();
