@@ -202,6 +202,13 @@ ListLabel ListTable::label(int ls, int level) const {
     return label;
 }
 
+QString withLevelNumbers(const QString& prefix, const QStringList& numbers) {
+    QString shown;
+    for (QChar c : prefix)
+        shown += c.unicode() < 9 ? numbers.value(c.unicode(), QStringLiteral("1")) : QString(c);
+    return shown;
+}
+
 std::optional<ListNumbering::Item> ListNumbering::add(const ParagraphFormat& format) {
     if (format.list == ListKind::None) {
         if (format.listId == 0)
@@ -245,14 +252,8 @@ QStringList ListNumbering::numbersAbove(const ParagraphFormat& format, bool from
 QString ListNumbering::label(const ParagraphFormat& format, const Item& item,
                              bool fromStart) const {
     const ListLabel& look = format.listLabel;
-    const QStringList above = numbersAbove(format, fromStart);
-    QString text;
-    for (QChar c : look.prefix)
-        text += c.unicode() < above.size() ? above[c.unicode()]
-                : c.unicode() < 9          ? QString()
-                                           : QString(c);
-    return text + listNumberText(format.list, item.count + (fromStart ? look.start - 1 : 0)) +
-           look.suffix;
+    return withLevelNumbers(look.prefix, numbersAbove(format, fromStart)) +
+           listNumberText(format.list, item.count + (fromStart ? look.start - 1 : 0)) + look.suffix;
 }
 
 } // namespace rtf

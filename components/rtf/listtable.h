@@ -59,6 +59,10 @@ private:
     int runs_ = 0;
 };
 
+// A label's prefix as it shows: each of the characters 0 to 8 that stand for
+// a level's number replaced by that number ("1" where none is given).
+QString withLevelNumbers(const QString& prefix, const QStringList& numbers);
+
 // The characters of a \leveltext kept, its length first: a label of a
 // level never holds more than one less.
 constexpr qsizetype maxLevelText = 64;

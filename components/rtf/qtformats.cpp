@@ -1,6 +1,7 @@
 #include "components/rtf/qtformats.h"
 
 #include "components/rtf/controlwords.h"
+#include "components/rtf/listtable.h"
 #include "components/rtf/units.h"
 
 #include <QBuffer>
@@ -350,15 +351,9 @@ QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level, i
     if (label.first)
         format.setProperty(property::listLevelFirst, *label.first);
     if (kind != ListKind::Bullet) {
-        QString shown;
-        bool showsLevelsAbove = false;
-        for (QChar c : label.prefix) {
-            const bool levelNumber = c.unicode() < 9;
-            shown +=
-                levelNumber ? parentNumbers.value(c.unicode(), QStringLiteral("1")) : QString(c);
-            showsLevelsAbove |= levelNumber;
-        }
-        if (showsLevelsAbove)
+        const QString shown = withLevelNumbers(label.prefix, parentNumbers);
+        if (std::any_of(label.prefix.begin(), label.prefix.end(),
+                        [](QChar c) { return c.unicode() < 9; }))
             format.setProperty(property::listPrefixLevels, label.prefix);
         if (!shown.isEmpty())
             format.setNumberPrefix(shown);
