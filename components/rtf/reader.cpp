@@ -310,18 +310,21 @@ void Reader::afterText() {
     // Hidden text starts the body and makes a paragraph, but its group's
     // format is not the paragraph's: only text that shows can lend it.
     paragraphHasContent_ = true;
-    if (!bodyStarted_) {
-        bodyStarted_ = true;
-        flushDocumentWords();
-    }
+    startBody();
+}
+
+// Document words stand before the body in a saved file; those after the first
+// text or kept piece are a section's own and stay where they stood.
+void Reader::startBody() {
+    if (bodyStarted_)
+        return;
+    bodyStarted_ = true;
+    flushDocumentWords();
 }
 
 void Reader::bodyContent() {
     settleNoteMark();
-    if (!bodyStarted_) {
-        bodyStarted_ = true;
-        flushDocumentWords();
-    }
+    startBody();
     paragraphHasContent_ = true;
     lastContentDepth_ = stack_.size();
     closedParagraphState_.reset();

@@ -98,6 +98,7 @@ private:
     // Text of a \\pn paragraph's \\pntxtb or \\pntxta.
     void pnText(QStringView text);
     void bodyContent();
+    void startBody();
     // Around text of the body: what text ends before it, and what it makes.
     void beforeText();
     void afterText();

@@ -17,6 +17,7 @@ namespace rtf {
 
 void Reader::keepInline(std::string_view rtf) {
     settleNoteMark();
+    startBody();
     flushRun();
     inline_.emplace_back(rtf);
     hiddenPiece_ = -1;

@@ -276,6 +276,16 @@ TEST(KeptRtf, PageColumnAndSectionBreaksStayBeforeTheirParagraph) {
     const QByteArray deleted = rtf::saveBytes(document);
     EXPECT_FALSE(deleted.contains("\\page")) << deleted.constData();
     EXPECT_TRUE(deleted.contains("\\column")) << deleted.constData();
+
+    // A break before any text: the words after it are the second section's,
+    // in the first save and in every one after.
+    QTextDocument first;
+    rtf::loadBytes(first, "{\\rtf1\\ansi\\sectd\\sbknone\\sect\\vertalt\\pard One\\par}");
+    const QByteArray once = rtf::saveBytes(first);
+    EXPECT_TRUE(once.contains("\\sect \\vertalt")) << once.constData();
+    QTextDocument second;
+    rtf::loadBytes(second, once);
+    EXPECT_EQ(rtf::saveBytes(second), once);
 }
 
 // Notes are numbered as the document asks (\ftnnauc, \ftnstartN, \aftnnar,
