@@ -13,6 +13,21 @@
 
 namespace rtf {
 
+bool isLeadByte(int codePage, unsigned char c) {
+    switch (codePage) {
+    case 932:
+    case 10001: // Shift-JIS
+        return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+    case 1361:
+        return c >= 0x81 && c <= 0xFE;
+    default:
+        return false;
+    }
+}
+
 int codePageForCharset(int charset) {
     switch (charset) {
     case 0:

@@ -11,6 +11,9 @@ namespace rtf {
 // charset names none of its own (the document's \ansicpg applies then).
 int codePageForCharset(int charset);
 
+// Whether c begins a two-byte character in a double-byte code page.
+bool isLeadByte(int codePage, unsigned char c);
+
 // What iconv makes of each byte of a code page whose every byte is one
 // character by itself, whatever comes before or after it.
 struct SingleByteTable {

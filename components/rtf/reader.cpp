@@ -419,11 +419,15 @@ const FontTable::Font* Reader::fontOf(int number) const {
     return font ? font : namedFont(defaultFont_);
 }
 
+int Reader::codePageOf(int font) const {
+    const FontTable::Font* named = fontOf(font);
+    return named && named->codePage ? named->codePage : documentCodePage();
+}
+
 int Reader::currentCodePage() {
     const int number = state().chr.bytesFont;
     if (number != codePageFont_) {
-        const FontTable::Font* font = fontOf(number);
-        codePage_ = font && font->codePage ? font->codePage : documentCodePage();
+        codePage_ = codePageOf(number);
         codePageFont_ = number;
     }
     return codePage_;

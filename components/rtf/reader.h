@@ -39,6 +39,7 @@ public:
 
 private:
     GroupState& state() { return stack_.back(); }
+    const GroupState& state() const { return stack_.back(); }
     // offset: where the brace stands in the file.
     void openGroup(std::size_t offset);
     // False when the outermost group closed.
@@ -52,6 +53,10 @@ private:
     // The fonts and colours a kept piece of the file names, numbered into
     // lists of its own.
     KeptRtf keptRtf(std::string_view rtf) const;
+    // The rtf with its legacy bytes written as \\uN, read in the code page
+    // they stood in.
+    std::string unicodeText(std::string_view rtf) const;
+    int codePageOf(int font) const;
     // A piece of the body the editor does not show (a bookmark, an
     // annotation, hidden text, another program's destination): it goes with
     // the next text, or with the paragraph's end when no text follows.

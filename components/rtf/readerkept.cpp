@@ -2,6 +2,7 @@
 // pieces kept where they stood, hidden text, and notes.
 #include "components/rtf/reader.h"
 
+#include "components/rtf/codepage.h"
 #include "components/rtf/controlwords.h"
 #include "components/rtf/rtfoutput.h"
 #include "components/rtf/symbolfont.h"
@@ -216,7 +217,113 @@ void keepBorderWord(std::string& borders, std::string_view name, bool hasParam, 
         borders += std::to_string(param);
 }
 
-KeptRtf Reader::keptRtf(std::string_view rtf) const {
+// The saved file says \ansicpg1252 and gives no font a charset but the
+// Symbol one: bytes of any other code page would read as other letters there
+// (a Cyrillic header as "àá"), so they go as the characters they are.
+std::string Reader::unicodeText(std::string_view rtf) const {
+    const auto legacy = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    if (rtf.find("\\'") == std::string_view::npos && std::none_of(rtf.begin(), rtf.end(), legacy))
+        return std::string(rtf);
+    struct Scope {
+        int font;
+        int uc;
+        bool bytesAsWritten; // a list level's lengths and numbers, not text
+    };
+    std::vector<Scope> scopes{{state().chr.bytesFont, state().unicodeSkip, false}};
+    std::string out;
+    out.reserve(rtf.size());
+    std::string pending;     // bytes of one code page, decoded together
+    bool needsTrail = false; // pending ends with a double-byte lead byte
+    int skip = 0;            // what stands in for a \uN, copied as it is
+    const auto page = [&] { return codePageOf(scopes.back().font); };
+    const auto flush = [&] {
+        if (pending.empty())
+            return;
+        QString text;
+        CodePages::instance().decode(page(), pending, text);
+        pending.clear();
+        needsTrail = false;
+        const int uc = scopes.back().uc;
+        for (QChar c : std::as_const(text)) {
+            out += "\\u" + std::to_string(static_cast<std::int16_t>(c.unicode()));
+            out += uc > 0 ? std::string(std::size_t(uc), '?') : std::string(" ");
+        }
+    };
+    const auto add = [&](char c) {
+        pending += c;
+        needsTrail = !needsTrail && isLeadByte(page(), static_cast<unsigned char>(c));
+    };
+    // Bytes that read the same in the saved file stay as they are.
+    const auto converts = [&] {
+        return !scopes.back().bytesAsWritten && page() != 1252 && page() != symbolCodePage;
+    };
+    Tokenizer tokenizer(rtf);
+    for (Token token = tokenizer.next(); token.type != TokenType::End;) {
+        const Token next = tokenizer.next();
+        const std::size_t end = next.type == TokenType::End ? rtf.size() : next.offset;
+        std::string_view span = rtf.substr(token.offset, end - token.offset);
+        if (token.type == TokenType::HexByte && skip == 0 && converts()) {
+            add(static_cast<char>(token.param));
+            span.remove_prefix(4); // \'hh
+        } else if (token.type == TokenType::Text && converts()) {
+            for (; skip > 0 && !span.empty(); --skip) {
+                out += span.front();
+                span.remove_prefix(1);
+            }
+            for (char c : span) {
+                if (legacy(c) || needsTrail) {
+                    add(c);
+                } else {
+                    flush();
+                    out += c;
+                }
+            }
+            span = {};
+        } else {
+            if (token.type != TokenType::HexByte && token.type != TokenType::Text)
+                flush();
+            switch (token.type) {
+            case TokenType::GroupStart:
+                scopes.push_back(scopes.back());
+                break;
+            case TokenType::GroupEnd:
+                if (scopes.size() > 1)
+                    scopes.pop_back();
+                break;
+            case TokenType::ControlWord:
+                skip = 0;
+                if (token.text == "f" && token.hasParam)
+                    scopes.back().font = token.param;
+                else if (token.text == "uc" && token.hasParam)
+                    scopes.back().uc = std::clamp(token.param, 0, 10);
+                else if (token.text == "u")
+                    skip = scopes.back().uc;
+                else if (token.text == "leveltext" || token.text == "levelnumbers")
+                    scopes.back().bytesAsWritten = true;
+                break;
+            case TokenType::HexByte:
+                skip = std::max(0, skip - 1);
+                break;
+            case TokenType::Text:
+                skip = std::max(0, skip - int(span.size()));
+                break;
+            default:
+                skip = 0;
+                break;
+            }
+        }
+        if (!span.empty()) {
+            flush();
+            out += span;
+        }
+        token = next;
+    }
+    flush();
+    return out;
+}
+
+KeptRtf Reader::keptRtf(std::string_view text) const {
+    const std::string rtf = unicodeText(text);
     KeptRtf kept;
     QHash<int, int> fonts;
     QHash<int, int> colors;

@@ -1,5 +1,7 @@
 #include "components/rtf/tokenizer.h"
 
+#include "components/rtf/codepage.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -116,46 +118,19 @@ Token Tokenizer::next() {
 }
 
 void Tokenizer::setCodePage(int codePage) {
-    if (codePage == codePage_)
-        return;
     codePage_ = codePage;
-    switch (codePage) {
-    case 932:
-    case 10001:
-        leadBytes_ = LeadBytes::ShiftJis;
-        break;
-    case 936:
-    case 949:
-    case 950:
-    case 1361:
-        leadBytes_ = LeadBytes::Wide;
-        break;
-    default:
-        leadBytes_ = LeadBytes::None;
-    }
-}
-
-bool Tokenizer::isLeadByte(unsigned char c) const {
-    switch (leadBytes_) {
-    case LeadBytes::ShiftJis:
-        return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    case LeadBytes::Wide:
-        return c >= 0x81 && c <= 0xFE;
-    case LeadBytes::None:
-        break;
-    }
-    return false;
+    hasLeadBytes_ = isLeadByte(codePage, 0x81);
 }
 
 Token Tokenizer::text(std::size_t start) {
     std::size_t end = start;
-    if (leadBytes_ == LeadBytes::None) {
+    if (!hasLeadBytes_) {
         end = findTextEnd(data_.data(), start, data_.size());
     } else {
         while (end < data_.size() && !endsText(data_[end])) {
             // Every trail byte of these code pages is 0x40 or above, so a line
             // end or NUL after a lead byte is still no part of the character.
-            const bool pair = isLeadByte(static_cast<unsigned char>(data_[end])) &&
+            const bool pair = isLeadByte(codePage_, static_cast<unsigned char>(data_[end])) &&
                               end + 1 < data_.size() &&
                               static_cast<unsigned char>(data_[end + 1]) >= 0x40;
             end += pair ? 2 : 1;

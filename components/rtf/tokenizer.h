@@ -48,13 +48,10 @@ private:
     Token controlWord(std::size_t start);
     Token text(std::size_t start);
 
-    enum class LeadBytes : std::uint8_t { None, ShiftJis, Wide };
-    bool isLeadByte(unsigned char c) const;
-
     std::string_view data_;
     std::size_t pos_ = 0;
     int codePage_ = 0;
-    LeadBytes leadBytes_ = LeadBytes::None;
+    bool hasLeadBytes_ = false;
 };
 
 } // namespace rtf

@@ -440,6 +440,33 @@ TEST(KeptRtf, HyperlinkTargetsAreTheFirstArgument) {
     EXPECT_EQ(rtf::hyperlinkTarget("{\\*\\fldinst { HYPERLINK \\\\anchor\" }}"), QString());
 }
 
+// A saved file is in Windows-1252 and names no charset but Symbol's: kept
+// letters of any other code page go as the characters they are.
+TEST(KeptRtf, KeptLettersOfOtherCodePagesStayTheSameLetters) {
+    const auto saved = [](const QByteArray& rtf) {
+        QTextDocument document;
+        rtf::loadBytes(document, rtf);
+        return rtf::saveBytes(document);
+    };
+    const QByteArray cyrillic =
+        saved("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset204 Arial;}{\\f1 Symbol;}"
+              "{\\f2\\fcharset0 Courier;}}{\\header \\pard \\'e0\\'e1 {\\f1 \\'b7}{\\f2 \\'e9}"
+              "\\u1078\\'e6\\par}\\pard x{\\chftn{\\footnote \\chftn \\'e2\xe3}}\\par}");
+    for (const char* piece : {"{\\header \\pard \\u1072?\\u1073? ", "\\'b7}", "\\'e9}",
+                              "\\u1078\\'e6\\par}", "\\chftn \\u1074?\\u1075?}"})
+        EXPECT_TRUE(cyrillic.contains(piece)) << piece << " in " << cyrillic.constData();
+
+    // Two bytes to a letter, an ASCII trail byte among them; a font's own
+    // charset in a Western document.
+    const QByteArray japanese = saved("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0 Gothic;}}"
+                                      "{\\header \\pard \\'82\\'a0\\'83@\\par}\\pard x\\par}");
+    EXPECT_TRUE(japanese.contains("\\u12354?\\u12449?\\par}")) << japanese.constData();
+    const QByteArray greek =
+        saved("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset161 Arial Greek;}}"
+              "{\\footer \\pard\\f1 \\'e1\\'e2\\par}\\pard x\\par}");
+    EXPECT_TRUE(greek.contains("\\u945?\\u946?\\par}")) << greek.constData();
+}
+
 TEST(KeptRtf, RenumberingTouchesOnlyFontAndColourNumbers) {
     const std::string_view rtf =
         "{\\header\\f3 \\cf12\\fs20 x \\af-1\r\n{\\*\\bkmkstart f3}\\bin3 \\f9}\\highlight2}";
