@@ -138,19 +138,21 @@ bool Reader::closeGroup(std::size_t offset) {
     state().chr.doubleByte = false;
     // The field's result, a sibling group that follows, shows as the
     // instruction's text and keeps the instruction.
+    const auto group = [&] {
+        return unicodeText(data_.substr(closed.openedAt, offset + 1 - closed.openedAt));
+    };
     if (closed.fieldInstruction && state().destination == Destination::Body)
-        state().chr.field = keptRtf(data_.substr(closed.openedAt, offset + 1 - closed.openedAt));
+        state().chr.field = keptRtf(group());
     if (closed.keepInline && state().destination == Destination::Body) {
-        const std::string_view group = data_.substr(closed.openedAt, offset + 1 - closed.openedAt);
         if (closed.footnote)
-            endNote(group);
+            endNote(group());
         else
-            keepInline(group);
+            keepInline(group());
     }
     if (closed.keep) {
         // Page setup before a header or footer stays before it.
         flushDocumentWords();
-        sink_.keep(keptRtf(data_.substr(closed.openedAt, offset + 1 - closed.openedAt)));
+        sink_.keep(keptRtf(group()));
     }
     if (closed.destination == Destination::Picture && state().destination == Destination::Body)
         endPicture(closed);
@@ -313,8 +315,8 @@ void Reader::afterText() {
     startBody();
 }
 
-// Document words stand before the body in a saved file; those after the first
-// text or kept piece are a section's own and stay where they stood.
+// Document words stand before the body in a saved file; those after its
+// first text or break are a section's own and stay where they stood.
 void Reader::startBody() {
     if (bodyStarted_)
         return;

@@ -53,8 +53,8 @@ private:
     // The fonts and colours a kept piece of the file names, numbered into
     // lists of its own.
     KeptRtf keptRtf(std::string_view rtf) const;
-    // The rtf with its legacy bytes written as \\uN, read in the code page
-    // they stood in.
+    // The file's rtf with its legacy bytes written as \\uN, read in the
+    // code page they stood in.
     std::string unicodeText(std::string_view rtf) const;
     int codePageOf(int font) const;
     // A piece of the body the editor does not show (a bookmark, an
@@ -145,15 +145,16 @@ private:
 
     TextBuffer run_;
     CharState runChar_;
-    std::vector<std::string> inline_;   // kept pieces waiting for the next text
-    qsizetype hiddenPiece_ = -1;        // the last of inline_ when it is hidden text
-    KeptRtf hiddenWords_;               // its format words, as the file gets them
-    QByteArray hiddenRawWords_;         // and as this file numbers them
-    QString hiddenText_;                // and its text
-    std::optional<CharState> noteMark_; // a \chftn waiting for its note
-    std::size_t shapeLevel_ = 0;        // the stack size inside an open \shp; 0: none
-    bool shapeHasContent_ = false;      // text or a paragraph end came inside it
-    std::size_t shapeInlineStart_ = 0;  // inline_ pieces before that belong before it
+    std::vector<std::string> inline_;    // kept pieces waiting for the next text
+    qsizetype hiddenPiece_ = -1;         // the last of inline_ when it is hidden text
+    KeptRtf hiddenWords_;                // its format words, as the file gets them
+    QByteArray hiddenRawWords_;          // and as this file numbers them
+    QString hiddenText_;                 // and its text
+    std::optional<CharState> noteMark_;  // a \chftn waiting for its note
+    std::size_t shapeLevel_ = 0;         // the stack size inside an open \shp; 0: none
+    bool shapeHasContent_ = false;       // text or a paragraph end came inside it
+    std::size_t shapeInlineStart_ = 0;   // inline_ pieces before that belong before it
+    std::size_t shapePictureInline_ = 0; // inline_ pieces before its picture came
     std::optional<std::pair<Picture, RunFormat>> shapePicture_;
     int footnotes_ = 0;
     int endnotes_ = 0;

@@ -85,6 +85,9 @@ void Reader::controlWord(const Token& token) {
         if (body) {
             if (paragraphHasContent_)
                 endParagraph();
+            // The section words after a break are the next section's, even
+            // before any text.
+            startBody();
             keepInline(wordText(token));
             if (token.text == "sect") {
                 footnotes_ = footnoteNumbering_.eachSection ? 0 : footnotes_;

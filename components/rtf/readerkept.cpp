@@ -18,7 +18,6 @@ namespace rtf {
 
 void Reader::keepInline(std::string_view rtf) {
     settleNoteMark();
-    startBody();
     flushRun();
     inline_.emplace_back(rtf);
     hiddenPiece_ = -1;
@@ -219,7 +218,9 @@ void keepBorderWord(std::string& borders, std::string_view name, bool hasParam, 
 
 // The saved file says \ansicpg1252 and gives no font a charset but the
 // Symbol one: bytes of any other code page would read as other letters there
-// (a Cyrillic header as "àá"), so they go as the characters they are.
+// (a Cyrillic header as "àá"), so what is kept of the file goes as the
+// characters it is. (What the reader writes itself is in the saved file's
+// code page already.)
 std::string Reader::unicodeText(std::string_view rtf) const {
     const auto legacy = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
     if (rtf.find("\\'") == std::string_view::npos && std::none_of(rtf.begin(), rtf.end(), legacy))
@@ -294,6 +295,8 @@ std::string Reader::unicodeText(std::string_view rtf) const {
                 skip = 0;
                 if (token.text == "f" && token.hasParam)
                     scopes.back().font = token.param;
+                else if (token.text == "plain")
+                    scopes.back().font = defaultFont_;
                 else if (token.text == "uc" && token.hasParam)
                     scopes.back().uc = std::clamp(token.param, 0, 10);
                 else if (token.text == "u")
@@ -322,8 +325,7 @@ std::string Reader::unicodeText(std::string_view rtf) const {
     return out;
 }
 
-KeptRtf Reader::keptRtf(std::string_view text) const {
-    const std::string rtf = unicodeText(text);
+KeptRtf Reader::keptRtf(std::string_view rtf) const {
     KeptRtf kept;
     QHash<int, int> fonts;
     QHash<int, int> colors;

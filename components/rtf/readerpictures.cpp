@@ -65,7 +65,15 @@ void Reader::releaseShapePicture() {
     if (!shapePicture_)
         return;
     RunFormat format = std::move(shapePicture_->second);
-    format.before = takeInline(); // the shape's own pieces too: it is not kept
+    // The shape is not kept whole: what was kept before its picture goes
+    // before it, what came after after it.
+    const auto before = static_cast<std::ptrdiff_t>(std::min(shapePictureInline_, inline_.size()));
+    std::vector<std::string> inside(inline_.begin() + before, inline_.end());
+    const qsizetype hidden = hiddenPiece_ - before;
+    inline_.resize(std::size_t(before));
+    format.before = takeInline();
+    inline_ = std::move(inside);
+    hiddenPiece_ = hidden >= 0 ? hidden : -1;
     sink_.picture(shapePicture_->first, format);
     shapePicture_.reset();
 }
@@ -89,7 +97,7 @@ void Reader::endShape(const GroupState& shape, std::size_t end) {
     if (hiddenPiece_ >= qsizetype(before))
         hiddenPiece_ = -1;
     format.before = takeInline();
-    format.object = keptRtf(std::string(data_.substr(shape.openedAt, end + 1 - shape.openedAt)));
+    format.object = keptRtf(unicodeText(data_.substr(shape.openedAt, end + 1 - shape.openedAt)));
     format.object.shownAs = QString(QChar::ObjectReplacementCharacter);
     sink_.picture(picture, format);
 }
@@ -130,6 +138,7 @@ void Reader::endPicture(const GroupState& pictureState) {
     RunFormat format = resolve(pictureState.chr);
     if (firstInShape) {
         shapePicture_.emplace(std::move(picture_), format);
+        shapePictureInline_ = inline_.size();
     } else {
         format.before = takeInline();
         sink_.picture(picture_, format);

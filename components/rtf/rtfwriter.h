@@ -86,10 +86,11 @@ private:
     // The end word of the last paragraph, once the next call tells which:
     // \cell, \nestcell or \par.
     void endPending(std::string_view end = "par");
-    // What every run does before its text of the length: its field, its
-    // format, what was kept before it, the object it stands for. Returns how
-    // many of its characters stand for an object already written.
-    qsizetype beginRun(const RunFormat& run, qsizetype length);
+    // What every run does before its text: its field, its format, what was
+    // kept before it, the object it stands for. Returns what of the text is
+    // still to be written: the characters that stand for an object are in
+    // the object's group already.
+    QStringView beginRun(const RunFormat& run, QStringView text);
     // The \ls of a list item, and its label for readers without lists.
     void listParagraph(const ParagraphFormat& para);
     int listNumber(const ParagraphFormat& para);
@@ -114,7 +115,8 @@ private:
     KeptRtf headBefore_;            // kept before its first text: goes ahead of \pard
     KeptRtf lastBefore_;            // kept before the last run
     KeptRtf object_;                // the object the last run stood for
-    qsizetype objectLeft_ = 0;      // characters of its stand-in still to skip
+    QString objectLeft_;            // characters of its stand-in still to skip
+    QString typed_;                 // text typed among them
     bool endPending_ = false;
     qsizetype rowStart_ = -1;         // where the top-level row being written began
     KeptRtf field_;                   // the field open, if any

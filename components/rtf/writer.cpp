@@ -93,7 +93,7 @@ void Writer::endPending(std::string_view end) {
     out_.endLine();
 }
 
-qsizetype Writer::beginRun(const RunFormat& run, qsizetype length) {
+QStringView Writer::beginRun(const RunFormat& run, QStringView text) {
     endPending();
     field(run.field);
     const WrittenFormat written = tables_.add(run);
@@ -122,27 +122,34 @@ qsizetype Writer::beginRun(const RunFormat& run, qsizetype length) {
         runs_.raw("}");
         current_ = outside;
         formatWritten_ = outsideWritten;
-        objectLeft_ = run.object.shownAs.size();
+        objectLeft_ = run.object.shownAs;
     }
     object_ = run.object;
     if (run.object.rtf.isEmpty()) {
-        objectLeft_ = 0;
-        return 0;
+        objectLeft_.clear();
+        return text;
     }
-    const qsizetype skip = std::min(objectLeft_, length);
-    objectLeft_ -= skip;
-    if (skip < length)
+    // The piece's own characters are in its group already; what was typed
+    // among them (into a note's number "10") is text of its own.
+    typed_.clear();
+    for (QChar c : text) {
+        if (!objectLeft_.isEmpty() && c == objectLeft_.front())
+            objectLeft_.remove(0, 1);
+        else
+            typed_ += c;
+    }
+    if (!typed_.isEmpty())
         format(written);
-    return skip;
+    return typed_;
 }
 
 void Writer::text(QStringView text, const RunFormat& run) {
-    const qsizetype skip = beginRun(run, text.size());
-    runs_.text(text.sliced(skip), isSymbolFont(current_.font));
+    const QStringView rest = beginRun(run, text); // sets the font the text goes in
+    runs_.text(rest, isSymbolFont(current_.font));
 }
 
 void Writer::picture(const Picture& picture, const RunFormat& format) {
-    if (beginRun(format, 1) == 0)
+    if (!beginRun(format, u"\uFFFC").isEmpty())
         writePicture(picture);
 }
 
@@ -187,7 +194,7 @@ void Writer::endParagraph(const ParagraphFormat& para, const RunFormat& markForm
     out_.append(runs_);
     paragraphStarted_ = false;
     headBefore_ = lastBefore_ = object_ = KeptRtf{};
-    objectLeft_ = 0;
+    objectLeft_.clear();
     endPending_ = true;
 }
 

@@ -238,6 +238,21 @@ TEST(KeptRtf, NotesBookmarksAnnotationsAndHiddenTextStayWhereTheyStood) {
     const QByteArray deleted = rtf::saveBytes(document);
     EXPECT_EQ(deleted.count("\\footnote"), 1) << deleted.constData();
     EXPECT_FALSE(deleted.contains("The ")) << deleted.constData();
+
+    // Typed into a number of two digits, text is text: the note goes once,
+    // the typed letter after it, and no digit of the number as text.
+    QTextDocument tenth;
+    rtf::loadBytes(tenth,
+                   "{\\rtf1\\ansi\\ftnstart10 \\pard A{\\chftn{\\footnote\\chftn a}}B\\par}");
+    ASSERT_EQ(rtf::documentText(tenth), u"A10B");
+    QTextCursor inside(&tenth);
+    inside.setPosition(2);
+    inside.insertText(QStringLiteral("x"));
+    const QByteArray typed = rtf::saveBytes(tenth);
+    EXPECT_EQ(typed.count("\\footnote"), 1) << typed.constData();
+    QTextDocument typedAgain;
+    rtf::loadBytes(typedAgain, typed);
+    EXPECT_EQ(rtf::documentText(typedAgain), u"A10xB") << typed.constData();
 }
 
 TEST(KeptRtf, PageColumnAndSectionBreaksStayBeforeTheirParagraph) {

@@ -169,6 +169,20 @@ TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
     EXPECT_EQ(markedSaved.count("bkmkend b"), 1) << markedSaved.constData();
     EXPECT_LT(markedSaved.indexOf("bkmkstart a"), markedSaved.indexOf("shp"));
     EXPECT_EQ(rtf::saveBytes(markedAgain), markedSaved);
+    // In a text box, which is not kept, what came after the picture stays
+    // after it (before it, page words read as the document's on the next open).
+    QTextDocument boxMarked;
+    load(boxMarked, "{\\rtf1 {\\shp{\\*\\bkmkstart b}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " + png +
+                        "}}}{\\*\\bkmkstart c}\\paperw9000 Caption}}\\par}");
+    QTextDocument boxMarkedAgain;
+    const QByteArray boxMarkedSaved = roundTrip(boxMarked, boxMarkedAgain);
+    qsizetype at = 0;
+    for (const char* piece : {"bkmkstart b", "\\pict", "bkmkstart c}\\paperw9000 ", "Caption"}) {
+        const qsizetype found = boxMarkedSaved.indexOf(piece, at);
+        EXPECT_GT(found, at) << piece << " in " << boxMarkedSaved.constData();
+        at = std::max(found, at);
+    }
+    EXPECT_EQ(rtf::saveBytes(boxMarkedAgain), boxMarkedSaved);
 }
 
 TEST(DocumentPictures, PngShowsAtItsSizeAndItsPixelsSurviveSaving) {
