@@ -331,14 +331,17 @@ void Writer::format(const WrittenFormat& f) {
     formatWritten_ = true;
     if (whole)
         runs_.word("plain");
-    if ((whole || f.font != was.font) && !unnamedFont)
-        runs_.word("f", f.font);
-    // An \f after \dbch names the font of East Asian letters only, until \loch.
-    if (f.eastAsianFont >= 0 && f.eastAsianFont != was.eastAsianFont) {
+    // An \f after \dbch names the font of East Asian letters only, until
+    // \loch. The run's own \f comes after it: readers decode the bytes that
+    // follow in the font of the last \f (in a Symbol one, \'95 is no bullet).
+    const bool eastAsian = f.eastAsianFont >= 0 && f.eastAsianFont != was.eastAsianFont;
+    if (eastAsian) {
         runs_.word("dbch");
         runs_.word("f", f.eastAsianFont);
         runs_.word("loch");
     }
+    if ((whole || eastAsian || f.font != was.font) && !unnamedFont)
+        runs_.word("f", f.font);
     if (whole || f.halfPoints != was.halfPoints)
         runs_.word("fs", f.halfPoints);
     auto toggle = [this](bool on, bool before, std::string_view word, std::string_view off) {

@@ -359,7 +359,7 @@ TEST(WriterEastAsianFont, ARunKeepsItsFontBesideItsEastAsianLettersFont) {
     EXPECT_EQ(familyAt(document, 0), u"Calibri");
     EXPECT_EQ(familyAt(document, 2), u"SimSun");
     const QByteArray saved = rtf::saveBytes(document);
-    const QRegularExpression pair(QStringLiteral("\\\\f(\\d+)\\\\dbch\\\\f(\\d+)\\\\loch"));
+    const QRegularExpression pair(QStringLiteral("\\\\dbch\\\\f(\\d+)\\\\loch\\\\f(\\d+)"));
     const QRegularExpressionMatch match = pair.match(QString::fromLatin1(saved));
     ASSERT_TRUE(match.hasMatch()) << saved.constData();
     EXPECT_NE(match.captured(1), match.captured(2));
@@ -369,6 +369,15 @@ TEST(WriterEastAsianFont, ARunKeepsItsFontBesideItsEastAsianLettersFont) {
     rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
     EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // Readers decode bytes in the font of the last \f: the run's own goes
+    // last, so that its bullet written as a byte is no Symbol sign.
+    QTextDocument symbols;
+    rtf::loadBytes(symbols, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+                            "\\pard\\f0\\dbch\\f1\\loch\\u8226?\\u27979? a\\par}");
+    QTextDocument symbolsAgain;
+    rtf::loadBytes(symbolsAgain, rtf::saveBytes(symbols));
+    EXPECT_EQ(rtf::documentText(symbolsAgain), rtf::documentText(symbols));
 
     // A font chosen since is the text's own, East Asian letters or not.
     QTextCursor chosen(&document);
