@@ -116,6 +116,8 @@ void Reader::openGroup(std::size_t offset) {
     state().firstToken = tokenCount_ + 1;
     state().keep = false;
     state().shape = false;
+    state().shownAtOpen = shown_;
+    state().inlineAtOpen = inlineKept_;
     // \dbch says what the words right after it are for: LibreOffice ends it
     // at a group's bounds, and Word writes it again in every group.
     state().chr.doubleByte = false;
@@ -143,6 +145,19 @@ bool Reader::closeGroup(std::size_t offset) {
     };
     if (closed.fieldInstruction && state().destination == Destination::Body)
         state().chr.field = keptRtf(group());
+    // A field that showed nothing (an empty result, or one the editor cannot
+    // show) has no text to carry its instruction: it is kept whole instead,
+    // with what was kept inside it.
+    if (!closed.chr.field.rtf.isEmpty() && closed.chr.field != state().chr.field &&
+        shown_ == closed.shownAtOpen && closed.destination == Destination::Body &&
+        state().destination == Destination::Body) {
+        // Nothing shown since: the pieces kept inside still wait, the last ones.
+        const std::size_t inside = std::min(inline_.size(), inlineKept_ - closed.inlineAtOpen);
+        inline_.resize(inline_.size() - inside);
+        if (hiddenPiece_ >= qsizetype(inline_.size()))
+            hiddenPiece_ = -1;
+        keepInline(group());
+    }
     if (closed.keepInline && state().destination == Destination::Body) {
         if (closed.footnote)
             endNote(group());
@@ -312,6 +327,7 @@ void Reader::afterText() {
     // Hidden text starts the body and makes a paragraph, but its group's
     // format is not the paragraph's: only text that shows can lend it.
     paragraphHasContent_ = true;
+    ++shown_;
     startBody();
 }
 
@@ -327,6 +343,7 @@ void Reader::startBody() {
 void Reader::bodyContent() {
     settleNoteMark();
     startBody();
+    ++shown_;
     paragraphHasContent_ = true;
     lastContentDepth_ = stack_.size();
     closedParagraphState_.reset();
@@ -400,6 +417,7 @@ void Reader::endParagraph(int minDepth, int maxDepth) {
     paragraph.beforeEnd = takeInline();
     paragraph.tableDepth = std::clamp(paragraph.tableDepth, minDepth, maxDepth);
     sink_.endParagraph(paragraph, resolve(format.chr));
+    ++shown_;
     paragraphHasContent_ = false;
     lastContentDepth_ = 0;
     closedParagraphState_.reset();

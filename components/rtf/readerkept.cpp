@@ -20,6 +20,7 @@ void Reader::keepInline(std::string_view rtf) {
     settleNoteMark();
     flushRun();
     inline_.emplace_back(rtf);
+    ++inlineKept_;
     hiddenPiece_ = -1;
 }
 
@@ -137,6 +138,7 @@ void Reader::endNote(std::string_view note) {
     format.object = keptRtf((marked ? std::string("\\chftn ") : std::string()) + std::string(note));
     format.object.shownAs = number;
     sink_.text(number, format);
+    ++shown_;
     bodyContent();
 }
 

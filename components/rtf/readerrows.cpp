@@ -123,6 +123,7 @@ void Reader::endRow(int depth) {
     if (paragraphHasContent_)
         endCell(depth);
     sink_.endRow(rowDefinitions_[static_cast<std::size_t>(depth)], depth);
+    ++shown_;
 }
 
 } // namespace rtf

@@ -149,6 +149,20 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
     result.setPosition(result.position() + 1, QTextCursor::KeepAnchor);
     result.removeSelectedText();
     EXPECT_FALSE(rtf::saveBytes(again).contains("PAGE"));
+
+    // A field with nothing to show is kept whole where it stood, with what
+    // was kept inside it, once.
+    QTextDocument empty;
+    const QByteArray emptyFields = "{\\field{\\*\\fldinst {\\*\\bkmkstart x}TOC}"
+                                   "{\\fldrslt {\\*\\bkmkstart y}}}B{\\field{\\*\\fldinst DATE}}";
+    rtf::loadBytes(empty, "{\\rtf1\\ansi\\pard A" + emptyFields + "\\par}");
+    EXPECT_EQ(rtf::documentText(empty), u"AB");
+    const QByteArray emptySaved = rtf::saveBytes(empty);
+    EXPECT_TRUE(emptySaved.contains(emptyFields)) << emptySaved.constData();
+    EXPECT_EQ(emptySaved.count("bkmkstart y"), 1) << emptySaved.constData();
+    QTextDocument emptyAgain;
+    rtf::loadBytes(emptyAgain, emptySaved);
+    EXPECT_EQ(rtf::saveBytes(emptyAgain), emptySaved);
 }
 
 // An instruction group with text before its word is no instruction: the text
