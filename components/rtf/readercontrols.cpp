@@ -168,8 +168,9 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         target = Destination::Skip;
         break;
     case Control::Transparent:
-        if (word == "shp" && shapeLevel_ == 0 && state().destination == Destination::Body &&
-            stack_.size() > 2 && tokenCount_ - state().firstToken == (starred ? 1u : 0u)) {
+        if ((word == "shp" || word == "object") && shapeLevel_ == 0 &&
+            state().destination == Destination::Body && stack_.size() > 2 &&
+            tokenCount_ - state().firstToken == (starred ? 1u : 0u)) {
             settleNoteMark();
             flushRun(); // the text before the shape is no content of it
             state().shape = true;

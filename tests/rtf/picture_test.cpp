@@ -185,6 +185,28 @@ TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
     EXPECT_EQ(rtf::saveBytes(boxMarkedAgain), boxMarkedSaved);
 }
 
+// An embedded object (a Paint picture, an equation) shows the picture of its
+// result and goes back whole, its data with it.
+TEST(DocumentPictures, AnEmbeddedObjectShowsItsResultAndKeepsItsData) {
+    const QByteArray object = "{\\object\\objemb{\\*\\objclass Paint.Picture}\\objw100\\objh60"
+                              "{\\*\\objdata 01050000020000000f}{\\result {\\pict\\pngblip " +
+                              pngOf(testImage()).toHex() + "}}}";
+    QTextDocument document;
+    load(document, "{\\rtf1\\ansi\\pard A" + object + "B\\par}");
+    ASSERT_EQ(imagesOf(document).size(), 1u);
+    EXPECT_EQ(rtf::documentText(document), u"A\uFFFCB");
+    QTextDocument again;
+    const QByteArray saved = roundTrip(document, again);
+    EXPECT_TRUE(saved.contains(object)) << saved.constData();
+    EXPECT_EQ(saved.count("objdata"), 1) << saved.constData();
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    QTextCursor cursor(&again);
+    cursor.setPosition(1);
+    cursor.deleteChar();
+    EXPECT_FALSE(rtf::saveBytes(again).contains("obj")) << "deleting the picture deletes it";
+}
+
 TEST(DocumentPictures, PngShowsAtItsSizeAndItsPixelsSurviveSaving) {
     const QImage original = testImage();
     const QByteArray rtf = "{\\rtf1 x{\\pict\\pngblip\\picw5\\pich3\\picwgoal150\\pichgoal90 " +
