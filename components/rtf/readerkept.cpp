@@ -138,7 +138,6 @@ void Reader::endNote(std::string_view note) {
     format.object = keptRtf((marked ? std::string("\\chftn ") : std::string()) + std::string(note));
     format.object.shownAs = number;
     sink_.text(number, format);
-    ++shown_;
     bodyContent();
 }
 
@@ -267,7 +266,7 @@ std::string Reader::unicodeText(std::string_view rtf) const {
         std::string_view span = rtf.substr(token.offset, end - token.offset);
         if (token.type == TokenType::HexByte && skip == 0 && converts()) {
             add(static_cast<char>(token.param));
-            span.remove_prefix(4); // \'hh
+            span.remove_prefix(std::min<std::size_t>(4, span.size())); // \'hh
         } else if (token.type == TokenType::Text && converts()) {
             for (; skip > 0 && !span.empty(); --skip) {
                 out += span.front();
