@@ -294,7 +294,8 @@ std::string Reader::unicodeText(std::string_view rtf) const {
                 break;
             case TokenType::ControlWord:
                 skip = 0;
-                if (token.text == "f" && token.hasParam)
+                // A \pn label's \pnf is the font of its text.
+                if ((token.text == "f" || token.text == "pnf") && token.hasParam)
                     scopes.back().font = token.param;
                 else if (token.text == "plain")
                     scopes.back().font = defaultFont_;

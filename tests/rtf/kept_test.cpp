@@ -480,8 +480,9 @@ TEST(KeptRtf, KeptLettersOfOtherCodePagesStayTheSameLetters) {
     const QByteArray cyrillic =
         saved("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset204 Arial;}{\\f1 Symbol;}"
               "{\\f2\\fcharset0 Courier;}}{\\header \\pard \\'e0\\'e1 {\\f1 \\'b7}{\\f2 \\'e9}"
+              "{\\*\\pn\\pnf1{\\pntxtb \\'a8}}"
               "\\u1078\\'e6\\par}\\pard x{\\chftn{\\footnote \\chftn \\'e2\xe3}}\\par}");
-    for (const char* piece : {"{\\header \\pard \\u1072?\\u1073? ", "\\'b7}", "\\'e9}",
+    for (const char* piece : {"{\\header \\pard \\u1072?\\u1073? ", "\\'b7}", "\\'e9}", "\\'a8}}",
                               "\\u1078\\'e6\\par}", "\\chftn \\u1074?\\u1075?}"})
         EXPECT_TRUE(cyrillic.contains(piece)) << piece << " in " << cyrillic.constData();
 
