@@ -42,9 +42,10 @@ struct RunFormat {
     int spacing = 0; // between the characters, twips (\expndtw)
     int raise = 0;   // of the baseline, half points (\up, \dn negative)
     QByteArray kept; // words the editor does not show, as the file wrote them
-    // The instruction ({\*\fldinst ...}) of the field whose result this text
-    // is: a hyperlink, a page number, a date; empty outside fields.
-    KeptRtf field;
+    // The instructions ({\*\fldinst ...}) of the fields whose result this
+    // text is, the outermost first (a table of contents, the hyperlink of an
+    // entry, its page number); empty outside fields.
+    KeptRtfList fields;
     // What the file had just before this text and the editor does not show:
     // bookmarks, annotations, hidden text, other programs' destinations.
     KeptRtf before;

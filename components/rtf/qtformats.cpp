@@ -75,12 +75,16 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
         format.setProperty(property::latinFamily, run.latinFamily);
         format.setProperty(property::eastAsianFamily, run.eastAsianFamily);
     }
-    if (!run.field.rtf.isEmpty()) {
-        format.setProperty(property::fieldInstruction, QVariant::fromValue(KeptRtfList{run.field}));
-        const QString target = hyperlinkTarget(run.field.rtf);
-        if (!target.isEmpty()) {
-            format.setAnchor(true);
-            format.setAnchorHref(target);
+    if (!run.fields.isEmpty()) {
+        format.setProperty(property::fieldInstruction, QVariant::fromValue(run.fields));
+        // The innermost hyperlink is the one the text opens.
+        for (auto field = run.fields.crbegin(); field != run.fields.crend(); ++field) {
+            const QString target = hyperlinkTarget(field->rtf);
+            if (!target.isEmpty()) {
+                format.setAnchor(true);
+                format.setAnchorHref(target);
+                break;
+            }
         }
     }
     if (!run.before.rtf.isEmpty())
@@ -164,7 +168,7 @@ RunFormat runFormatOf(const QTextCharFormat& format, const QFont& defaultFont) {
     const auto kept = [&](int property) {
         return format.property(property).value<KeptRtfList>().value(0);
     };
-    run.field = kept(property::fieldInstruction);
+    run.fields = format.property(property::fieldInstruction).value<KeptRtfList>();
     run.before = kept(property::keptBefore);
     run.object = kept(property::keptObject);
     return run;

@@ -143,14 +143,21 @@ bool Reader::closeGroup(std::size_t offset) {
     const auto group = [&] {
         return unicodeText(data_.substr(closed.openedAt, offset + 1 - closed.openedAt));
     };
-    if (closed.fieldInstruction && state().destination == Destination::Body)
-        state().chr.field = keptRtf(group());
+    if (closed.fieldInstruction && state().destination == Destination::Body) {
+        // Inside the field of the group around: one more. A field stands for
+        // itself, also beside one alike (two page numbers side by side).
+        KeptRtfList& fields = state().chr.fields;
+        const qsizetype around =
+            stack_.size() > 1 ? stack_[stack_.size() - 2].chr.fields.size() : 0;
+        fields.resize(std::min(fields.size(), around));
+        fields.append(keptRtf(group()));
+        fields.back().occurrence = ++fieldsRead_;
+    }
     // A field that showed nothing (an empty result, or one the editor cannot
     // show) has no text to carry its instruction: it is kept whole instead,
     // with what was kept inside it.
-    if (!closed.chr.field.rtf.isEmpty() && closed.chr.field != state().chr.field &&
-        shown_ == closed.shownAtOpen && closed.destination == Destination::Body &&
-        state().destination == Destination::Body) {
+    if (closed.chr.fields.size() > state().chr.fields.size() && shown_ == closed.shownAtOpen &&
+        closed.destination == Destination::Body && state().destination == Destination::Body) {
         // Nothing shown since: the pieces kept inside still wait, the last ones.
         const std::size_t inside = std::min(inline_.size(), inlineKept_ - closed.inlineAtOpen);
         inline_.resize(inline_.size() - inside);
@@ -469,7 +476,7 @@ RunFormat Reader::resolve(const CharState& chr) const {
     format.spacing = chr.spacing;
     format.raise = chr.raise;
     format.kept = QByteArray::fromStdString(chr.kept);
-    format.field = chr.field;
+    format.fields = chr.fields;
     format.color = colors_.color(chr.color);
     // Index 0 of a background is "none", whatever the table's first entry holds.
     if (chr.highlight > 0)

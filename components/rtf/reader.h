@@ -177,7 +177,8 @@ private:
     std::size_t lastContentDepth_ = 0;
     std::size_t shown_ = 0;      // text, pictures and paragraph ends of the body so far
     std::size_t inlineKept_ = 0; // pieces kept inline so far
-    int codePageFont_ = -2;      // font number whose code page codePage_ caches
+    int fieldsRead_ = 0;
+    int codePageFont_ = -2; // font number whose code page codePage_ caches
     int codePage_ = 1252;
 
     // Row definitions by table depth; a nested definition leaves its outer

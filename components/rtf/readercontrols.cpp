@@ -336,11 +336,11 @@ void Reader::characterControl(const ControlInfo& info, int value) {
     CharState& chr = state().chr;
     switch (info.control) {
     case Control::Plain: {
-        // The field around the text is no format: \plain leaves it.
-        KeptRtf field = std::move(chr.field);
+        // The fields around the text are no format: \plain leaves them.
+        KeptRtfList fields = std::move(chr.fields);
         chr = CharState{};
         chr.font = chr.bytesFont = defaultFont_;
-        chr.field = std::move(field);
+        chr.fields = std::move(fields);
         break;
     }
     case Control::Font:

@@ -50,7 +50,7 @@ struct CharState {
     int raise = 0;
     bool hidden = false; // \v: kept with the next text, not shown
     std::string kept;    // see keepWord
-    KeptRtf field;       // the instruction of the field around the text
+    KeptRtfList fields;  // the instructions of the fields around the text
     int color = 0;
     int background = 0;
     int highlight = 0;

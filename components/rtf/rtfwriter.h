@@ -97,9 +97,9 @@ private:
     // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
     void lineAndTabs(const ParagraphFormat& para);
     void format(const WrittenFormat& format);
-    // Opens the field whose result the next text is, closing the one before;
-    // an empty instruction only closes.
-    void field(const KeptRtf& instruction);
+    // Opens the fields whose result the next text is, closing those it is
+    // not in; none closes them all.
+    void fields(const KeptRtfList& instructions);
     void rowDefinition(RtfOutput& out, const RowFormat& row);
     void cellBorders(RtfOutput& out, const CellFormat& cell);
     void writePicture(const Picture& picture);
@@ -118,10 +118,13 @@ private:
     QString objectLeft_;            // characters of its stand-in still to skip
     QString typed_;                 // text typed among them
     bool endPending_ = false;
-    qsizetype rowStart_ = -1;         // where the top-level row being written began
-    KeptRtf field_;                   // the field open, if any
-    WrittenFormat formatBeforeField_; // what its group's end restores
-    bool formatWrittenBeforeField_ = false;
+    qsizetype rowStart_ = -1; // where the top-level row being written began
+    struct OpenField {
+        KeptRtf instruction;
+        WrittenFormat formatBefore; // what its group's end restores
+        bool formatWrittenBefore = false;
+    };
+    QList<OpenField> openFields_; // the outermost first
     WrittenFormat current_;
     bool formatWritten_ = false;
     std::vector<WrittenList> lists_;

@@ -95,7 +95,7 @@ void Writer::endPending(std::string_view end) {
 
 QStringView Writer::beginRun(const RunFormat& run, QStringView text) {
     endPending();
-    field(run.field);
+    fields(run.fields);
     const WrittenFormat written = tables_.add(run);
     // A piece stood for by text goes into the file once, even where a format
     // change has split its text in two.
@@ -155,7 +155,7 @@ void Writer::picture(const Picture& picture, const RunFormat& format) {
 
 void Writer::endParagraph(const ParagraphFormat& para, const RunFormat& markFormat) {
     endPending();
-    field({});
+    fields({});
     if (!para.beforeEnd.rtf.isEmpty())
         runs_.raw(renumbered(para.beforeEnd).toStdString());
     if (!paragraphStarted_) // what the empty paragraph shows, and typing there gets
@@ -261,25 +261,26 @@ QByteArrayList Writer::file(QByteArrayList body) {
     return body;
 }
 
-void Writer::field(const KeptRtf& instruction) {
-    if (instruction == field_)
-        return;
-    if (!field_.rtf.isEmpty()) {
+void Writer::fields(const KeptRtfList& instructions) {
+    qsizetype common = 0;
+    while (common < openFields_.size() && common < instructions.size() &&
+           openFields_[common].instruction == instructions[common])
+        ++common;
+    while (openFields_.size() > common) {
         runs_.raw("}}");
         // The group's end takes the format back to where it opened.
-        current_ = formatBeforeField_;
-        formatWritten_ = formatWrittenBeforeField_;
+        current_ = openFields_.back().formatBefore;
+        formatWritten_ = openFields_.back().formatWrittenBefore;
+        openFields_.pop_back();
     }
-    field_ = instruction;
-    if (instruction.rtf.isEmpty())
-        return;
-    formatBeforeField_ = current_;
-    formatWrittenBeforeField_ = formatWritten_;
-    runs_.raw("{");
-    runs_.word("field");
-    runs_.raw(renumbered(instruction).toStdString());
-    runs_.raw("{");
-    runs_.word("fldrslt");
+    for (qsizetype i = common; i < instructions.size(); ++i) {
+        openFields_.append({instructions[i], current_, formatWritten_});
+        runs_.raw("{");
+        runs_.word("field");
+        runs_.raw(renumbered(instructions[i]).toStdString());
+        runs_.raw("{");
+        runs_.word("fldrslt");
+    }
 }
 
 void Writer::lineAndTabs(const ParagraphFormat& para) {

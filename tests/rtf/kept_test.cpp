@@ -163,6 +163,30 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
     QTextDocument emptyAgain;
     rtf::loadBytes(emptyAgain, emptySaved);
     EXPECT_EQ(rtf::saveBytes(emptyAgain), emptySaved);
+
+    // A field inside another's result stays inside it (a contents entry's
+    // hyperlink and page number); two alike side by side stay two.
+    const QByteArray nestedFields =
+        "{\\field{\\*\\fldinst TOC}{\\fldrslt Intro {\\field{\\*\\fldinst HYPERLINK "
+        "\"https://a.b/\"}"
+        "{\\fldrslt link {\\field{\\*\\fldinst PAGEREF x}{\\fldrslt 3}}}} end}}"
+        "{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}{\\field{\\*\\fldinst PAGE}{\\fldrslt 2}}";
+    QTextDocument nested;
+    rtf::loadBytes(nested, "{\\rtf1\\ansi\\pard " + nestedFields + "\\par}");
+    EXPECT_EQ(rtf::documentText(nested), u"Intro link 3 end12");
+    QTextCursor inLink(&nested);
+    inLink.setPosition(12);
+    EXPECT_EQ(inLink.charFormat().anchorHref(), QStringLiteral("https://a.b/"));
+    const QByteArray nestedSaved = rtf::saveBytes(nested);
+    // Apart from line breaks and the format of the first run, as written.
+    EXPECT_TRUE(QByteArray(nestedSaved)
+                    .replace("\r\n", "")
+                    .replace("\\plain\\fs24 ", " ")
+                    .contains(nestedFields))
+        << nestedSaved.constData();
+    QTextDocument nestedAgain;
+    rtf::loadBytes(nestedAgain, nestedSaved);
+    EXPECT_EQ(rtf::saveBytes(nestedAgain), nestedSaved);
 }
 
 // An instruction group with text before its word is no instruction: the text

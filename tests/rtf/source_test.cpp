@@ -40,8 +40,11 @@ public:
             << " c" << (r.color ? int(*r.color & 0xffffff) : -1) << " bg"
             << (r.background ? int(*r.background & 0xffffff) : -1) << " pos" << int(r.position)
             << " caps" << int(r.caps) << " sp" << r.spacing << " up" << r.raise << " kept "
-            << r.kept.toStdString() << " field " << r.field.rtf.toStdString() << " before "
-            << r.before.rtf.toStdString() << " object " << r.object.rtf.toStdString() << ": ";
+            << r.kept.toStdString() << " fields";
+        for (const rtf::KeptRtf& field : r.fields)
+            out << " " << field.rtf.toStdString() << "#" << field.occurrence;
+        out << " before " << r.before.rtf.toStdString() << " object " << r.object.rtf.toStdString()
+            << ": ";
         // Runs of one format are one: the reader may split a run where the
         // file changed a format and back, Qt may keep one run as fragments.
         if (!lines.empty() && lines.back().kind == Line::Run &&
