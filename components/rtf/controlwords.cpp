@@ -180,6 +180,10 @@ Table buildTable() {
         {"wbmbitspixel", Control::BitmapBitsPerPixel},
         {"wbmplanes", Control::BitmapPlanes},
         {"wbmwidthbytes", Control::BitmapWidthBytes},
+        {"shpleft", Control::ShapeLeft},
+        {"shptop", Control::ShapeTop},
+        {"shpright", Control::ShapeRight},
+        {"shpbottom", Control::ShapeBottom},
     };
     for (const auto& [name, control] : words)
         table[name] = make(control);
@@ -258,6 +262,10 @@ Table buildTable() {
         {Control::BitmapBitsPerPixel, ControlKind::Value, 0, 0, 64},
         {Control::BitmapPlanes, ControlKind::Value, 0, 0, 64},
         {Control::BitmapWidthBytes, ControlKind::Value, 0, 0, size},
+        {Control::ShapeLeft, ControlKind::Value, 0, -length * 4, length * 4},
+        {Control::ShapeTop, ControlKind::Value, 0, -length * 4, length * 4},
+        {Control::ShapeRight, ControlKind::Value, 0, -length * 4, length * 4},
+        {Control::ShapeBottom, ControlKind::Value, 0, -length * 4, length * 4},
     };
     const auto valued = [&](std::string_view name, Control control, auto value) {
         table[name] = make(control, 0, static_cast<std::uint8_t>(value));

@@ -134,6 +134,11 @@ enum class Control : std::uint8_t {
     BitmapBitsPerPixel,
     BitmapPlanes,
     BitmapWidthBytes,
+    // A shape's place on the page, twips from its anchor: a text box's size
+    ShapeLeft,
+    ShapeTop,
+    ShapeRight,
+    ShapeBottom,
     // Breaks and special characters
     Par,
     SoftBreak, // \page, \sect, \column: end a paragraph that has content

@@ -72,6 +72,8 @@ QString pictureKindName(PictureKind kind) {
         return QStringLiteral("dib");
     case PictureKind::Bitmap:
         return QStringLiteral("bitmap");
+    case PictureKind::TextBox:
+        return QStringLiteral("textbox");
     case PictureKind::Unknown:
         break;
     }

@@ -184,7 +184,9 @@ struct RowFormat {
     bool operator==(const RowFormat&) const = default;
 };
 
-enum class PictureKind { Unknown, Png, Jpeg, Emf, Wmf, MacPict, Os2Metafile, Dib, Bitmap };
+// TextBox is no picture of the file: it is what a text box (a shape with text
+// of its own, kept whole) shows, drawn from its text, which data holds in UTF-8.
+enum class PictureKind { Unknown, Png, Jpeg, Emf, Wmf, MacPict, Os2Metafile, Dib, Bitmap, TextBox };
 
 // A picture as the file holds it. Sizes are as written: \picw and \pich are
 // pixels for bitmaps and hundredths of a millimetre for metafiles, the goals

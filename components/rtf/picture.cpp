@@ -26,6 +26,7 @@ bool Picture::isBitmap() const {
     case PictureKind::Jpeg:
     case PictureKind::Dib:
     case PictureKind::Bitmap:
+    case PictureKind::TextBox: // drawn here, at the screen's 96 dots per inch
         return true;
     default:
         return false;

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -553,7 +554,7 @@ Picture pictureFromHeader(const QList<int>& h) {
     if (h.size() != 15)
         return p;
     const int kind = h[0];
-    p.kind = kind >= 0 && kind <= static_cast<int>(PictureKind::Bitmap)
+    p.kind = kind >= 0 && kind <= static_cast<int>(PictureKind::TextBox)
                  ? static_cast<PictureKind>(kind)
                  : PictureKind::Unknown;
     p.kindParameter = h[1];
@@ -625,7 +626,36 @@ bool isFillerCell(const QTextTableCell& cell) {
            cell.firstPosition() == cell.lastPosition();
 }
 
+namespace {
+
+// A text box shows its text in a thin frame, at the box's size where the file
+// gives one and as tall as its text otherwise. Only the start of a long text
+// is laid out: the box cannot show more.
+QImage drawTextBox(const Picture& box) {
+    constexpr int largest = 2000; // pixels, either way
+    QTextDocument layout;
+    layout.setDocumentMargin(4);
+    layout.setPlainText(QString::fromUtf8(box.data.left(4096)));
+    const auto pixels = [](int twips) { return int(std::lround(units::pixelsFromTwips(twips))); };
+    const int width = std::clamp(box.goalWidth > 0 ? pixels(box.goalWidth) : 192, 16, largest);
+    layout.setTextWidth(width);
+    const int height = std::clamp(box.goalHeight > 0 ? pixels(box.goalHeight)
+                                                     : int(std::ceil(layout.size().height())),
+                                  16, largest);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    layout.drawContents(&painter, QRectF(0, 0, width, height));
+    painter.setPen(QColor(0x90, 0x90, 0x90));
+    painter.drawRect(0, 0, width - 1, height - 1);
+    return image;
+}
+
+} // namespace
+
 QImage decodePicture(const Picture& picture) {
+    if (picture.kind == PictureKind::TextBox)
+        return drawTextBox(picture);
     const char* format = picture.kind == PictureKind::Png    ? "png"
                          : picture.kind == PictureKind::Jpeg ? "jpeg"
                                                              : nullptr;

@@ -256,6 +256,10 @@ void Reader::bytes(std::string_view text) {
     case Destination::Picture:
         pictureHex(text);
         break;
+    case Destination::ShapeText:
+        if (!state().chr.hidden)
+            shapeText_.appendBytes(text, currentCodePage());
+        break;
     case Destination::ShapeName:
         if (shapeProperty_.size() < 64)
             shapeProperty_.append(text.substr(0, 64));
@@ -314,6 +318,10 @@ void Reader::nameOrBodyCharacter(char16_t c) {
 }
 
 void Reader::character(char16_t c) {
+    if (state().destination == Destination::ShapeText) {
+        shapeTextCharacter(c);
+        return;
+    }
     if (state().destination != Destination::Body || (c < 0x20 && c != u'\t') || c == 0x7F)
         return;
     beforeText();

@@ -9,6 +9,7 @@
 #include "components/rtf/textbuffer.h"
 #include "components/rtf/tokenizer.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -88,6 +89,10 @@ private:
     // Text, a note, a paragraph or a row came: inside a shape, it is a text
     // box, not a picture's frame.
     void shapeContent();
+    // Text of the body came after a text box's own in the same shape: the
+    // shape is not kept whole, and the box's text goes to the body.
+    void releaseShapeText();
+    void shapeTextCharacter(char16_t c);
     void endShape(const GroupState& shape, std::size_t end);
     // Ends a cell or a row at the depth; false outside the body.
     void endCell(int depth);
@@ -156,6 +161,11 @@ private:
     std::size_t shapeInlineStart_ = 0;   // inline_ pieces before that belong before it
     std::size_t shapePictureInline_ = 0; // inline_ pieces before its picture came
     std::optional<std::pair<Picture, RunFormat>> shapePicture_;
+    // A text box's text (\shptxt), which the kept shape shows as its picture;
+    // its bounds (\shpleft, \shptop, \shpright, \shpbottom) give the size.
+    bool shapeHasText_ = false;
+    TextBuffer shapeText_;
+    std::array<int, 4> shapeBounds_{};
     int footnotes_ = 0;
     int endnotes_ = 0;
     // How the document numbers its notes (\ftnnar, \aftnnrlc, \ftnstartN ...):

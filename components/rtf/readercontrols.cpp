@@ -39,6 +39,27 @@ void Reader::controlWord(const Token& token) {
         pictureControl(info, token, value);
         return;
     }
+    if (info.control >= Control::ShapeLeft && info.control <= Control::ShapeBottom) {
+        // The shape's own bounds come before its text; a shape inside its
+        // text box has bounds of its own.
+        if (shapeLevel_ != 0 && !shapeHasText_)
+            shapeBounds_[std::size_t(int(info.control) - int(Control::ShapeLeft))] = value;
+        return;
+    }
+    if (state().destination == Destination::ShapeText) {
+        switch (info.control) {
+        case Control::Par:
+        case Control::Cell:
+        case Control::NestCell:
+        case Control::Row:
+        case Control::NestRow:
+        case Control::SoftBreak:
+            shapeTextCharacter(QChar::LineSeparator);
+            return;
+        default:
+            break;
+        }
+    }
     const bool body = state().destination == Destination::Body;
     // A paragraph's borders are kept as written, side by side.
     if (body && info.control == Control::OtherBorder && isParagraphBorderSide(token.text)) {
@@ -177,6 +198,19 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
             shapeLevel_ = stack_.size();
             shapeHasContent_ = false;
             shapeInlineStart_ = inline_.size();
+            shapeHasText_ = false;
+            shapeText_.clear();
+            shapeBounds_ = {};
+        }
+        // A text box: its text is the kept shape's, shown in its picture, as
+        // long as nothing of the shape went to the body before it (its
+        // picture, still held, has not).
+        if (word == "shptxt" && shapeLevel_ != 0 && state().destination == Destination::Body) {
+            flushRun();
+            if (!shapeHasContent_ || shapePicture_) {
+                state().destination = Destination::ShapeText;
+                shapeHasText_ = true;
+            }
         }
         return true;
     case Control::NestTableProps:

@@ -80,13 +80,50 @@ void Reader::releaseShapePicture() {
 
 void Reader::shapeContent() {
     releaseShapePicture();
-    if (shapeLevel_ != 0)
+    if (shapeLevel_ != 0) {
         shapeHasContent_ = true;
+        releaseShapeText();
+    }
+}
+
+void Reader::shapeTextCharacter(char16_t c) {
+    if (!state().chr.hidden)
+        shapeText_.appendChar(c);
+}
+
+void Reader::releaseShapeText() {
+    if (!shapeHasText_)
+        return;
+    shapeHasText_ = false;
+    const QString text = shapeText_.text();
+    if (!text.isEmpty()) {
+        CharState shown = state().chr;
+        shown.hidden = false;
+        RunFormat format = resolve(shown);
+        format.before = takeInline();
+        sink_.text(text, format);
+        ++shown_;
+        paragraphHasContent_ = true;
+        startBody();
+    }
+    shapeText_.clear();
 }
 
 void Reader::endShape(const GroupState& shape, std::size_t end) {
     flushRun(); // its text not yet handed on makes it a text box too
     shapeLevel_ = 0;
+    if (shapeHasText_) {
+        // A text box shows its text, over any picture it has as well.
+        shapeHasText_ = false;
+        Picture box;
+        box.kind = PictureKind::TextBox;
+        box.data = shapeText_.text().toUtf8();
+        shapeText_.clear();
+        const auto [left, top, right, bottom] = shapeBounds_;
+        box.goalWidth = std::max(0, right - left);
+        box.goalHeight = std::max(0, bottom - top);
+        shapePicture_.emplace(std::move(box), resolve(state().chr));
+    }
     if (!shapePicture_)
         return;
     auto [picture, format] = std::move(*shapePicture_);

@@ -26,6 +26,7 @@ enum class Destination : std::uint8_t {
     PnTextAfter,  // \pntxta: after it
     Picture,
     ShapeName, // \sn: the name of the shape property whose \sv follows
+    ShapeText, // \shptxt of a shape kept whole: the text its box shows
 };
 
 // Character properties as the file states them; resolved into a RunFormat

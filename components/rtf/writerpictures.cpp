@@ -6,6 +6,11 @@ namespace rtf {
 
 void Writer::writePicture(const Picture& header) {
     const QByteArray& data = header.data;
+    if (header.kind == PictureKind::TextBox) {
+        // A text box whose shape went (pasted from elsewhere): its text stays.
+        runs_.text(QString::fromUtf8(data).replace(u'\n', QChar(0x2028)), false);
+        return;
+    }
     runs_.raw("{");
     runs_.word("pict");
     static const std::pair<PictureKind, std::string_view> kinds[] = {

@@ -111,8 +111,7 @@ TEST(ReaderPictures, APictureInsideAShapeIsRead) {
 }
 
 // The shape stands around its picture in the saved file, its position and
-// other properties as they were, and the picture shows; a shape with text
-// (a text box) shows its text and picture in the paragraph instead, once.
+// other properties as they were, and the picture shows.
 TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
     const QByteArray png = pngOf(testImage()).toHex();
     const QByteArray shape = "{\\shp{\\*\\shpinst\\shpleft1440\\shptop720\\shpright2880"
@@ -136,25 +135,23 @@ TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
     cursor.deleteChar();
     EXPECT_FALSE(rtf::saveBytes(again).contains("shp"));
 
-    QTextDocument textBox;
-    load(textBox, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 {\\shp{\\*\\shpinst\\shpleft0"
-                  "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " +
-                      png + "}}}{\\shptxt Boxed\\par}}}\\par}");
-    const QByteArray boxSaved = rtf::saveBytes(textBox);
-    EXPECT_FALSE(boxSaved.contains("shp"));
-    EXPECT_EQ(boxSaved.count("Boxed"), 1);
-    EXPECT_EQ(imagesOf(textBox).size(), 1u);
-    // Also text that no paragraph end follows inside the shape, hidden text
-    // (fuzz finds), and a note.
+    // A shape with text of the body in it is no floating picture: also text
+    // that no paragraph end follows, hidden text (fuzz finds), a note, and
+    // text after a text box's own, which then goes to the body too.
     for (const QByteArray& box :
          {QByteArray("{\\rtf{\\shp{\\pict}r}"), QByteArray("{\\rtf\\v{\\shp{\\pict}r}"),
-          QByteArray("{\\rtf{\\shp{\\pict}{\\chftn{\\footnote n}}}")}) {
+          QByteArray("{\\rtf{\\shp{\\pict}{\\chftn{\\footnote n}}}"),
+          QByteArray("{\\rtf{\\shp{\\shptxt box\\par}tail}}"),
+          QByteArray("{\\rtf{\\shp{\\shptxt box}{\\pict}{\\chftn{\\footnote n}}}}")}) {
         QTextDocument unended;
         load(unended, box);
         QTextDocument unendedAgain;
         const QByteArray boxSaved = roundTrip(unended, unendedAgain);
         EXPECT_EQ(rtf::documentText(unendedAgain), rtf::documentText(unended)) << box.constData();
         EXPECT_FALSE(boxSaved.contains("shp")) << boxSaved.constData();
+        if (box.contains("box")) {
+            EXPECT_TRUE(rtf::documentText(unended).startsWith(u"box")) << box.constData();
+        }
     }
     // A piece kept inside the shape goes with the shape, once; one before it
     // stays before it.
@@ -183,6 +180,46 @@ TEST(DocumentPictures, AFloatingPictureKeepsItsShapeAndPosition) {
         at = std::max(found, at);
     }
     EXPECT_EQ(rtf::saveBytes(boxMarkedAgain), boxMarkedSaved);
+}
+
+// A text box (a shape with text of its own) goes back whole where it stood,
+// its position, properties and text as they were. It shows as one picture of
+// its text at the box's size, which deleting deletes.
+TEST(DocumentPictures, ATextBoxIsKeptWholeAndShowsItsText) {
+    const QByteArray box = "{\\shp{\\*\\shpinst\\shpleft1440\\shptop0\\shpright4320\\shpbottom1440"
+                           "{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt \\pard\\b Boxed\\par "
+                           "{\\shp{\\shptxt inner}}second\\par}}}";
+    QTextDocument document;
+    load(document, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 before " + box + " after\\par}");
+    EXPECT_EQ(rtf::documentText(document), u"before \uFFFC after");
+    ASSERT_EQ(imagesOf(document).size(), 1u);
+    EXPECT_EQ(imagesOf(document)[0].image.size(), QSize(192, 96)) << "two inches by one";
+    // Edited elsewhere, saved, opened again: the box is there as it was, once.
+    QTextCursor(&document).insertText(QStringLiteral("New "));
+    QTextDocument again;
+    const QByteArray saved = roundTrip(document, again);
+    EXPECT_TRUE(saved.contains(box)) << saved.constData();
+    EXPECT_EQ(saved.count("Boxed"), 1);
+    EXPECT_EQ(rtf::documentText(again), u"New before \uFFFC after");
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    QTextCursor cursor(&again);
+    cursor.setPosition(QStringLiteral("New before ").size());
+    cursor.deleteChar();
+    const QByteArray deleted = rtf::saveBytes(again);
+    EXPECT_FALSE(deleted.contains("shp")) << deleted.constData();
+    EXPECT_FALSE(deleted.contains("Boxed"));
+
+    // The text shown is the box's, in the code page it was written in, with
+    // its paragraphs and what shapes inside it hold; a picture of the shape
+    // too gives way to its text.
+    const auto sink = readRtf("{\\rtf1\\ansi\\ansicpg1251 a{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv "
+                              "{\\pict\\pngblip 07}}}{\\shptxt \\'e0\\'e1\\par{\\v hidden}x"
+                              "{\\shp{\\shptxt y}}}}}b\\par}");
+    ASSERT_EQ(sink.pictures.size(), 1u);
+    EXPECT_EQ(sink.pictures[0].kind, rtf::PictureKind::TextBox);
+    EXPECT_EQ(QString::fromUtf8(sink.pictures[0].data), u"\u0430\u0431\u2028xy");
+    EXPECT_EQ(sink.joined(), u"ab");
 }
 
 // An embedded object (a Paint picture, an equation) shows the picture of its

@@ -132,10 +132,13 @@ TEST(ReaderDestinations, BinaryDataIsSkippedByCount) {
     EXPECT_EQ(bodyText("a{\\pict\\bin4 {{{{}b"), u"ab");
 }
 
-TEST(ReaderDestinations, ShapeTextIsBodyText) {
-    EXPECT_EQ(bodyText("{\\shp{\\*\\shpinst{\\sp{\\sn name}{\\sv v}}{\\shptxt boxed}}}"
-                       "{\\shprslt fallback}"),
-              u"boxed");
+TEST(ReaderDestinations, ATextBoxIsOneObjectAndItsFallbackNoText) {
+    const auto sink =
+        readRtf("{\\rtf1{\\shp{\\*\\shpinst{\\sp{\\sn name}{\\sv v}}{\\shptxt boxed}}}"
+                "{\\shprslt fallback}}");
+    ASSERT_EQ(sink.pictures.size(), 1u);
+    EXPECT_EQ(sink.pictures[0].data, "boxed");
+    EXPECT_EQ(sink.joined(), u"");
 }
 
 TEST(ReaderCharacterFormat, EveryControlAndItsZeroForm) {
