@@ -53,6 +53,7 @@ Table buildTable() {
         {"fldrslt", Control::Transparent},
         {"result", Control::Transparent},
         {"shp", Control::Transparent},
+        {"shpgrp", Control::Transparent},
         {"sp", Control::ShapeProperty},
         {"sn", Control::ShapeName},
         {"sv", Control::ShapeValue},
@@ -388,7 +389,13 @@ bool isKeptParagraphWord(std::string_view name) {
                   "s keepn keep pagebb widctlpar nowidctlpar hyphpar nohyphpar noline outlinelevel "
                   "contextualspace sbauto saauto shading cbpat cfpat bghoriz bgvert bgfdiag "
                   "bgbdiag bgcross bgdcross bgdkhoriz bgdkvert bgdkfdiag bgdkbdiag bgdkcross "
-                  "bgdkdcross");
+                  "bgdkdcross "
+                  // A paragraph frame: its place on the page, size and wrapping.
+                  "absw absh posx posxc posxi posxo posxl posxr posy posyt posyil posyb posyc "
+                  "posyin posyout posnegx posnegy phmrg phpg phcol pvmrg pvpg pvpara dxfrtext "
+                  "dfrmtxtx dfrmtxty nowrap overlay absnoovrlp abslock dropcapli dropcapt "
+                  "frmtxlrtb frmtxtbrl frmtxbtlr frmtxlrtbv frmtxtbrlv wrapdefault wraparound "
+                  "wraptight wrapthrough");
 }
 
 bool isParagraphBorderSide(std::string_view name) {

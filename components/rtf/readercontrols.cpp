@@ -189,7 +189,7 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         target = Destination::Skip;
         break;
     case Control::Transparent:
-        if ((word == "shp" || word == "object") && shapeLevel_ == 0 &&
+        if ((word == "shp" || word == "shpgrp" || word == "object") && shapeLevel_ == 0 &&
             state().destination == Destination::Body && stack_.size() > 2 &&
             tokenCount_ - state().firstToken == (starred ? 1u : 0u)) {
             settleNoteMark();
@@ -209,6 +209,8 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
             flushRun();
             if (!shapeHasContent_ || shapePicture_) {
                 state().destination = Destination::ShapeText;
+                if (shapeHasText_) // another box of the same group of shapes
+                    shapeText_.appendChar(QChar::LineSeparator);
                 shapeHasText_ = true;
             }
         }

@@ -112,7 +112,8 @@ void Reader::releaseShapeText() {
 void Reader::endShape(const GroupState& shape, std::size_t end) {
     flushRun(); // its text not yet handed on makes it a text box too
     shapeLevel_ = 0;
-    if (shapeHasText_) {
+    const bool textBox = shapeHasText_;
+    if (textBox) {
         // A text box shows its text, over any picture it has as well.
         shapeHasText_ = false;
         Picture box;
@@ -124,19 +125,28 @@ void Reader::endShape(const GroupState& shape, std::size_t end) {
         box.goalHeight = std::max(0, bottom - top);
         shapePicture_.emplace(std::move(box), resolve(state().chr));
     }
-    if (!shapePicture_)
+    if (!shapePicture_ && shapeHasContent_)
         return;
-    auto [picture, format] = std::move(*shapePicture_);
-    shapePicture_.reset();
     // What was kept inside the shape is written with it, not before it.
     const std::size_t before = std::min(shapeInlineStart_, inline_.size());
+    inlineKept_ -= inline_.size() - before;
     inline_.resize(before);
     if (hiddenPiece_ >= qsizetype(before))
         hiddenPiece_ = -1;
+    const std::string group = unicodeText(data_.substr(shape.openedAt, end + 1 - shape.openedAt));
+    if (!shapePicture_) {
+        // A drawing (a line, a rectangle) shows nothing: kept where it stood.
+        keepInline(group);
+        return;
+    }
+    auto [picture, format] = std::move(*shapePicture_);
+    shapePicture_.reset();
     format.before = takeInline();
-    format.object = keptRtf(unicodeText(data_.substr(shape.openedAt, end + 1 - shape.openedAt)));
+    format.object = keptRtf(group);
     format.object.shownAs = QString(QChar::ObjectReplacementCharacter);
     sink_.picture(picture, format);
+    if (textBox)
+        bodyContent();
 }
 
 void Reader::pictureHex(std::string_view text) {

@@ -111,6 +111,17 @@ TEST(KeptRtf, WordsOfParagraphsAndRunsStayWithThem) {
     QTextDocument again;
     rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // A paragraph frame keeps its place on the page, and the paragraph after
+    // it is none.
+    QTextDocument framed;
+    rtf::loadBytes(framed, "{\\rtf1\\pard\\phmrg\\pvmrg\\posx840\\posy1120\\absw5200\\dxfrtext0 "
+                           "Framed\\par\\pard After\\par}");
+    const QByteArray framedSaved = rtf::saveBytes(framed);
+    EXPECT_TRUE(
+        framedSaved.contains("\\pard\\phmrg\\pvmrg\\posx840\\posy1120\\absw5200\\dxfrtext0"))
+        << framedSaved.constData();
+    EXPECT_EQ(framedSaved.count("posx"), 1) << framedSaved.constData();
 }
 
 // A field shows its result and keeps its instruction; a hyperlink's result is

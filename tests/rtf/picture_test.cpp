@@ -222,6 +222,37 @@ TEST(DocumentPictures, ATextBoxIsKeptWholeAndShowsItsText) {
     EXPECT_EQ(sink.joined(), u"ab");
 }
 
+// A drawing with neither picture nor text (a line, a rectangle) shows
+// nothing and goes back where it stood; a group of shapes goes back whole.
+TEST(DocumentPictures, DrawingsAndGroupsOfShapesAreKeptWhereTheyStood) {
+    const QByteArray drawing = "{\\shp{\\*\\shpinst\\shpleft0\\shpright900{\\sp{\\sn shapeType}"
+                               "{\\sv 1}}{\\sp{\\sn fillColor}{\\sv 255}}}}";
+    const QByteArray group =
+        "{\\shpgrp{\\*\\shpinst\\shpleft0\\shpright900}"
+        "{\\shp{\\*\\shpinst{\\shptxt one}}}{\\shp{\\*\\shpinst{\\shptxt two}}}}";
+    QTextDocument document;
+    load(document, "{\\rtf1{\\*\\bkmkstart m}a" + drawing + "b" + group + "c\\par}");
+    EXPECT_EQ(rtf::documentText(document), u"ab\uFFFCc");
+    QTextDocument again;
+    const QByteArray saved = roundTrip(document, again);
+    EXPECT_EQ(saved.count(drawing), 1) << saved.constData();
+    EXPECT_EQ(saved.count(group), 1) << saved.constData();
+    EXPECT_EQ(saved.count("bkmkstart m"), 1) << saved.constData();
+    EXPECT_TRUE(saved.contains("a" + drawing + "b")) << saved.constData();
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+    const auto sink = readRtf("{\\rtf1 " + group.toStdString() + "}");
+    ASSERT_EQ(sink.pictures.size(), 1u);
+    EXPECT_EQ(QString::fromUtf8(sink.pictures[0].data), u"one\u2028two");
+
+    // Inside a field's result the drawing is kept once, with the field.
+    QTextDocument field;
+    load(field, "{\\rtf1 x{\\*\\bkmkstart k}{\\field{\\*\\fldinst SHAPE}{\\fldrslt " + drawing +
+                    "}}y\\par}");
+    const QByteArray fieldSaved = rtf::saveBytes(field);
+    EXPECT_EQ(fieldSaved.count("shpinst"), 1) << fieldSaved.constData();
+    EXPECT_EQ(fieldSaved.count("bkmkstart k"), 1) << fieldSaved.constData();
+}
+
 // An embedded object (a Paint picture, an equation) shows the picture of its
 // result and goes back whole, its data with it.
 TEST(DocumentPictures, AnEmbeddedObjectShowsItsResultAndKeepsItsData) {
