@@ -44,7 +44,11 @@ WrittenFormat WriterTables::add(const RunFormat& run) {
         written.font = fontNumber(run.family);
     } else {
         written.font = fontNumber(run.latinFamily);
-        written.eastAsianFont = fontNumber(run.eastAsianFamily);
+        // Text in the font the file left to the reader has no \f to follow
+        // an East Asian font's, and its bytes would decode in that one (a
+        // Symbol font's): such text keeps no East Asian font.
+        if (!fonts().value(written.font).isEmpty())
+            written.eastAsianFont = fontNumber(run.eastAsianFamily);
     }
     // What the run shows: its own size, else the document's.
     const double points = run.points > 0                  ? run.points

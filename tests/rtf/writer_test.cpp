@@ -378,6 +378,15 @@ TEST(WriterEastAsianFont, ARunKeepsItsFontBesideItsEastAsianLettersFont) {
     QTextDocument symbolsAgain;
     rtf::loadBytes(symbolsAgain, rtf::saveBytes(symbols));
     EXPECT_EQ(rtf::documentText(symbolsAgain), rtf::documentText(symbols));
+    // Also text in a font the table lacks, which no \f can name after the
+    // East Asian one: it keeps its letters and loses that font (fuzz finds).
+    QTextDocument unnamed;
+    rtf::loadBytes(unnamed, "{\\rtf1\\ansi\\deff3{\\fonttbl{\\f1\\fcharset2 Symbol;}}"
+                            "\\pard\\dbch\\f1\\loch\\u8226?\\u27979? a\\par}");
+    QTextDocument unnamedAgain;
+    rtf::loadBytes(unnamedAgain, rtf::saveBytes(unnamed));
+    EXPECT_EQ(rtf::documentText(unnamedAgain), rtf::documentText(unnamed));
+    EXPECT_EQ(rtf::saveBytes(unnamedAgain), rtf::saveBytes(unnamed));
 
     // A font chosen since is the text's own, East Asian letters or not.
     QTextCursor chosen(&document);
