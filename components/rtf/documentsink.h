@@ -240,6 +240,12 @@ public:
     // names no font of its own shows in each reader's default, and a saved
     // file must leave it to them as well.
     virtual void noDefaultFont() {}
+    // Before a paragraph's end: the fields (outermost first) that its last
+    // text and the next paragraph's first text are both in, where the next
+    // paragraph follows it outside tables. A writer keeps them open across
+    // the paragraph break, so that a field over several paragraphs (a table
+    // of contents) stays one; the reader has nothing to say here.
+    virtual void fieldsGoOn(const KeptRtfList& /*fields*/) {}
     // The end of the document; no call follows.
     virtual void finish() {}
 };

@@ -32,6 +32,7 @@ DocumentWalker::DocumentWalker(const QTextDocument& document, DocumentSink& sink
     : document_(document), sink_(sink), defaultFont_(document.defaultFont()) {}
 
 void DocumentWalker::walk() {
+    whole_ = true;
     begin();
     frame(document_.rootFrame()->begin(), 0);
     sink_.finish();
@@ -65,7 +66,10 @@ void DocumentWalker::frame(QTextFrame::iterator it, int depth) {
     const std::vector<FrameItem> items = frameItems(it);
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (const auto* block = std::get_if<QTextBlock>(&items[i])) {
-            paragraph(*block, depth, i == 0 && depth > 0);
+            const QTextBlock* next = whole_ && depth == 0 && i + 1 < items.size()
+                                         ? std::get_if<QTextBlock>(&items[i + 1])
+                                         : nullptr;
+            paragraph(*block, depth, i == 0 && depth > 0, next);
         } else if (const auto* child = qobject_cast<QTextTable*>(std::get<QTextFrame*>(items[i]))) {
             table(child, depth + 1);
         } else {
@@ -84,7 +88,8 @@ int DocumentWalker::ownListId(const QTextList* list) {
     return next;
 }
 
-void DocumentWalker::paragraph(const QTextBlock& block, int depth, bool cellStart) {
+void DocumentWalker::paragraph(const QTextBlock& block, int depth, bool cellStart,
+                               const QTextBlock* next) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat format = fragment.charFormat();
@@ -97,6 +102,15 @@ void DocumentWalker::paragraph(const QTextBlock& block, int depth, bool cellStar
         for (QChar c : fragment.text())
             if (c == QChar::ObjectReplacementCharacter && picture)
                 sink_.picture(*picture, run);
+    }
+    if (next && !block.text().isEmpty() && !next->text().isEmpty()) {
+        const KeptRtfList last = fieldsOf((--block.end()).fragment().charFormat());
+        const KeptRtfList first = fieldsOf(next->begin().fragment().charFormat());
+        qsizetype common = 0;
+        while (common < last.size() && common < first.size() && last[common] == first[common])
+            ++common;
+        if (common > 0)
+            sink_.fieldsGoOn(last.first(common));
     }
     RunFormat mark = runFormatOf(block.charFormat(), defaultFont_);
     // A cell's first mark shares its format with the cell, whose shading

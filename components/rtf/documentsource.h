@@ -42,13 +42,19 @@ public:
 
 private:
     void frame(QTextFrame::iterator it, int depth);
-    void paragraph(const QTextBlock& block, int depth, bool cellStart);
+    // next: the paragraph after it in the same flow, whose fields the
+    // paragraph's may go on into.
+    void paragraph(const QTextBlock& block, int depth, bool cellStart,
+                   const QTextBlock* next = nullptr);
     void table(const QTextTable* table, int depth);
     int ownListId(const QTextList* list);
 
     const QTextDocument& document_;
     DocumentSink& sink_;
     QFont defaultFont_;
+    // Walking the whole document, not an item at a time: only then may a
+    // field go on from one paragraph into the next.
+    bool whole_ = false;
     // The ids given to lists without one, by list; a list gone since may have
     // left its address to a new one.
     QHash<const QTextList*, std::pair<QPointer<const QTextList>, int>> ownListIds_;

@@ -100,6 +100,10 @@ QTextCharFormat toCharFormat(const RunFormat& run) {
     return format;
 }
 
+KeptRtfList fieldsOf(const QTextCharFormat& format) {
+    return format.property(property::fieldInstruction).value<KeptRtfList>();
+}
+
 RunFormat runFormatOf(const QTextCharFormat& format, const QFont& defaultFont) {
     RunFormat run;
     if (format.hasProperty(QTextFormat::FontFamilies))
@@ -169,7 +173,7 @@ RunFormat runFormatOf(const QTextCharFormat& format, const QFont& defaultFont) {
     const auto kept = [&](int property) {
         return format.property(property).value<KeptRtfList>().value(0);
     };
-    run.fields = format.property(property::fieldInstruction).value<KeptRtfList>();
+    run.fields = fieldsOf(format);
     run.before = kept(property::keptBefore);
     run.object = kept(property::keptObject);
     return run;

@@ -86,6 +86,8 @@ constexpr int eastAsianFamily = QTextFormat::UserProperty + 0x7216;
 // unset, as the reader leaves them where the file names none.
 QTextCharFormat toCharFormat(const RunFormat& format);
 RunFormat runFormatOf(const QTextCharFormat& format, const QFont& defaultFont);
+// The fields a run is in, outermost first.
+KeptRtfList fieldsOf(const QTextCharFormat& format);
 
 // A paragraph's format, without its list (which is the block's QTextList).
 // Back from Qt, with the list and the depth of the table it stands in.

@@ -71,10 +71,10 @@ void RtfOutput::append(RtfOutput& tail) {
     tail.delimitedAtStart_ = false;
 }
 
-void RtfOutput::insertLines(qsizetype at, QByteArrayView lines) {
-    bytes_.insert(at, lines);
+void RtfOutput::insert(qsizetype at, QByteArrayView bytes) {
+    bytes_.insert(at, bytes);
     if (lineStart_ >= at)
-        lineStart_ += lines.size();
+        lineStart_ += bytes.size();
 }
 
 void RtfOutput::wrap(bool atSpace) {

@@ -47,8 +47,13 @@ public:
     qsizetype size() const { return bytes_.size(); }
     // Takes in what a continuation() wrote, which starts again empty.
     void append(RtfOutput& tail);
-    // Puts whole lines in at a line's start, before what was written since.
-    void insertLines(qsizetype at, QByteArrayView lines);
+    // Puts bytes in at a point that needs no delimiter (a line's start, after
+    // a group's end), before what was written since.
+    void insert(qsizetype at, QByteArrayView bytes);
+    // The bytes written between two sizes.
+    QByteArrayView written(qsizetype from, qsizetype to) const {
+        return QByteArrayView(bytes_).sliced(from, to - from);
+    }
     // The bytes so far, in an array of their size, and a fresh start that
     // keeps the buffer for the next piece.
     QByteArray takeCopy() {

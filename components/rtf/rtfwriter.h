@@ -50,6 +50,7 @@ public:
     void endCell(int depth) override;
     void endRow(const RowFormat& row, int depth) override;
     void keep(const KeptRtf& kept) override { kept_.append(kept); }
+    void fieldsGoOn(const KeptRtfList& fields) override;
     void noDefaultFont() override;
     // The body goes first, so that the font and colour tables hold exactly
     // what it uses, in the order it uses them: a paragraph left out of the
@@ -92,7 +93,8 @@ private:
     // the object's group already.
     QStringView beginRun(const RunFormat& run, QStringView text);
     // The \ls of a list item, and its label for readers without lists.
-    void listParagraph(const ParagraphFormat& para);
+    // Returns where the label begins in the body.
+    qsizetype listParagraph(const ParagraphFormat& para);
     int listNumber(const ParagraphFormat& para);
     // \sl and \slmult, and each tab stop's \tq, \tl and \tx words.
     void lineAndTabs(const ParagraphFormat& para);
@@ -125,6 +127,13 @@ private:
         bool formatWrittenBefore = false;
     };
     QList<OpenField> openFields_; // the outermost first
+    // A field over several paragraphs stays open across their breaks: goOn_
+    // fields stay open at this paragraph's end, and the paragraph began
+    // inside carried_. Where one it began inside ends, its format words come
+    // again (restateAt_, in runs_): a group's end undoes those said inside it.
+    qsizetype goOn_ = 0;
+    qsizetype carried_ = 0;
+    QList<qsizetype> restateAt_;
     WrittenFormat current_;
     bool formatWritten_ = false;
     std::vector<WrittenList> lists_;

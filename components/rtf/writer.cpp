@@ -153,9 +153,20 @@ void Writer::picture(const Picture& picture, const RunFormat& format) {
         writePicture(picture);
 }
 
+void Writer::fieldsGoOn(const KeptRtfList& fields) {
+    goOn_ = 0;
+    while (goOn_ < openFields_.size() && goOn_ < fields.size() &&
+           openFields_[goOn_].instruction == fields[goOn_])
+        ++goOn_;
+}
+
 void Writer::endParagraph(const ParagraphFormat& para, const RunFormat& markFormat) {
     endPending();
-    fields({});
+    KeptRtfList goingOn;
+    if (para.tableDepth == 0)
+        for (qsizetype i = 0; i < goOn_; ++i)
+            goingOn.append(openFields_[i].instruction);
+    fields(goingOn);
     if (!para.beforeEnd.rtf.isEmpty())
         runs_.raw(renumbered(para.beforeEnd).toStdString());
     if (!paragraphStarted_) // what the empty paragraph shows, and typing there gets
@@ -164,6 +175,7 @@ void Writer::endParagraph(const ParagraphFormat& para, const RunFormat& markForm
         rowStart_ = out_.size();
     if (!headBefore_.rtf.isEmpty())
         out_.raw(renumbered(headBefore_).toStdString());
+    const qsizetype wordsStart = out_.size();
     out_.word("pard");
     // The paragraph's style and the words it keeps come first, as Word writes them.
     if (!para.kept.rtf.isEmpty())
@@ -190,7 +202,17 @@ void Writer::endParagraph(const ParagraphFormat& para, const RunFormat& markForm
         if (twips != 0 || (para.indentsGiven & given) != 0)
             out_.word(name, twips);
     lineAndTabs(para);
-    listParagraph(para);
+    const qsizetype wordsEnd = listParagraph(para);
+    if (!restateAt_.isEmpty()) {
+        QByteArray words = out_.written(wordsStart, wordsEnd).toByteArray();
+        words.remove(0, words.indexOf('\\')); // a delimiter or line break before \pard
+        words += ' ';
+        for (auto at = restateAt_.crbegin(); at != restateAt_.crend(); ++at)
+            runs_.insert(*at, words);
+    }
+    carried_ = goingOn.size();
+    goOn_ = 0;
+    restateAt_.clear();
     out_.append(runs_);
     paragraphStarted_ = false;
     headBefore_ = lastBefore_ = object_ = KeptRtf{};
@@ -211,7 +233,7 @@ void Writer::endRow(const RowFormat& row, int depth) {
         // cells, and a nested row's inside \nesttableprops after them.
         RtfOutput definition;
         rowDefinition(definition, row);
-        out_.insertLines(rowStart_ < 0 ? out_.size() : rowStart_, definition.take());
+        out_.insert(rowStart_ < 0 ? out_.size() : rowStart_, definition.take());
         rowStart_ = -1;
         out_.word("row");
     } else {
@@ -272,6 +294,10 @@ void Writer::fields(const KeptRtfList& instructions) {
         current_ = openFields_.back().formatBefore;
         formatWritten_ = openFields_.back().formatWrittenBefore;
         openFields_.pop_back();
+    }
+    if (openFields_.size() < carried_) {
+        carried_ = openFields_.size();
+        restateAt_.append(runs_.size());
     }
     for (qsizetype i = common; i < instructions.size(); ++i) {
         openFields_.append({instructions[i], current_, formatWritten_});

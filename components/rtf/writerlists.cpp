@@ -167,12 +167,13 @@ void Writer::listTables() {
     out_.endLine();
 }
 
-void Writer::listParagraph(const ParagraphFormat& para) {
+qsizetype Writer::listParagraph(const ParagraphFormat& para) {
     const std::optional<ListNumbering::Item> item = numbering_.add(para);
     if (!item)
-        return;
+        return out_.size();
     out_.word("ls", listNumber(para));
     out_.word("ilvl", para.listLevel);
+    const qsizetype label = out_.size();
     // The marker as text, for readers that know no lists: one fallback only,
     // so that no reader shows the marker twice. Numbers count as Word counts
     // them from the \ls written.
@@ -186,6 +187,7 @@ void Writer::listParagraph(const ParagraphFormat& para) {
     out_.raw("}");
     // No older \pn form beside it: LibreOffice then reads every numbered
     // item as a bullet.
+    return label;
 }
 
 } // namespace rtf

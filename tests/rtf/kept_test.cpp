@@ -200,6 +200,39 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
     EXPECT_EQ(rtf::saveBytes(nestedAgain), nestedSaved);
 }
 
+// A field whose result runs over several paragraphs (a table of contents)
+// stays one field, its paragraphs with their own formats; one that ends
+// inside a paragraph leaves the paragraph's format as it was.
+TEST(KeptRtf, AFieldOverSeveralParagraphsStaysOne) {
+    const QByteArray file =
+        "{\\rtf1\\ansi\\pard\\qr Before {\\field{\\*\\fldinst TOC \\\\o}{\\fldrslt One\\par"
+        "\\pard\\li720 Two {\\field{\\*\\fldinst PAGEREF x}{\\fldrslt 2}}\\par"
+        "\\pard\\qc\\sb120 Three}} after\\par\\pard Next\\par}";
+    QTextDocument document;
+    rtf::loadBytes(document, file);
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_EQ(saved.count("TOC"), 1) << saved.constData();
+    EXPECT_EQ(saved.count("PAGEREF"), 1) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // Edited inside and around it, it is still one field, and the paragraph
+    // after it none of it.
+    QTextCursor cursor(document.findBlockByNumber(1));
+    cursor.insertText(QStringLiteral("Chapter "));
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral(" more"));
+    const QByteArray edited = rtf::saveBytes(document);
+    EXPECT_EQ(edited.count("TOC"), 1) << edited.constData();
+    QTextDocument editedAgain;
+    rtf::loadBytes(editedAgain, edited);
+    EXPECT_EQ(rtf::dumpDocument(editedAgain), rtf::dumpDocument(document));
+    EXPECT_EQ(rtf::saveBytes(editedAgain), edited);
+    EXPECT_LT(edited.lastIndexOf("}}"), edited.indexOf("Next")) << edited.constData();
+}
+
 // An instruction group with text before its word is no instruction: the text
 // went to the body, and the field's result stays plain text (a fuzz find).
 // A paragraph's borders and shading are kept side by side; a side given
