@@ -90,10 +90,12 @@ int DocumentWalker::ownListId(const QTextList* list) {
 
 void DocumentWalker::paragraph(const QTextBlock& block, int depth, bool cellStart,
                                const QTextBlock* next) {
+    KeptRtfList lastFields; // of the paragraph's last text
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat format = fragment.charFormat();
         const RunFormat run = runFormatOf(format, defaultFont_);
+        lastFields = run.fields;
         if (!format.isImageFormat()) {
             sink_.text(fragment.text(), run);
             continue;
@@ -103,14 +105,14 @@ void DocumentWalker::paragraph(const QTextBlock& block, int depth, bool cellStar
             if (c == QChar::ObjectReplacementCharacter && picture)
                 sink_.picture(*picture, run);
     }
-    if (next && !block.text().isEmpty() && !next->text().isEmpty()) {
-        const KeptRtfList last = fieldsOf((--block.end()).fragment().charFormat());
+    if (next && !lastFields.isEmpty() && next->length() > 1) {
         const KeptRtfList first = fieldsOf(next->begin().fragment().charFormat());
         qsizetype common = 0;
-        while (common < last.size() && common < first.size() && last[common] == first[common])
+        while (common < lastFields.size() && common < first.size() &&
+               lastFields[common] == first[common])
             ++common;
         if (common > 0)
-            sink_.fieldsGoOn(last.first(common));
+            sink_.fieldsGoOn(lastFields.first(common));
     }
     RunFormat mark = runFormatOf(block.charFormat(), defaultFont_);
     // A cell's first mark shares its format with the cell, whose shading

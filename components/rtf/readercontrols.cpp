@@ -189,6 +189,12 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         target = Destination::Skip;
         break;
     case Control::Transparent:
+        if (word == "field" && state().destination == Destination::Body) {
+            // Hidden text before the field, still waiting, is no part of it:
+            // kept whole for showing nothing, the field would take it along.
+            flushRun();
+            state().inlineAtOpen = inlineKept_;
+        }
         if ((word == "shp" || word == "shpgrp" || word == "object") && shapeLevel_ == 0 &&
             state().destination == Destination::Body && stack_.size() > 2 &&
             tokenCount_ - state().firstToken == (starred ? 1u : 0u)) {

@@ -89,8 +89,10 @@ void Reader::hiddenRun(const QString& text) {
     whole.text(allText, shown && rtf::isSymbolFont(shown->name));
     whole.raw("}");
     const QByteArray rtf = whole.take();
-    if (joins)
+    if (joins) {
         inline_.pop_back();
+        --inlineKept_; // kept again below, once
+    }
     keepInline(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
     hiddenPiece_ = qsizetype(inline_.size()) - 1;
     hiddenWords_ = std::move(written);

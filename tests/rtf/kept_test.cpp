@@ -174,6 +174,14 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
     QTextDocument emptyAgain;
     rtf::loadBytes(emptyAgain, emptySaved);
     EXPECT_EQ(rtf::saveBytes(emptyAgain), emptySaved);
+    // Hidden text before such a field is none of it: kept before it, once.
+    QTextDocument hidden;
+    const QByteArray marked = "{\\field{\\*\\fldinst REF q}{\\fldrslt {\\*\\bkmkstart q}}}";
+    rtf::loadBytes(hidden, "{\\rtf1\\ansi\\pard A{\\v before}" + marked + "B\\par}");
+    const QByteArray hiddenSaved = rtf::saveBytes(hidden);
+    EXPECT_TRUE(hiddenSaved.contains(marked)) << hiddenSaved.constData();
+    EXPECT_EQ(hiddenSaved.count("before"), 1) << hiddenSaved.constData();
+    EXPECT_LT(hiddenSaved.indexOf("before"), hiddenSaved.indexOf(marked));
 
     // A field inside another's result stays inside it (a contents entry's
     // hyperlink and page number); two alike side by side stay two.
