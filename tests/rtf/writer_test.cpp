@@ -371,22 +371,21 @@ TEST(WriterEastAsianFont, ARunKeepsItsFontBesideItsEastAsianLettersFont) {
     EXPECT_EQ(rtf::saveBytes(again), saved);
 
     // Readers decode bytes in the font of the last \f: the run's own goes
-    // last, so that its bullet written as a byte is no Symbol sign.
-    QTextDocument symbols;
-    rtf::loadBytes(symbols, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
-                            "\\pard\\f0\\dbch\\f1\\loch\\u8226?\\u27979? a\\par}");
-    QTextDocument symbolsAgain;
-    rtf::loadBytes(symbolsAgain, rtf::saveBytes(symbols));
-    EXPECT_EQ(rtf::documentText(symbolsAgain), rtf::documentText(symbols));
-    // Also text in a font the table lacks, which no \f can name after the
-    // East Asian one: it keeps its letters and loses that font (fuzz finds).
-    QTextDocument unnamed;
-    rtf::loadBytes(unnamed, "{\\rtf1\\ansi\\deff3{\\fonttbl{\\f1\\fcharset2 Symbol;}}"
-                            "\\pard\\dbch\\f1\\loch\\u8226?\\u27979? a\\par}");
-    QTextDocument unnamedAgain;
-    rtf::loadBytes(unnamedAgain, rtf::saveBytes(unnamed));
-    EXPECT_EQ(rtf::documentText(unnamedAgain), rtf::documentText(unnamed));
-    EXPECT_EQ(rtf::saveBytes(unnamedAgain), rtf::saveBytes(unnamed));
+    // last, so that its bullet written as a byte is no Symbol sign. Text in a
+    // font the table lacks, which no \f can name after the East Asian one,
+    // keeps its letters and loses that font (fuzz finds).
+    for (const QByteArray& file :
+         {QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+                     "\\pard\\f0\\dbch\\f1\\loch\\u8226?\\u27979? a\\par}"),
+          QByteArray("{\\rtf1\\ansi\\deff3{\\fonttbl{\\f1\\fcharset2 Symbol;}}"
+                     "\\pard\\dbch\\f1\\loch\\u8226?\\u27979? a\\par}")}) {
+        QTextDocument symbols;
+        rtf::loadBytes(symbols, file);
+        QTextDocument symbolsAgain;
+        rtf::loadBytes(symbolsAgain, rtf::saveBytes(symbols));
+        EXPECT_EQ(rtf::documentText(symbolsAgain), rtf::documentText(symbols)) << file.constData();
+        EXPECT_EQ(rtf::saveBytes(symbolsAgain), rtf::saveBytes(symbols)) << file.constData();
+    }
 
     // A font chosen since is the text's own, East Asian letters or not.
     QTextCursor chosen(&document);
