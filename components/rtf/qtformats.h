@@ -119,8 +119,9 @@ CellFormat cellFormatOf(const QTextTableCellFormat& format);
 QList<int> pictureHeader(const Picture& picture);
 Picture pictureFromHeader(const QList<int>& header);
 // The picture as an image: PNG and JPEG within the size bound, a text box
-// drawn from its text, a null image for anything else, which stays bytes. The size is read from the
-// header first, so that a small file claiming a huge picture allocates nothing.
+// drawn from its text, a null image for anything else, which stays bytes.
+// The size is read from the header first, so that a small file claiming a
+// huge picture allocates nothing.
 constexpr qint64 maxDecodedPictureBytes = 64 << 20;
 QImage decodePicture(const Picture& picture);
 // The picture an image of the document holds: as the file had it, or, for
