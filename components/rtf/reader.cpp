@@ -156,8 +156,12 @@ bool Reader::closeGroup(std::size_t offset) {
     // A field that showed nothing (an empty result, or one the editor cannot
     // show) has no text to carry its instruction: it is kept whole instead,
     // with what was kept inside it.
-    if (closed.chr.fields.size() > state().chr.fields.size() && shown_ == closed.shownAtOpen &&
-        closed.destination == Destination::Body && state().destination == Destination::Body) {
+    const bool showedNothing =
+        closed.chr.fields.size() > state().chr.fields.size() && shown_ == closed.shownAtOpen &&
+        closed.destination == Destination::Body && state().destination == Destination::Body;
+    if (showedNothing)
+        flushRun(); // hidden text still held is the field's
+    if (showedNothing && splitHiddenBefore(closed)) {
         // Nothing shown since: the pieces kept inside still wait, the last ones.
         const std::size_t inside = std::min(inline_.size(), inlineKept_ - closed.inlineAtOpen);
         inline_.resize(inline_.size() - inside);
@@ -340,9 +344,9 @@ void Reader::afterText() {
         return;
     }
     // Hidden text starts the body and makes a paragraph, but its group's
-    // format is not the paragraph's: only text that shows can lend it.
+    // format is not the paragraph's: only text that shows can lend it. It
+    // shows nothing: a field whose result it is alone is kept whole.
     paragraphHasContent_ = true;
-    ++shown_;
     startBody();
 }
 

@@ -70,6 +70,7 @@ private:
     void settleNoteMark();
     void endNote(std::string_view note);
     void hiddenRun(const QString& text);
+    std::string hiddenPieceRtf() const; // the last hidden text's piece
 
     void controlWord(const Token& token);
     bool destination(const ControlInfo& info, std::string_view word, bool starred);
@@ -115,6 +116,10 @@ private:
 
     void syncRunFormat();
     void flushRun();
+    // Hidden text of a field's result that joined the hidden text kept right
+    // before the field goes back out of it, when the field is kept whole;
+    // false where that piece is no longer the last hidden one.
+    bool splitHiddenBefore(const GroupState& field);
     // minDepth, maxDepth: the table depth the paragraph's end puts it at.
     void endParagraph(int minDepth = 0, int maxDepth = maxTableDepth);
     int documentCodePage() const;
@@ -155,6 +160,7 @@ private:
     KeptRtf hiddenWords_;                // its format words, as the file gets them
     QByteArray hiddenRawWords_;          // and as this file numbers them
     QString hiddenText_;                 // and its text
+    bool hiddenSymbols_ = false;         // written as a Symbol font's bytes
     std::optional<CharState> noteMark_;  // a \chftn waiting for its note
     std::size_t shapeLevel_ = 0;         // the stack size inside an open \shp; 0: none
     bool shapeHasContent_ = false;       // text or a paragraph end came inside it

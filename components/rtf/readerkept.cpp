@@ -80,24 +80,41 @@ void Reader::hiddenRun(const QString& text) {
     KeptRtf written = keptRtf(std::string_view(words.constData(), std::size_t(words.size())));
     const bool joins = hiddenPiece_ >= 0 && hiddenPiece_ + 1 == qsizetype(inline_.size()) &&
                        (written == hiddenWords_ || words == hiddenRawWords_);
-    const QString allText = joins ? hiddenText_ + text : text;
-    RtfOutput whole = RtfOutput::oneLine();
-    whole.raw(std::string_view(words.constData(), static_cast<std::size_t>(words.size())));
-    // Bytes of signs only where the saved file marks the font as Symbol,
-    // which it does for the font of that name alone.
-    const FontTable::Font* shown = fontOf(font);
-    whole.text(allText, shown && rtf::isSymbolFont(shown->name));
-    whole.raw("}");
-    const QByteArray rtf = whole.take();
     if (joins) {
         inline_.pop_back();
         --inlineKept_; // kept again below, once
+        hiddenText_ += text;
+    } else {
+        hiddenText_ = text;
     }
-    keepInline(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
-    hiddenPiece_ = qsizetype(inline_.size()) - 1;
+    // Bytes of signs only where the saved file marks the font as Symbol,
+    // which it does for the font of that name alone.
+    const FontTable::Font* shown = fontOf(font);
+    hiddenSymbols_ = shown && rtf::isSymbolFont(shown->name);
     hiddenWords_ = std::move(written);
     hiddenRawWords_ = words;
-    hiddenText_ = allText;
+    keepInline(hiddenPieceRtf());
+    hiddenPiece_ = qsizetype(inline_.size()) - 1;
+}
+
+std::string Reader::hiddenPieceRtf() const {
+    RtfOutput whole = RtfOutput::oneLine();
+    whole.raw(std::string_view(hiddenRawWords_.constData(), std::size_t(hiddenRawWords_.size())));
+    whole.text(hiddenText_, hiddenSymbols_);
+    whole.raw("}");
+    return whole.take().toStdString();
+}
+
+bool Reader::splitHiddenBefore(const GroupState& field) {
+    const qsizetype before = field.hiddenPieceAtOpen;
+    if (before < 0 || before >= qsizetype(inline_.size()) ||
+        inline_[std::size_t(before)].size() == field.hiddenBytesAtOpen)
+        return true; // nothing joined it
+    if (before != hiddenPiece_)
+        return false; // kept after it: no longer its last
+    hiddenText_.truncate(field.hiddenLengthAtOpen);
+    inline_[std::size_t(before)] = hiddenPieceRtf();
+    return true;
 }
 
 void Reader::noteMark() {

@@ -109,17 +109,20 @@ struct GroupState {
     CharState chr;
     ParaState para;
     Destination destination = Destination::Body;
-    int unicodeSkip = 1;              // \ucN
-    bool nestedRowDefinition = false; // inside \nesttableprops
-    std::size_t openedAt = 0;         // offset of the group's '{' in the file
-    std::size_t firstToken = 0;       // the number of the group's first token
-    bool keep = false;                // a skipped group kept whole for the writer
-    bool fieldInstruction = false;    // \fldinst: its field's result text gets it
-    bool keepInline = false;          // a skipped group of the body kept where it stood
-    bool footnote = false;            // \footnote: the note of a \chftn before it
-    bool shape = false;               // \shp of the body: kept whole for its picture
-    std::size_t shownAtOpen = 0;      // what the body had shown when the group opened
-    std::size_t inlineAtOpen = 0;     // and the pieces kept inline till then
+    int unicodeSkip = 1;               // \ucN
+    bool nestedRowDefinition = false;  // inside \nesttableprops
+    std::size_t openedAt = 0;          // offset of the group's '{' in the file
+    std::size_t firstToken = 0;        // the number of the group's first token
+    bool keep = false;                 // a skipped group kept whole for the writer
+    bool fieldInstruction = false;     // \fldinst: its field's result text gets it
+    bool keepInline = false;           // a skipped group of the body kept where it stood
+    bool footnote = false;             // \footnote: the note of a \chftn before it
+    bool shape = false;                // \shp of the body: kept whole for its picture
+    std::size_t shownAtOpen = 0;       // what the body had shown when the group opened
+    std::size_t inlineAtOpen = 0;      // and the pieces kept inline till then
+    qsizetype hiddenPieceAtOpen = -1;  // a field's: the hidden text just before it
+    std::size_t hiddenBytesAtOpen = 0; // and that piece's size then
+    qsizetype hiddenLengthAtOpen = 0;  // and its text's length
 };
 
 } // namespace rtf

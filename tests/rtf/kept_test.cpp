@@ -182,6 +182,16 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
     EXPECT_TRUE(hiddenSaved.contains(marked)) << hiddenSaved.constData();
     EXPECT_EQ(hiddenSaved.count("before"), 1) << hiddenSaved.constData();
     EXPECT_LT(hiddenSaved.indexOf("before"), hiddenSaved.indexOf(marked));
+    // A field whose result is hidden text alone shows nothing either: kept
+    // whole, its text once, hidden text before it apart from it.
+    QTextDocument hiddenResult;
+    const QByteArray hiddenField = "{\\field{\\*\\fldinst PAGE}{\\fldrslt {\\v 7}}}";
+    rtf::loadBytes(hiddenResult, "{\\rtf1\\ansi\\pard A{\\v x}" + hiddenField + "B\\par}");
+    EXPECT_EQ(rtf::documentText(hiddenResult), u"AB");
+    const QByteArray hiddenResultSaved = rtf::saveBytes(hiddenResult);
+    EXPECT_TRUE(hiddenResultSaved.contains("x}" + hiddenField + "B"))
+        << hiddenResultSaved.constData();
+    EXPECT_EQ(hiddenResultSaved.count("7"), 1) << hiddenResultSaved.constData();
 
     // A field inside another's result stays inside it (a contents entry's
     // hyperlink and page number); two alike side by side stay two.
