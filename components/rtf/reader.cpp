@@ -167,7 +167,8 @@ bool Reader::closeGroup(std::size_t offset) {
         inline_.resize(inline_.size() - inside);
         if (hiddenPiece_ >= qsizetype(inline_.size()))
             hiddenPiece_ = -1;
-        keepInline(group());
+        // Its text hidden by the group around stays hidden where it is written.
+        keepInline(state().chr.hidden ? "{\\v" + group() + "}" : group());
     }
     if (closed.keepInline && state().destination == Destination::Body) {
         if (closed.footnote)

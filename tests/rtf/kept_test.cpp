@@ -192,6 +192,16 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
     EXPECT_TRUE(hiddenResultSaved.contains("x}" + hiddenField + "B"))
         << hiddenResultSaved.constData();
     EXPECT_EQ(hiddenResultSaved.count("7"), 1) << hiddenResultSaved.constData();
+    // A field hidden by the group around it stays hidden.
+    QTextDocument hiddenAround;
+    rtf::loadBytes(hiddenAround, "{\\rtf1\\ansi\\pard A{\\v {\\field{\\*\\fldinst PAGE}"
+                                 "{\\fldrslt 7}}}B\\par}");
+    const QByteArray hiddenAroundSaved = rtf::saveBytes(hiddenAround);
+    EXPECT_TRUE(hiddenAroundSaved.contains("{\\v{\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}}"))
+        << hiddenAroundSaved.constData();
+    QTextDocument hiddenAroundAgain;
+    rtf::loadBytes(hiddenAroundAgain, hiddenAroundSaved);
+    EXPECT_EQ(rtf::documentText(hiddenAroundAgain), u"AB");
 
     // A field inside another's result stays inside it (a contents entry's
     // hyperlink and page number); two alike side by side stay two.
