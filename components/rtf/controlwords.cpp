@@ -408,6 +408,14 @@ bool isKeptCharacterWord(std::string_view name) {
               "v webhidden");
 }
 
+bool isKeptListLevelWord(std::string_view name) {
+    // What the list model reads, and words that name an entry of the font or
+    // colour table (the saved file numbers those afresh) or a picture of the
+    // list table (the editor shows a bullet in its place).
+    return !listed(name, "listlevel levelnfc levelnfcn levelstartat levelfollow li lin fi f af "
+                         "cf cb highlight chcbpat chcfpat ulc levelpicture levelpicturenosize");
+}
+
 bool isDocumentFormattingWord(std::string_view name) {
     return listed(name,
                   "paperw paperh psz margl margr margt margb gutter margmirror landscape facingp "

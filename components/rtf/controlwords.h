@@ -213,5 +213,7 @@ bool isKeptParagraphWord(std::string_view name);
 // \brdrt, \brdrb, \brdrl, \brdrr, \brdrbtw, \brdrbar and \box.
 bool isParagraphBorderSide(std::string_view name);
 bool isKeptCharacterWord(std::string_view name);
+// Words of a list level kept with it (its label's alignment, font size ...).
+bool isKeptListLevelWord(std::string_view name);
 
 } // namespace rtf

@@ -9,6 +9,7 @@
 #include <QStringView>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace rtf {
@@ -75,6 +76,14 @@ struct ListLabel {
     // The level's own indents (\li and \fi of \listlevel), where the file
     // gives them; the editor shows the items' own.
     std::optional<int> left, first;
+    // The file's number format (\levelnfc) where the editor shows it as
+    // another of its kind (22, "01", shows as decimal); what follows the
+    // label (\levelfollow: 0 a tab, 1 a space, 2 nothing); and the level's
+    // other words as the file wrote them (the label's alignment and font
+    // size, legal numbering ...). The editor keeps them for the file.
+    std::optional<int> numbering;
+    int follow = 0;
+    std::string words;
 
     bool operator==(const ListLabel&) const = default;
 };

@@ -7,25 +7,6 @@ namespace {
 
 constexpr std::size_t maxLevels = 9;
 
-ListKind kindOfNumbering(int nfc) {
-    switch (nfc) {
-    case 23:
-        return ListKind::Bullet;
-    case 255:
-        return ListKind::None;
-    case 1:
-        return ListKind::UpperRoman;
-    case 2:
-        return ListKind::LowerRoman;
-    case 3:
-        return ListKind::UpperAlpha;
-    case 4:
-        return ListKind::LowerAlpha;
-    default:
-        return ListKind::Decimal; // every other numbering still counts
-    }
-}
-
 QString roman(int number) {
     static constexpr std::pair<int, const char*> digits[] = {
         {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
@@ -44,6 +25,44 @@ QString alpha(int number) {
 }
 
 } // namespace
+
+ListKind listKindOfNumbering(int nfc) {
+    switch (nfc) {
+    case 23:
+        return ListKind::Bullet;
+    case 255:
+        return ListKind::None;
+    case 1:
+        return ListKind::UpperRoman;
+    case 2:
+        return ListKind::LowerRoman;
+    case 3:
+        return ListKind::UpperAlpha;
+    case 4:
+        return ListKind::LowerAlpha;
+    default:
+        return ListKind::Decimal; // every other numbering still counts
+    }
+}
+
+int numberingOf(ListKind kind) {
+    switch (kind) {
+    case ListKind::Bullet:
+        return 23;
+    case ListKind::None:
+        return 255;
+    case ListKind::UpperRoman:
+        return 1;
+    case ListKind::LowerRoman:
+        return 2;
+    case ListKind::UpperAlpha:
+        return 3;
+    case ListKind::LowerAlpha:
+        return 4;
+    default:
+        return 0;
+    }
+}
 
 QString listNumberText(ListKind kind, int number) {
     const bool inRange = number >= 1 && number < 4000;
@@ -76,8 +95,29 @@ void ListTable::beginLevel() {
 }
 
 void ListTable::setLevelNumbering(int nfc) {
+    if (!lists_.empty() && !lists_.back().levels.empty()) {
+        lists_.back().levels.back().kind = listKindOfNumbering(nfc);
+        lists_.back().levels.back().numbering = nfc;
+    }
+}
+
+void ListTable::setLevelFollow(int follow) {
     if (!lists_.empty() && !lists_.back().levels.empty())
-        lists_.back().levels.back().kind = kindOfNumbering(nfc);
+        lists_.back().levels.back().follow = std::clamp(follow, 0, 2);
+}
+
+void ListTable::keepLevelWord(std::string_view name, bool hasParam, int param) {
+    // In the file's order, which repeats words (\rtlch\fcs1 ... \ltrch\fcs0);
+    // a level has a few dozen words at most.
+    if (lists_.empty() || lists_.back().levels.empty())
+        return;
+    std::string& words = lists_.back().levels.back().words;
+    if (words.size() >= 512)
+        return;
+    words += '\\';
+    words += name;
+    if (hasParam)
+        words += std::to_string(param);
 }
 
 void ListTable::setLevelStart(int start) {
@@ -158,6 +198,10 @@ ListLabel ListTable::label(int ls, int level) const {
     label.start = found->start;
     label.left = found->left;
     label.first = found->first;
+    if (found->numbering != numberingOf(found->kind))
+        label.numbering = found->numbering;
+    label.follow = found->follow;
+    label.words = found->words;
     if (found->text.size() < 2)
         return label;
     // The first character is the text's length.

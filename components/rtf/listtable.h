@@ -13,6 +13,11 @@
 
 namespace rtf {
 
+// A level's number format (\levelnfc) and the kind of list that shows it,
+// both ways: every format the editor cannot show counts as decimal.
+ListKind listKindOfNumbering(int nfc);
+int numberingOf(ListKind kind);
+
 // A number as a list of that kind counts it: "4", "d", "D", "iv", "IV"
 // (roman from 1 to 3999; beyond, and below 1, the digits).
 QString listNumberText(ListKind kind, int number);
@@ -68,8 +73,8 @@ QString withLevelNumbers(const QString& prefix, const QStringList& numbers);
 constexpr qsizetype maxLevelText = 64;
 
 // Word's lists: \listtable defines lists by \listid with up to nine levels,
-// \listoverridetable maps the paragraphs' \lsN onto them. Only what a level
-// shows (bullet, or which numbering) is kept.
+// \listoverridetable maps the paragraphs' \lsN onto them. What a level
+// shows (bullet, or which numbering) is read; its other words are kept.
 class ListTable {
 public:
     void beginList();
@@ -79,6 +84,9 @@ public:
     void setLevelStart(int start);
     enum class Indent { Left, First };
     void setLevelIndent(Indent which, int twips);
+    void setLevelFollow(int follow);
+    // A word of the level that the editor does not show.
+    void keepLevelWord(std::string_view name, bool hasParam, int param);
     // Text of the level's \leveltext: its length, then the label with the
     // levels' numbers as the characters 0 to 8.
     void appendLevelText(QStringView text);
@@ -97,6 +105,9 @@ public:
 private:
     struct Level {
         ListKind kind = ListKind::Decimal;
+        int numbering = 0; // \levelnfc
+        int follow = 0;
+        std::string words;
         QString text; // \leveltext as read
         int start = 1;
         std::optional<int> left, first;

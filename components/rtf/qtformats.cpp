@@ -359,6 +359,12 @@ QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level, i
         format.setProperty(property::listLevelLeft, *label.left);
     if (label.first)
         format.setProperty(property::listLevelFirst, *label.first);
+    if (label.numbering)
+        format.setProperty(property::listNumbering, *label.numbering);
+    if (label.follow != ListLabel().follow)
+        format.setProperty(property::listFollow, label.follow);
+    if (!label.words.empty())
+        format.setProperty(property::listLevelWords, QByteArray::fromStdString(label.words));
     if (kind != ListKind::Bullet) {
         const QString shown = withLevelNumbers(label.prefix, parentNumbers);
         if (std::any_of(label.prefix.begin(), label.prefix.end(),
@@ -410,6 +416,10 @@ ListLabel listLabelOf(const QTextListFormat& format) {
         label.left = format.intProperty(property::listLevelLeft);
     if (format.hasProperty(property::listLevelFirst))
         label.first = format.intProperty(property::listLevelFirst);
+    if (format.hasProperty(property::listNumbering))
+        label.numbering = format.intProperty(property::listNumbering);
+    label.follow = format.intProperty(property::listFollow);
+    label.words = format.property(property::listLevelWords).toByteArray().toStdString();
     if (format.hasProperty(property::listPrefixLevels))
         label.prefix = format.stringProperty(property::listPrefixLevels);
     else if (format.hasProperty(QTextFormat::ListNumberPrefix))

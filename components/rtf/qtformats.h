@@ -79,6 +79,12 @@ constexpr int indentsGiven = QTextFormat::UserProperty + 0x7214;
 // fonts (QString each; RunFormat::latinFamily and eastAsianFamily).
 constexpr int latinFamily = QTextFormat::UserProperty + 0x7215;
 constexpr int eastAsianFamily = QTextFormat::UserProperty + 0x7216;
+// On a list: the file's number format where the list shows it as another
+// (int; ListLabel::numbering), what follows its label (int; ListLabel::follow)
+// and its level's other words (QByteArray; ListLabel::words).
+constexpr int listNumbering = QTextFormat::UserProperty + 0x7217;
+constexpr int listFollow = QTextFormat::UserProperty + 0x7218;
+constexpr int listLevelWords = QTextFormat::UserProperty + 0x7219;
 } // namespace property
 
 // A run's format. Back from Qt, what the format leaves unset (bold, italic,

@@ -60,6 +60,12 @@ void Reader::controlWord(const Token& token) {
             break;
         }
     }
+    if (state().listLevel && state().destination == Destination::ListTable) {
+        if (token.text == "levelfollow")
+            lists_.setLevelFollow(value);
+        else if (isKeptListLevelWord(token.text))
+            lists_.keepLevelWord(token.text, token.hasParam, token.param);
+    }
     const bool body = state().destination == Destination::Body;
     // A paragraph's borders are kept as written, side by side.
     if (body && info.control == Control::OtherBorder && isParagraphBorderSide(token.text)) {
@@ -348,8 +354,10 @@ void Reader::tableControl(const ControlInfo& info, int value) {
             lists_.beginList();
         break;
     case Control::ListLevel:
-        if (where == Destination::ListTable)
+        if (where == Destination::ListTable) {
             lists_.beginLevel();
+            state().listLevel = true;
+        }
         break;
     case Control::LevelNumbering:
         if (where == Destination::ListTable)

@@ -7,23 +7,6 @@
 namespace rtf {
 namespace {
 
-int numberingCode(ListKind kind) {
-    switch (kind) {
-    case ListKind::Bullet:
-        return 23;
-    case ListKind::UpperRoman:
-        return 1;
-    case ListKind::LowerRoman:
-        return 2;
-    case ListKind::UpperAlpha:
-        return 3;
-    case ListKind::LowerAlpha:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
 QString bulletOf(BulletShape shape) {
     switch (shape) {
     case BulletShape::Circle:
@@ -106,10 +89,13 @@ void Writer::listTables() {
             const auto [kind, label] = levelOrNearest(lists_[n], level);
             out_.raw("{");
             out_.word("listlevel");
-            out_.word("levelnfc", numberingCode(kind));
-            out_.word("levelnfcn", numberingCode(kind));
-            out_.word("leveljc", 0);
-            out_.word("levelfollow", 0);
+            // The file's own format where it still shows as this kind.
+            const int numbering = label.numbering && listKindOfNumbering(*label.numbering) == kind
+                                      ? *label.numbering
+                                      : numberingOf(kind);
+            out_.word("levelnfc", numbering);
+            out_.word("levelnfcn", numbering);
+            out_.word("levelfollow", label.follow);
             out_.word("levelstartat", label.start);
             out_.raw("{\\leveltext");
             if (kind == ListKind::Bullet) {
@@ -137,6 +123,10 @@ void Writer::listTables() {
                 out_.text(suffix);
                 out_.raw(";}{\\levelnumbers" + numbers + ";}");
             }
+            // A level's own words; one standing in for a level nobody used
+            // takes its look alone (the words may link it to a style).
+            if (used.kind != ListKind::None)
+                out_.words(QByteArray::fromStdString(label.words));
             // The file's own indents of the level, which readers weigh an
             // item's against; a level of the file without indents stays
             // without. Other levels indent by half an inch each.
@@ -183,7 +173,10 @@ qsizetype Writer::listParagraph(const ParagraphFormat& para) {
         out_.text(bulletOf(para.listLabel.bullet));
     else
         out_.text(numbering_.label(para, *item, true));
-    out_.word("tab");
+    if (para.listLabel.follow == 0)
+        out_.word("tab");
+    else if (para.listLabel.follow == 1)
+        out_.text(QStringLiteral(" "));
     out_.raw("}");
     // No older \pn form beside it: LibreOffice then reads every numbered
     // item as a bullet.

@@ -563,6 +563,37 @@ TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
     rtf::loadBytes(again, saved);
     EXPECT_EQ(labels(again).value(0), shown);
     EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // A number format the editor shows as decimal (22: 01, 02), what follows
+    // the label, and the level's other words in their order, but for font
+    // numbers, which the saved file gives afresh.
+    QTextDocument worded;
+    rtf::loadBytes(worded,
+                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f2 Courier New;}}{\\*\\listtable{\\list"
+                   "{\\listlevel\\levelnfc22\\levelnfcn22\\leveljc1\\levelfollow2\\levellegal"
+                   "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\rtlch\\fcs1\\af2\\ltrch"
+                   "\\fcs0\\f2\\fs20\\b\\fi-360\\li720}\\listid9}}"
+                   "{\\*\\listoverridetable{\\listoverride\\listid9\\ls1}}"
+                   "\\pard\\ls1 one\\par\\pard\\ls1 two\\par}");
+    QTextCursor(&worded).insertText(QStringLiteral("Item "));
+    const QByteArray wordedSaved = rtf::saveBytes(worded);
+    EXPECT_TRUE(wordedSaved.contains("{\\listlevel\\levelnfc22\\levelnfcn22\\levelfollow2"
+                                     "\\levelstartat1{\\leveltext\\'02\\'00.;}{\\levelnumbers"
+                                     "\\'01;}\\leveljc1\\levellegal\\rtlch\\fcs1\\ltrch\\fcs0"
+                                     "\\fs20\\b\\fi-360\\li720}"))
+        << wordedSaved.constData();
+    EXPECT_TRUE(wordedSaved.contains("{\\listtext 1.}\\plain\\fs24 Item one")) << wordedSaved.constData();
+    QTextDocument wordedAgain;
+    rtf::loadBytes(wordedAgain, wordedSaved);
+    EXPECT_EQ(rtf::saveBytes(wordedAgain), wordedSaved);
+    // Made a bullet list, the level is no longer numbered 01.
+    QTextCursor item(&wordedAgain);
+    QTextListFormat bullets = item.currentList()->format();
+    bullets.setStyle(QTextListFormat::ListDisc);
+    item.currentList()->setFormat(bullets);
+    const QByteArray bulletSaved = rtf::saveBytes(wordedAgain);
+    EXPECT_TRUE(bulletSaved.contains("{\\listlevel\\levelnfc23\\levelnfcn23\\levelfollow2"))
+        << bulletSaved.constData();
 }
 
 TEST(WriterLists, ItemsStateTheIndentsTheyStatedAndLevelsKeepTheirs) {
