@@ -191,7 +191,10 @@ private:
     // before the \par: "{\pard\qc Title}\par" is a centred paragraph.
     std::optional<GroupState> closedParagraphState_;
     std::size_t lastContentDepth_ = 0;
-    std::size_t shown_ = 0;      // text, pictures and paragraph ends of the body so far
+    std::size_t shown_ = 0; // text, pictures and paragraph ends of the body so far
+    // shown_ when the last picture ended: a \nonshppict right after it is
+    // that picture again.
+    std::size_t shownAtPicture_ = std::size_t(-1);
     std::size_t inlineKept_ = 0; // pieces kept inline so far
     int fieldsRead_ = 0;
     int codePageFont_ = -2; // font number whose code page codePage_ caches

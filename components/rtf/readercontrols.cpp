@@ -171,8 +171,12 @@ void Reader::skipGroup(std::string_view word, bool starred) {
     // Any other group of the body is kept where it stood; the document's own
     // groups only belong to the document (read back, one in the body would
     // move there).
+    // A \nonshppict that follows no picture is the only one there is
+    // (LibreOffice writes some so): kept, not taken for the other's stand-in.
+    const bool alternative =
+        isAlternativeGroup(word) && (word != "nonshppict" || shown_ == shownAtPicture_);
     state().keepInline = opensGroup && inBody && !state().keep && !state().fieldInstruction &&
-                         !isAlternativeGroup(word) && (!isKeptDocumentGroup(word) || sectionGroup);
+                         !alternative && (!isKeptDocumentGroup(word) || sectionGroup);
     state().footnote = state().keepInline && word == "footnote";
 }
 

@@ -193,6 +193,7 @@ void Reader::endPicture(const GroupState& pictureState) {
     picture_ = Picture{};
     pictureNibble_ = -1;
     bodyContent();
+    shownAtPicture_ = shown_;
 }
 
 } // namespace rtf

@@ -95,6 +95,18 @@ TEST(ReaderPictures, OnePictureOfAShapePairAndNoneOfSkippedGroups) {
     EXPECT_EQ(sink.pictures[0].data, QByteArray::fromHex("01"));
     EXPECT_EQ(sink.pictures[1].kind, rtf::PictureKind::Jpeg);
     EXPECT_EQ(sink.pictures[1].data, QByteArray::fromHex("05"));
+
+    // A \nonshppict after no picture is the only copy: not shown (as
+    // LibreOffice shows none), but saved where it stood. One after its
+    // picture is the picture again, and the saved file has that picture.
+    QTextDocument document;
+    const QByteArray alone = "{\\nonshppict{\\pict\\wmetafile8 0102}}";
+    rtf::loadBytes(document, "{\\rtf1\\ansi\\pard a" + alone +
+                                 "b{\\*\\shppict{\\pict\\pngblip 01}}{\\nonshppict{\\pict"
+                                 "\\wmetafile8 02}}\\par}");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("a" + alone + "b")) << saved.constData();
+    EXPECT_EQ(saved.count("nonshppict"), 1) << saved.constData();
 }
 
 // Word and LibreOffice write a floating picture as a shape whose "pib"
