@@ -185,6 +185,8 @@ Table buildTable() {
         {"shptop", Control::ShapeTop},
         {"shpright", Control::ShapeRight},
         {"shpbottom", Control::ShapeBottom},
+        {"dpxsize", Control::DrawingWidth},
+        {"dpysize", Control::DrawingHeight},
     };
     for (const auto& [name, control] : words)
         table[name] = make(control);
@@ -267,6 +269,8 @@ Table buildTable() {
         {Control::ShapeTop, ControlKind::Value, 0, -length * 4, length * 4},
         {Control::ShapeRight, ControlKind::Value, 0, -length * 4, length * 4},
         {Control::ShapeBottom, ControlKind::Value, 0, -length * 4, length * 4},
+        {Control::DrawingWidth, ControlKind::Value, 0, 0, length * 4},
+        {Control::DrawingHeight, ControlKind::Value, 0, 0, length * 4},
     };
     const auto valued = [&](std::string_view name, Control control, auto value) {
         table[name] = make(control, 0, static_cast<std::uint8_t>(value));

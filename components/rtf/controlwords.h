@@ -139,6 +139,9 @@ enum class Control : std::uint8_t {
     ShapeTop,
     ShapeRight,
     ShapeBottom,
+    // An older drawing object's (\do) width and height, after its text.
+    DrawingWidth,
+    DrawingHeight,
     // Breaks and special characters
     Par,
     SoftBreak, // \page, \sect, \column: end a paragraph that has content

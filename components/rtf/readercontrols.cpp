@@ -46,6 +46,12 @@ void Reader::controlWord(const Token& token) {
             shapeBounds_[std::size_t(int(info.control) - int(Control::ShapeLeft))] = value;
         return;
     }
+    if (info.control == Control::DrawingWidth || info.control == Control::DrawingHeight) {
+        // Its size as bounds from its corner: the place is kept with it.
+        if (shapeLevel_ != 0)
+            shapeBounds_[info.control == Control::DrawingWidth ? 2 : 3] = value;
+        return;
+    }
     if (state().destination == Destination::ShapeText) {
         switch (info.control) {
         case Control::Par:
@@ -211,8 +217,8 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
                 hiddenPiece_ >= 0 ? inline_[std::size_t(hiddenPiece_)].size() : 0;
             state().hiddenLengthAtOpen = hiddenText_.size();
         }
-        if ((word == "shp" || word == "shpgrp" || word == "object") && shapeLevel_ == 0 &&
-            state().destination == Destination::Body && stack_.size() > 2 &&
+        if ((word == "shp" || word == "shpgrp" || word == "object" || word == "do") &&
+            shapeLevel_ == 0 && state().destination == Destination::Body && stack_.size() > 2 &&
             tokenCount_ - state().firstToken == (starred ? 1u : 0u)) {
             settleNoteMark();
             flushRun(); // the text before the shape is no content of it
@@ -227,7 +233,8 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         // A text box: its text is the kept shape's, shown in its picture, as
         // long as nothing of the shape went to the body before it (its
         // picture, still held, has not).
-        if (word == "shptxt" && shapeLevel_ != 0 && state().destination == Destination::Body) {
+        if ((word == "shptxt" || word == "dptxbxtext") && shapeLevel_ != 0 &&
+            state().destination == Destination::Body) {
             flushRun();
             if (!shapeHasContent_ || shapePicture_) {
                 state().destination = Destination::ShapeText;

@@ -47,13 +47,15 @@ const std::set<QString> knownDifferences = {
     // Frames and text boxes: LibreOffice anchors them as frames and leaves
     // some out of its text export, but gives a text frame's (shape type 202)
     // in the line; we read a paragraph frame's text in place and show a text
-    // box as one picture of its text.
+    // box (also an older drawing object's) as one picture of its text.
     "libreoffice/rtfexport/fdo30983.rtf",
     "libreoffice/rtfexport/fdo66040.rtf",
+    "libreoffice/rtfimport/dplinehollow.rtf",
     "libreoffice/rtfimport/fdo48440.rtf",
     "libreoffice/rtfimport/fdo49892.rtf",
     "libreoffice/rtfimport/fdo52052.rtf",
     "libreoffice/rtfimport/fdo53556.rtf",
+    "libreoffice/rtfimport/fdo56512.rtf",
     "libreoffice/rtfimport/fdo57708.rtf",
     "libreoffice/rtftok/image-size-in-shape-text.rtf",
     // Symbol and Wingdings fonts: LibreOffice maps their bytes into the

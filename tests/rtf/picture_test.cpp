@@ -263,6 +263,22 @@ TEST(DocumentPictures, DrawingsAndGroupsOfShapesAreKeptWhereTheyStood) {
     const QByteArray fieldSaved = rtf::saveBytes(field);
     EXPECT_EQ(fieldSaved.count("shpinst"), 1) << fieldSaved.constData();
     EXPECT_EQ(fieldSaved.count("bkmkstart k"), 1) << fieldSaved.constData();
+
+    // Older drawing objects (\do) alike: a rectangle kept where it stood, a
+    // text box shown as its text at the size given after it.
+    const QByteArray rectangle = "{\\*\\do\\dobxcolumn\\dprect\\dpx1275\\dpxsize1770\\dpysize855}";
+    const QByteArray doBox = "{\\*\\do\\dobxpage\\dptxbx{\\dptxbxtext\\qc boxed\\par}\\dpx929"
+                             "\\dpy340\\dpxsize2880\\dpysize1440\\dplinehollow0}";
+    QTextDocument drawn;
+    load(drawn, "{\\rtf1 a" + rectangle + "b" + doBox + "c\\par}");
+    EXPECT_EQ(rtf::documentText(drawn), u"ab\uFFFCc");
+    ASSERT_EQ(imagesOf(drawn).size(), 1u);
+    EXPECT_EQ(imagesOf(drawn)[0].image.size(), QSize(192, 96)) << "two inches by one";
+    QTextDocument drawnAgain;
+    const QByteArray drawnSaved = roundTrip(drawn, drawnAgain);
+    EXPECT_TRUE(drawnSaved.contains("a" + rectangle + "b")) << drawnSaved.constData();
+    EXPECT_EQ(drawnSaved.count(doBox), 1) << drawnSaved.constData();
+    EXPECT_EQ(rtf::saveBytes(drawnAgain), drawnSaved);
 }
 
 // An embedded object (a Paint picture, an equation) shows the picture of its
