@@ -412,11 +412,17 @@ bool isKeptCharacterWord(std::string_view name) {
               "v webhidden");
 }
 
-bool isKeptListLevelWord(std::string_view name) {
-    // What the list model reads, and words that name an entry of the font or
-    // colour table (the saved file numbers those afresh) or a picture of the
-    // list table (the editor shows a bullet in its place).
-    return !listed(name, "listlevel levelnfc levelnfcn levelstartat levelfollow li lin fi f af "
+bool isKeptListLevelWord(std::string_view name, Control control) {
+    // Character and paragraph formats only: text, binary data or another
+    // list's words would read back otherwise. Nor what the list model reads,
+    // nor words that name an entry of the font or colour table (the saved
+    // file numbers those afresh) or a picture of the list table (the editor
+    // shows a bullet in its place).
+    const bool format = control == Control::Unknown
+                            ? name != "bin"
+                            : control >= Control::Plain && control <= Control::TabPosition;
+    return format &&
+           !listed(name, "listlevel levelnfc levelnfcn levelstartat levelfollow li lin fi f af "
                          "cf cb highlight chcbpat chcfpat ulc levelpicture levelpicturenosize");
 }
 

@@ -217,6 +217,6 @@ bool isKeptParagraphWord(std::string_view name);
 bool isParagraphBorderSide(std::string_view name);
 bool isKeptCharacterWord(std::string_view name);
 // Words of a list level kept with it (its label's alignment, font size ...).
-bool isKeptListLevelWord(std::string_view name);
+bool isKeptListLevelWord(std::string_view name, Control control);
 
 } // namespace rtf

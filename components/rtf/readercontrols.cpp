@@ -69,7 +69,7 @@ void Reader::controlWord(const Token& token) {
     if (state().listLevel && state().destination == Destination::ListTable) {
         if (token.text == "levelfollow")
             lists_.setLevelFollow(value);
-        else if (isKeptListLevelWord(token.text))
+        else if (isKeptListLevelWord(token.text, info.control))
             lists_.keepLevelWord(token.text, token.hasParam, token.param);
     }
     const bool body = state().destination == Destination::Body;

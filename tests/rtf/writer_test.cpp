@@ -566,15 +566,15 @@ TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
 
     // A number format the editor shows as decimal (22: 01, 02), what follows
     // the label, and the level's other words in their order, but for font
-    // numbers, which the saved file gives afresh.
+    // numbers, which the saved file gives afresh, and text.
     QTextDocument worded;
-    rtf::loadBytes(worded,
-                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f2 Courier New;}}{\\*\\listtable{\\list"
-                   "{\\listlevel\\levelnfc22\\levelnfcn22\\leveljc1\\levelfollow2\\levellegal"
-                   "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\rtlch\\fcs1\\af2\\ltrch"
-                   "\\fcs0\\f2\\fs20\\b\\fi-360\\li720}\\listid9}}"
-                   "{\\*\\listoverridetable{\\listoverride\\listid9\\ls1}}"
-                   "\\pard\\ls1 one\\par\\pard\\ls1 two\\par}");
+    rtf::loadBytes(
+        worded, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f2 Courier New;}}{\\*\\listtable{\\list"
+                "{\\listlevel\\levelnfc22\\levelnfcn22\\leveljc1\\levelfollow2\\levellegal"
+                "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\u8226?\\rtlch\\fcs1\\af2\\ltrch"
+                "\\fcs0\\f2\\fs20\\b\\fi-360\\li720}\\listid9}}"
+                "{\\*\\listoverridetable{\\listoverride\\listid9\\ls1}}"
+                "\\pard\\ls1 one\\par\\pard\\ls1 two\\par}");
     QTextCursor(&worded).insertText(QStringLiteral("Item "));
     const QByteArray wordedSaved = rtf::saveBytes(worded);
     EXPECT_TRUE(wordedSaved.contains("{\\listlevel\\levelnfc22\\levelnfcn22\\levelfollow2"
@@ -582,7 +582,8 @@ TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
                                      "\\'01;}\\leveljc1\\levellegal\\rtlch\\fcs1\\ltrch\\fcs0"
                                      "\\fs20\\b\\fi-360\\li720}"))
         << wordedSaved.constData();
-    EXPECT_TRUE(wordedSaved.contains("{\\listtext 1.}\\plain\\fs24 Item one")) << wordedSaved.constData();
+    EXPECT_TRUE(wordedSaved.contains("{\\listtext 1.}\\plain\\fs24 Item one"))
+        << wordedSaved.constData();
     QTextDocument wordedAgain;
     rtf::loadBytes(wordedAgain, wordedSaved);
     EXPECT_EQ(rtf::saveBytes(wordedAgain), wordedSaved);
