@@ -185,6 +185,8 @@ private:
     NoteNumbering footnoteNumbering_{ListKind::Decimal};
     NoteNumbering endnoteNumbering_{ListKind::LowerRoman};
     void noteNumbering(const Token& token);
+    // Numbers pieces kept inline and objects, so that alike ones side by
+    // side stay two.
     int inlinePieces_ = 0;
     bool paragraphHasContent_ = false;
     // The state of a group that held the paragraph's last text and closed

@@ -156,6 +156,7 @@ void Reader::endNote(std::string_view note) {
     format.before = takeInline();
     format.object = keptRtf((marked ? std::string("\\chftn ") : std::string()) + std::string(note));
     format.object.shownAs = number;
+    format.object.occurrence = ++inlinePieces_;
     sink_.text(number, format);
     bodyContent();
 }

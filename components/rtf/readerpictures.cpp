@@ -144,6 +144,7 @@ void Reader::endShape(const GroupState& shape, std::size_t end) {
     format.before = takeInline();
     format.object = keptRtf(group);
     format.object.shownAs = QString(QChar::ObjectReplacementCharacter);
+    format.object.occurrence = ++inlinePieces_;
     sink_.picture(picture, format);
     if (textBox)
         bodyContent();

@@ -214,6 +214,12 @@ TEST(DocumentPictures, ATextBoxIsKeptWholeAndShowsItsText) {
     EXPECT_EQ(saved.count("Boxed"), 1);
     EXPECT_EQ(rtf::documentText(again), u"New before \uFFFC after");
     EXPECT_EQ(rtf::saveBytes(again), saved);
+    // Two alike side by side stay two boxes.
+    QTextDocument twice;
+    load(twice, "{\\rtf1 " + box + box + "\\par}");
+    const QByteArray twiceSaved = rtf::saveBytes(twice);
+    EXPECT_EQ(twiceSaved.count(box), 2) << twiceSaved.constData();
+    EXPECT_FALSE(twiceSaved.contains("}Boxed")) << "nor any of their text in the body";
 
     QTextCursor cursor(&again);
     cursor.setPosition(QStringLiteral("New before ").size());
