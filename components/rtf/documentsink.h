@@ -213,6 +213,9 @@ struct Picture {
     int cropLeft = 0, cropRight = 0, cropTop = 0, cropBottom = 0;
     int bitsPerPixel = 0, planes = 0, widthBytes = 0; // old bitmaps' layout
     QByteArray data;
+    // Its {\*\picprop ...} as the file wrote it: a description (alt text),
+    // name and shape settings the editor does not show.
+    QByteArray properties;
 
     // The size the picture is meant to show at, in twips; naturalWidth and
     // naturalHeight are its pixels when the file gives none.

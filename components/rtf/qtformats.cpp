@@ -719,6 +719,7 @@ std::optional<Picture> pictureOf(const QTextImageFormat& image, const QTextDocum
         Picture picture =
             pictureFromHeader(image.property(property::pictureHeader).value<QList<int>>());
         picture.data = image.property(property::pictureData).toByteArray();
+        picture.properties = image.property(property::pictureProperties).toByteArray();
         return picture;
     }
     const QImage shown =

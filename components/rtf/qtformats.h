@@ -85,6 +85,9 @@ constexpr int eastAsianFamily = QTextFormat::UserProperty + 0x7216;
 constexpr int listNumbering = QTextFormat::UserProperty + 0x7217;
 constexpr int listFollow = QTextFormat::UserProperty + 0x7218;
 constexpr int listLevelWords = QTextFormat::UserProperty + 0x7219;
+// On an image: the picture's properties as the file wrote them (QByteArray;
+// Picture::properties).
+constexpr int pictureProperties = QTextFormat::UserProperty + 0x721A;
 } // namespace property
 
 // A run's format. Back from Qt, what the format leaves unset (bold, italic,

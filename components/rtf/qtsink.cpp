@@ -89,6 +89,8 @@ void QtDocumentSink::picture(const Picture& picture, const RunFormat& format) {
     imageFormat.setHeight(height);
     imageFormat.setProperty(property::pictureData, picture.data);
     imageFormat.setProperty(property::pictureHeader, QVariant::fromValue(pictureHeader(picture)));
+    if (!picture.properties.isEmpty())
+        imageFormat.setProperty(property::pictureProperties, picture.properties);
     if (!decoded)
         imageFormat.setProperty(property::picturePlaceholder, true);
     runs_.emplace_back(QString(QChar::ObjectReplacementCharacter), imageFormat);

@@ -116,6 +116,7 @@ void Reader::openGroup(std::size_t offset) {
     state().firstToken = tokenCount_ + 1;
     state().keep = false;
     state().shape = false;
+    state().pictureProperties = false;
     state().shownAtOpen = shown_;
     state().inlineAtOpen = inlineKept_;
     // \dbch says what the words right after it are for: LibreOffice ends it
@@ -181,6 +182,8 @@ bool Reader::closeGroup(std::size_t offset) {
         flushDocumentWords();
         sink_.keep(keptRtf(group()));
     }
+    if (closed.pictureProperties && state().destination == Destination::Picture)
+        picture_.properties = QByteArray::fromStdString(group());
     if (closed.destination == Destination::Picture && state().destination == Destination::Body)
         endPicture(closed);
     if (closed.shape)

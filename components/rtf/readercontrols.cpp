@@ -162,6 +162,7 @@ void Reader::controlWord(const Token& token) {
 
 void Reader::skipGroup(std::string_view word, bool starred) {
     const bool inBody = state().destination == Destination::Body;
+    const bool inPicture = state().destination == Destination::Picture;
     state().destination = Destination::Skip;
     // Only a group that its word opens, after \* at most, is kept whole or
     // taken as a field's instruction: text before the word went to the body
@@ -184,6 +185,7 @@ void Reader::skipGroup(std::string_view word, bool starred) {
     state().keepInline = opensGroup && inBody && !state().keep && !state().fieldInstruction &&
                          !alternative && (!isKeptDocumentGroup(word) || sectionGroup);
     state().footnote = state().keepInline && word == "footnote";
+    state().pictureProperties = opensGroup && inPicture && word == "picprop";
 }
 
 bool Reader::destination(const ControlInfo& info, std::string_view word, bool starred) {

@@ -118,6 +118,7 @@ struct GroupState {
     bool keepInline = false;           // a skipped group of the body kept where it stood
     bool footnote = false;             // \footnote: the note of a \chftn before it
     bool shape = false;                // \shp of the body: kept whole for its picture
+    bool pictureProperties = false;    // \picprop of a picture: kept with it
     bool listLevel = false;            // \listlevel of the list table, and its groups
     std::size_t shownAtOpen = 0;       // what the body had shown when the group opened
     std::size_t inlineAtOpen = 0;      // and the pieces kept inline till then

@@ -13,6 +13,8 @@ void Writer::writePicture(const Picture& header) {
     }
     runs_.raw("{");
     runs_.word("pict");
+    runs_.raw(
+        std::string_view(header.properties.constData(), std::size_t(header.properties.size())));
     static const std::pair<PictureKind, std::string_view> kinds[] = {
         {PictureKind::Png, "pngblip"},     {PictureKind::Jpeg, "jpegblip"},
         {PictureKind::Emf, "emfblip"},     {PictureKind::Wmf, "wmetafile"},

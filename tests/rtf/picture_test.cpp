@@ -329,6 +329,17 @@ TEST(DocumentPictures, PngShowsAtItsSizeAndItsPixelsSurviveSaving) {
     ASSERT_EQ(images.size(), 1u);
     EXPECT_EQ(images[0].image.convertToFormat(QImage::Format_RGB32), original);
     EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
+
+    // Its properties (a description for readers who cannot see it) stay with it.
+    const QByteArray properties = "{\\*\\picprop{\\sp{\\sn wzDescription}{\\sv A red square}}}";
+    QTextDocument described;
+    load(described,
+         "{\\rtf1 x{\\pict" + properties + "\\pngblip " + pngOf(original).toHex() + "}y\\par}");
+    QTextDocument describedAgain;
+    const QByteArray describedSaved = roundTrip(described, describedAgain);
+    EXPECT_TRUE(describedSaved.contains("{\\pict" + properties + "\\pngblip"))
+        << describedSaved.constData();
+    EXPECT_EQ(rtf::saveBytes(describedAgain), describedSaved);
 }
 
 TEST(DocumentPictures, MetafilesKeepTheirBytesBehindAPlaceholder) {
