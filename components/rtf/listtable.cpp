@@ -7,6 +7,12 @@ namespace {
 
 constexpr std::size_t maxLevels = 9;
 
+// \levelnfc's formats the editor shows, and the kind that shows each.
+constexpr std::pair<int, ListKind> numberings[] = {
+    {0, ListKind::Decimal},    {1, ListKind::UpperRoman}, {2, ListKind::LowerRoman},
+    {3, ListKind::UpperAlpha}, {4, ListKind::LowerAlpha}, {23, ListKind::Bullet},
+    {255, ListKind::None}};
+
 QString roman(int number) {
     static constexpr std::pair<int, const char*> digits[] = {
         {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
@@ -27,41 +33,17 @@ QString alpha(int number) {
 } // namespace
 
 ListKind listKindOfNumbering(int nfc) {
-    switch (nfc) {
-    case 23:
-        return ListKind::Bullet;
-    case 255:
-        return ListKind::None;
-    case 1:
-        return ListKind::UpperRoman;
-    case 2:
-        return ListKind::LowerRoman;
-    case 3:
-        return ListKind::UpperAlpha;
-    case 4:
-        return ListKind::LowerAlpha;
-    default:
-        return ListKind::Decimal; // every other numbering still counts
-    }
+    for (const auto& [number, kind] : numberings)
+        if (number == nfc)
+            return kind;
+    return ListKind::Decimal; // every other numbering still counts
 }
 
 int numberingOf(ListKind kind) {
-    switch (kind) {
-    case ListKind::Bullet:
-        return 23;
-    case ListKind::None:
-        return 255;
-    case ListKind::UpperRoman:
-        return 1;
-    case ListKind::LowerRoman:
-        return 2;
-    case ListKind::UpperAlpha:
-        return 3;
-    case ListKind::LowerAlpha:
-        return 4;
-    default:
-        return 0;
-    }
+    for (const auto& [number, shown] : numberings)
+        if (shown == kind)
+            return number;
+    return 0;
 }
 
 QString listNumberText(ListKind kind, int number) {
