@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace rtf {
 namespace {
@@ -355,61 +356,76 @@ ControlInfo lookupControl(std::string_view name) {
 
 namespace {
 
-bool listed(std::string_view name, std::string_view names) {
-    // names: words separated by single blanks.
-    for (std::size_t at = 0; at <= names.size();) {
-        const std::size_t end = std::min(names.find(' ', at), names.size());
-        if (names.substr(at, end - at) == name)
-            return true;
-        at = end + 1;
+// Words separated by single blanks, looked up by hashing: the reader asks
+// for every control word of the body, so scanning the lists would cost a
+// noticeable share of a load.
+class WordSet {
+public:
+    explicit WordSet(std::string_view names) {
+        for (std::size_t at = 0; at <= names.size();) {
+            const std::size_t end = std::min(names.find(' ', at), names.size());
+            if (end > at)
+                words_.insert(names.substr(at, end - at));
+            at = end + 1;
+        }
     }
-    return false;
-}
+    bool contains(std::string_view name) const { return words_.count(name) != 0; }
+
+private:
+    std::unordered_set<std::string_view> words_;
+};
 
 } // namespace
 
 bool isSectionGroup(std::string_view name) {
-    return listed(name, "header headerl headerr headerf footer footerl footerr footerf");
+    static const WordSet words("header headerl headerr headerf footer footerl footerr footerf");
+    return words.contains(name);
 }
 
 bool isKeptDocumentGroup(std::string_view name) {
-    return listed(name,
-                  "stylesheet info header headerl headerr headerf footer footerl footerr footerf "
-                  "generator latentstyles themedata colorschememapping rsidtbl xmlnstbl mmathPr "
-                  "defchp defpap pgdsctbl userprops revtbl listpicture ftnsep ftnsepc ftncn "
-                  "aftnsep aftnsepc aftncn docvar wgrffmtfilter pgptbl datastore filetbl "
-                  "protusertbl template fchars lchars");
+    static const WordSet words(
+        "stylesheet info header headerl headerr headerf footer footerl footerr footerf "
+        "generator latentstyles themedata colorschememapping rsidtbl xmlnstbl mmathPr "
+        "defchp defpap pgdsctbl userprops revtbl listpicture ftnsep ftnsepc ftncn "
+        "aftnsep aftnsepc aftncn docvar wgrffmtfilter pgptbl datastore filetbl "
+        "protusertbl template fchars lchars");
+    return words.contains(name);
 }
 
 bool isAlternativeGroup(std::string_view name) {
     // A picture for readers without shapes, a shape's drawn result, the text
     // of nested tables for readers without them, the ANSI text's Unicode twin;
     // and a font's own parts, which mean nothing outside its table.
-    return listed(name, "nonshppict shprslt nonesttables ud falt panose fname fontemb fontfile");
+    static const WordSet words(
+        "nonshppict shprslt nonesttables ud falt panose fname fontemb fontfile");
+    return words.contains(name);
 }
 
 bool isKeptParagraphWord(std::string_view name) {
-    return listed(name,
-                  "s keepn keep pagebb widctlpar nowidctlpar hyphpar nohyphpar noline outlinelevel "
-                  "contextualspace sbauto saauto shading cbpat cfpat bghoriz bgvert bgfdiag "
-                  "bgbdiag bgcross bgdcross bgdkhoriz bgdkvert bgdkfdiag bgdkbdiag bgdkcross "
-                  "bgdkdcross "
-                  // A paragraph frame: its place on the page, size and wrapping.
-                  "absw absh posx posxc posxi posxo posxl posxr posy posyt posyil posyb posyc "
-                  "posyin posyout posnegx posnegy phmrg phpg phcol pvmrg pvpg pvpara dxfrtext "
-                  "dfrmtxtx dfrmtxty nowrap overlay absnoovrlp abslock dropcapli dropcapt "
-                  "frmtxlrtb frmtxtbrl frmtxbtlr frmtxlrtbv frmtxtbrlv wrapdefault wraparound "
-                  "wraptight wrapthrough");
+    static const WordSet words(
+        "s keepn keep pagebb widctlpar nowidctlpar hyphpar nohyphpar noline outlinelevel "
+        "contextualspace sbauto saauto shading cbpat cfpat bghoriz bgvert bgfdiag "
+        "bgbdiag bgcross bgdcross bgdkhoriz bgdkvert bgdkfdiag bgdkbdiag bgdkcross "
+        "bgdkdcross "
+        // A paragraph frame: its place on the page, size and wrapping.
+        "absw absh posx posxc posxi posxo posxl posxr posy posyt posyil posyb posyc "
+        "posyin posyout posnegx posnegy phmrg phpg phcol pvmrg pvpg pvpara dxfrtext "
+        "dfrmtxtx dfrmtxty nowrap overlay absnoovrlp abslock dropcapli dropcapt "
+        "frmtxlrtb frmtxtbrl frmtxbtlr frmtxlrtbv frmtxtbrlv wrapdefault wraparound "
+        "wraptight wrapthrough");
+    return words.contains(name);
 }
 
 bool isParagraphBorderSide(std::string_view name) {
-    return listed(name, "brdrt brdrb brdrl brdrr brdrbtw brdrbar box");
+    static const WordSet words("brdrt brdrb brdrl brdrr brdrbtw brdrbar box");
+    return words.contains(name);
 }
 
 bool isKeptCharacterWord(std::string_view name) {
-    return listed(
-        name, "lang langfe langnp langfenp noproof cs cgrid kerning charscalex outl shad embo impr "
-              "v webhidden");
+    static const WordSet words(
+        "lang langfe langnp langfenp noproof cs cgrid kerning charscalex outl shad embo impr "
+        "v webhidden");
+    return words.contains(name);
 }
 
 bool isKeptListLevelWord(std::string_view name, Control control) {
@@ -421,27 +437,29 @@ bool isKeptListLevelWord(std::string_view name, Control control) {
     const bool format = control == Control::Unknown
                             ? name != "bin"
                             : control >= Control::Plain && control <= Control::TabPosition;
-    return format &&
-           !listed(name, "listlevel levelnfc levelnfcn levelstartat levelfollow li lin fi f af "
-                         "cf cb highlight chcbpat chcfpat ulc levelpicture levelpicturenosize");
+    static const WordSet modelled("listlevel levelnfc levelnfcn levelstartat levelfollow li lin "
+                                  "fi f af cf cb highlight chcbpat chcfpat ulc levelpicture "
+                                  "levelpicturenosize");
+    return format && !modelled.contains(name);
 }
 
 bool isDocumentFormattingWord(std::string_view name) {
-    return listed(name,
-                  "paperw paperh psz margl margr margt margb gutter margmirror landscape facingp "
-                  "titlepg deftab widowctrl ftnbj aenddoc aftnnar fet viewkind viewscale viewzk "
-                  "ftnstart ftnnar ftnnalc ftnnauc ftnnrlc ftnnruc ftnnchi aftnstart aftnnalc "
-                  "aftnnauc aftnnrlc aftnnruc aftnnchi ftnrstcont ftnrestart aftnrstcont "
-                  "aftnrestart "
-                  "sectd sbknone sbkpage sbkcol sbkeven sbkodd cols colsx linebetcol pgwsxn "
-                  "pghsxn marglsxn margrsxn margtsxn margbsxn guttersxn lndscpsxn headery "
-                  "footery pgnstarts pgnrestart pgncont pgndec vertalt vertalc vertalb vertalj "
-                  "endnhere linemod linex linestarts htmautsp noxlattoyen expshrtn noultrlspc "
-                  "dntblnsbdb nospaceforul formshade horzdoc dghspace dgvspace dghorigin "
-                  "dgvorigin dghshow dgvshow jexpand splytwnine ftnlytwnine nolnhtadjtbl "
-                  "useltbaln alntblind lytcalctblwd lyttblrtgr lnbrkrule nobrkwrptbl "
-                  "snaptogridincell allowfieldendsel wrppunct asianbrkrule newtblstyruls "
-                  "nogrowautofit utinl");
+    static const WordSet words(
+        "paperw paperh psz margl margr margt margb gutter margmirror landscape facingp "
+        "titlepg deftab widowctrl ftnbj aenddoc aftnnar fet viewkind viewscale viewzk "
+        "ftnstart ftnnar ftnnalc ftnnauc ftnnrlc ftnnruc ftnnchi aftnstart aftnnalc "
+        "aftnnauc aftnnrlc aftnnruc aftnnchi ftnrstcont ftnrestart aftnrstcont "
+        "aftnrestart "
+        "sectd sbknone sbkpage sbkcol sbkeven sbkodd cols colsx linebetcol pgwsxn "
+        "pghsxn marglsxn margrsxn margtsxn margbsxn guttersxn lndscpsxn headery "
+        "footery pgnstarts pgnrestart pgncont pgndec vertalt vertalc vertalb vertalj "
+        "endnhere linemod linex linestarts htmautsp noxlattoyen expshrtn noultrlspc "
+        "dntblnsbdb nospaceforul formshade horzdoc dghspace dgvspace dghorigin "
+        "dgvorigin dghshow dgvshow jexpand splytwnine ftnlytwnine nolnhtadjtbl "
+        "useltbaln alntblind lytcalctblwd lyttblrtgr lnbrkrule nobrkwrptbl "
+        "snaptogridincell allowfieldendsel wrppunct asianbrkrule newtblstyruls "
+        "nogrowautofit utinl");
+    return words.contains(name);
 }
 
 } // namespace rtf
