@@ -79,6 +79,13 @@ void DocumentWalker::frame(QTextFrame::iterator it, int depth) {
     }
 }
 
+const RunFormat& DocumentWalker::runFormat(int index, const QTextCharFormat& format) {
+    auto [at, added] = runFormats_.try_emplace(index);
+    if (added)
+        at->second = runFormatOf(format, defaultFont_);
+    return at->second;
+}
+
 int DocumentWalker::ownListId(const QTextList* list) {
     const auto [known, id] = ownListIds_.value(list);
     if (known == list)
@@ -94,7 +101,7 @@ void DocumentWalker::paragraph(const QTextBlock& block, int depth, bool cellStar
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat format = fragment.charFormat();
-        const RunFormat run = runFormatOf(format, defaultFont_);
+        const RunFormat& run = runFormat(fragment.charFormatIndex(), format);
         lastFields = run.fields;
         if (!format.isImageFormat()) {
             sink_.text(fragment.text(), run);
@@ -114,7 +121,7 @@ void DocumentWalker::paragraph(const QTextBlock& block, int depth, bool cellStar
         if (common > 0)
             sink_.fieldsGoOn(lastFields.first(common));
     }
-    RunFormat mark = runFormatOf(block.charFormat(), defaultFont_);
+    RunFormat mark = runFormat(block.charFormatIndex(), block.charFormat());
     // A cell's first mark shares its format with the cell, whose shading
     // is not the mark's.
     if (cellStart)

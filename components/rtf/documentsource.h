@@ -6,9 +6,11 @@
 #include <QHash>
 #include <QPointer>
 #include <QTextFrame>
+#include <unordered_map>
 #include <utility>
 
 class QTextBlock;
+class QTextCharFormat;
 class QTextDocument;
 class QTextList;
 class QTextTable;
@@ -48,10 +50,15 @@ private:
                    const QTextBlock* next = nullptr);
     void table(const QTextTable* table, int depth);
     int ownListId(const QTextList* list);
+    // The run format of a character format of the document, by its index.
+    const RunFormat& runFormat(int index, const QTextCharFormat& format);
 
     const QTextDocument& document_;
     DocumentSink& sink_;
     QFont defaultFont_;
+    // A document has few character formats and many runs: each is made into
+    // a run format once. Formats keep their index while the document is walked.
+    std::unordered_map<int, RunFormat> runFormats_;
     // Walking the whole document, not an item at a time: only then may a
     // field go on from one paragraph into the next.
     bool whole_ = false;
