@@ -74,7 +74,7 @@ bool IncrementalWriter::write(const QDeadlineTimer& deadline) {
             restart();
             return false;
         }
-        Piece piece{start, end, writer_->takeItem()};
+        Piece piece{start, end, writer_->takeItem(), writer_->takeItemLists()};
         ++piecesWritten_;
         // An edit the pieces did not foresee moved an item's bounds: the
         // pieces it overlaps are written again.
@@ -94,13 +94,16 @@ bool IncrementalWriter::write(const QDeadlineTimer& deadline) {
 QByteArrayList IncrementalWriter::file() {
     QByteArrayList body;
     body.reserve(static_cast<qsizetype>(pieces_.size()));
-    for (const Piece& piece : pieces_)
+    std::set<int> lists;
+    for (const Piece& piece : pieces_) {
         body.append(piece.rtf);
+        lists.insert(piece.lists.begin(), piece.lists.end());
+    }
     // The kept pieces as the document holds them now: another file may have
     // been read into it since.
     writer_->forgetKept();
     walker_->begin();
-    return writer_->file(std::move(body));
+    return writer_->file(std::move(body), lists);
 }
 
 } // namespace rtf

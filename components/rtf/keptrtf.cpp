@@ -29,30 +29,38 @@ constexpr std::array<std::string_view, 20> colorWords = {
 
 } // namespace
 
-QByteArray renumber(std::string_view rtf, const std::function<int(int)>& font,
-                    const std::function<int(int)>& color) {
+QByteArray renumber(std::string_view rtf, const Renumbering& numbers) {
     QByteArray out;
     out.reserve(static_cast<qsizetype>(rtf.size()));
+    const auto mappingOf = [&](const Token& token) -> const std::function<int(int)>* {
+        if (token.type != TokenType::ControlWord || !token.hasParam)
+            return nullptr;
+        const std::function<int(int)>* mapping = nullptr;
+        if (isOneOf(token.text, fontWords))
+            mapping = &numbers.font;
+        else if (isOneOf(token.text, colorWords))
+            mapping = &numbers.color;
+        else if (token.text == "ls")
+            mapping = &numbers.list;
+        else if (token.text == "listid" || token.text == "liststyleid")
+            mapping = &numbers.listId;
+        return mapping && *mapping ? mapping : nullptr;
+    };
     Tokenizer tokenizer(rtf);
     for (Token token = tokenizer.next(); token.type != TokenType::End;) {
         const Token next = tokenizer.next();
         const std::size_t end = next.type == TokenType::End ? rtf.size() : next.offset;
         const std::string_view span = rtf.substr(token.offset, end - token.offset);
-        const bool isFont = token.type == TokenType::ControlWord && token.hasParam &&
-                            isOneOf(token.text, fontWords);
-        const bool isColor = token.type == TokenType::ControlWord && token.hasParam &&
-                             isOneOf(token.text, colorWords);
-        if (isFont || isColor) {
+        if (const std::function<int(int)>* mapping = mappingOf(token)) {
             // "\name", the digits, then the delimiter and whatever else the span holds.
             std::size_t digits = 1 + token.text.size();
             if (digits < span.size() && span[digits] == '-')
                 ++digits;
             while (digits < span.size() && span[digits] >= '0' && span[digits] <= '9')
                 ++digits;
-            const int mapped = isFont ? font(token.param) : color(token.param);
             out += '\\';
             out.append(token.text.data(), static_cast<qsizetype>(token.text.size()));
-            out += QByteArray::number(mapped);
+            out += QByteArray::number((*mapping)(token.param));
             out.append(span.data() + digits, static_cast<qsizetype>(span.size() - digits));
         } else {
             out.append(span.data(), static_cast<qsizetype>(span.size()));

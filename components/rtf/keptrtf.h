@@ -5,6 +5,7 @@
 #include <QMetaType>
 #include <QRgb>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -16,11 +17,16 @@ namespace rtf {
 // and destinations of other programs. Fonts and colours in it are numbered
 // into its own lists, since the file it goes back to has tables of its own.
 struct KeptRtf {
+    // Where a piece of the document's own goes: before its first paragraph,
+    // after its last, or into its list table, as a list no paragraph shows
+    // and its override (a style, a header or a note may name it).
+    enum class Place : std::uint8_t { Start, End, List, ListOverride };
+
     QByteArray rtf;
     QStringList fonts;                 // \fN in rtf is fonts[N]
     QList<std::optional<QRgb>> colors; // \cfN and the other colour words: colors[N]; none is auto
-    QString shownAs;    // the text that stands for it in the editor, if any (a footnote's number)
-    bool atEnd = false; // the document's, after its last paragraph (else before its first)
+    QString shownAs; // the text that stands for it in the editor, if any (a footnote's number)
+    Place place = Place::Start;
     // Tells apart pieces alike in content that stood apart in the file: the
     // text between two alike pieces must not join into one run, which would
     // write the piece once.
@@ -31,11 +37,18 @@ struct KeptRtf {
 
 using KeptRtfList = QList<KeptRtf>;
 
-// The rtf with the parameter of every font word (\f, \af, ...) and colour
-// word (\cf, \cb, \highlight, \chcbpat, ...) passed through the mapping; all
-// else, spaces and binary data included, is copied byte for byte.
-QByteArray renumber(std::string_view rtf, const std::function<int(int)>& font,
-                    const std::function<int(int)>& color);
+// What the numbers of a file's tables become in another file. A mapping
+// left empty leaves its words as they are.
+struct Renumbering {
+    std::function<int(int)> font;   // \f, \af, \deff ...
+    std::function<int(int)> color;  // \cf, \cb, \highlight, \chcbpat ...
+    std::function<int(int)> list;   // \ls: an entry of the list override table
+    std::function<int(int)> listId; // \listid, \liststyleid: a list of the list table
+};
+
+// The rtf with the parameter of every such word passed through its mapping;
+// all else, spaces and binary data included, is copied byte for byte.
+QByteArray renumber(std::string_view rtf, const Renumbering& numbers);
 
 // The target of a HYPERLINK field instruction ("" for other fields): the
 // quoted or bare first argument, without switches.

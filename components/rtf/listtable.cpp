@@ -62,8 +62,9 @@ QString listNumberText(ListKind kind, int number) {
     }
 }
 
-void ListTable::beginList() {
+void ListTable::beginList(std::size_t groupAt) {
     lists_.push_back({});
+    lists_.back().groupAt = groupAt;
 }
 
 void ListTable::setListId(int id) {
@@ -120,10 +121,11 @@ void ListTable::appendLevelText(QStringView text) {
     }
 }
 
-void ListTable::beginOverride() {
+void ListTable::beginOverride(std::size_t groupAt) {
     commitOverride();
     inOverride_ = true;
     override_ = {};
+    override_.groupAt = groupAt;
 }
 
 void ListTable::setOverrideListId(int id) {
@@ -141,6 +143,32 @@ void ListTable::setOverrideNumber(int ls) {
 void ListTable::commitOverride() {
     if (inOverride_ && override_.ls != 0 && override_.listId != 0)
         overrides_[override_.ls] = override_.listId;
+}
+
+void ListTable::endGroup(std::size_t groupAt, const std::function<std::string()>& rtf) {
+    if (inOverride_ && override_.groupAt == groupAt && override_.rtf.empty()) {
+        override_.rtf = rtf();
+        overrideGroups_.push_back(override_);
+    } else if (!lists_.empty() && lists_.back().groupAt == groupAt && lists_.back().rtf.empty()) {
+        lists_.back().rtf = rtf();
+    }
+}
+
+ListTable::Groups ListTable::unshown(const std::unordered_set<int>& shown,
+                                     const std::unordered_set<int>& named) const {
+    Groups groups;
+    std::unordered_set<int> kept, overridden;
+    for (const Override& override : overrideGroups_) {
+        overridden.insert(override.listId);
+        if (!shown.contains(override.ls) || named.contains(override.ls)) {
+            kept.insert(override.listId);
+            groups.overrides.push_back(override.rtf);
+        }
+    }
+    for (const List& list : lists_)
+        if (!list.rtf.empty() && (kept.contains(list.id) || !overridden.contains(list.id)))
+            groups.lists.push_back(list.rtf);
+    return groups;
 }
 
 bool ListTable::knows(int ls) const {

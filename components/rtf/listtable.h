@@ -4,10 +4,13 @@
 
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
+#include <string>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -77,7 +80,8 @@ constexpr qsizetype maxLevelText = 64;
 // shows (bullet, or which numbering) is read; its other words are kept.
 class ListTable {
 public:
-    void beginList();
+    // groupAt: where the group that the word opens begins in the file.
+    void beginList(std::size_t groupAt);
     void setListId(int id);
     void beginLevel();
     void setLevelNumbering(int nfc);
@@ -91,9 +95,23 @@ public:
     // levels' numbers as the characters 0 to 8.
     void appendLevelText(QStringView text);
 
-    void beginOverride();
+    void beginOverride(std::size_t groupAt);
     void setOverrideListId(int id);
     void setOverrideNumber(int ls);
+
+    // A group of the tables ended: the one of the list or override being
+    // read keeps its RTF, as the file wrote it.
+    void endGroup(std::size_t groupAt, const std::function<std::string()>& rtf);
+    // What to keep whole of the tables, in the file's order: the overrides
+    // whose \ls no paragraph shows (shown) or that RTF kept elsewhere names
+    // (named), and the lists that these or no override name. A style, a
+    // header or a note may name them; the paragraphs' own lists are written
+    // afresh.
+    struct Groups {
+        std::vector<std::string> lists, overrides;
+    };
+    Groups unshown(const std::unordered_set<int>& shown,
+                   const std::unordered_set<int>& named) const;
 
     bool knows(int ls) const;
     // The kind that level shows; None for a level without a number or bullet.
@@ -115,11 +133,15 @@ private:
     struct List {
         int id = 0;
         std::vector<Level> levels;
+        std::size_t groupAt = 0;
+        std::string rtf;
     };
     const Level* level(int ls, int level) const;
     struct Override {
         int listId = 0;
         int ls = 0;
+        std::size_t groupAt = 0;
+        std::string rtf;
     };
     void commitOverride();
 
@@ -127,6 +149,7 @@ private:
     std::unordered_map<int, int> overrides_; // \ls number to \listid
     bool inOverride_ = false;
     Override override_;
+    std::vector<Override> overrideGroups_; // each as read, in the file's order
 };
 
 } // namespace rtf

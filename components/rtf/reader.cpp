@@ -93,15 +93,31 @@ void Reader::read(std::string_view data) {
     if (paragraphHasContent_)
         endParagraph();
     flushDocumentWords();
+    keepUnshownLists();
     // Kept after the last paragraph: the document's, after its body.
     for (const std::string& piece : inline_) {
         KeptRtf kept = keptRtf(piece);
-        kept.atEnd = true;
+        kept.place = KeptRtf::Place::End;
         sink_.keep(kept);
     }
     if (unnamedText_ || !namedFont(defaultFont_))
         sink_.noDefaultFont();
     sink_.finish();
+}
+
+std::size_t Reader::groupOpenedHere() const {
+    return tokenCount_ == state().firstToken ? state().openedAt : std::string_view::npos;
+}
+
+void Reader::keepUnshownLists() {
+    const ListTable::Groups groups = lists_.unshown(listsShown_, listsNamed_);
+    for (const auto& [pieces, place] : {std::pair{&groups.lists, KeptRtf::Place::List},
+                                        std::pair{&groups.overrides, KeptRtf::Place::ListOverride}})
+        for (const std::string& rtf : *pieces) {
+            KeptRtf kept = keptRtf(rtf);
+            kept.place = place;
+            sink_.keep(kept);
+        }
 }
 
 void Reader::openGroup(std::size_t offset) {
@@ -182,6 +198,9 @@ bool Reader::closeGroup(std::size_t offset) {
         flushDocumentWords();
         sink_.keep(keptRtf(group()));
     }
+    if (closed.destination == Destination::ListTable ||
+        closed.destination == Destination::ListOverrideTable)
+        lists_.endGroup(closed.openedAt, group);
     if (closed.pictureProperties && state().destination == Destination::Picture)
         picture_.properties = QByteArray::fromStdString(group());
     if (closed.destination == Destination::Picture && state().destination == Destination::Body)
@@ -439,6 +458,8 @@ void Reader::endParagraph(int minDepth, int maxDepth) {
     ParagraphFormat paragraph = resolve(format.para);
     paragraph.beforeEnd = takeInline();
     paragraph.tableDepth = std::clamp(paragraph.tableDepth, minDepth, maxDepth);
+    if (paragraph.listId > 0)
+        listsShown_.insert(paragraph.listId);
     sink_.endParagraph(paragraph, resolve(format.chr));
     ++shown_;
     paragraphHasContent_ = false;

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace rtf {
@@ -51,6 +52,9 @@ private:
     // Page setup and other document formatting before the body, kept as read.
     void keepDocumentWord(const Token& token);
     void flushDocumentWords();
+    // The file's lists that no paragraph shows, and their overrides, kept
+    // whole for what names them.
+    void keepUnshownLists();
     // The fonts and colours a kept piece of the file names, numbered into
     // lists of its own.
     KeptRtf keptRtf(std::string_view rtf) const;
@@ -72,6 +76,9 @@ private:
     void hiddenRun(const QString& text);
     std::string hiddenPieceRtf() const; // the last hidden text's piece
 
+    // Where the group begins when the word just read is its first; else
+    // none (npos).
+    std::size_t groupOpenedHere() const;
     void controlWord(const Token& token);
     bool destination(const ControlInfo& info, std::string_view word, bool starred);
     void documentControl(const ControlInfo& info, const Token& token, int value);
@@ -152,6 +159,8 @@ private:
     FontTable fonts_;
     ColorTable colors_;
     ListTable lists_;
+    std::unordered_set<int> listsShown_;         // \ls of the paragraphs' lists
+    mutable std::unordered_set<int> listsNamed_; // \ls that kept RTF names
 
     TextBuffer run_;
     CharState runChar_;

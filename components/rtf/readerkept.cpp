@@ -351,23 +351,28 @@ KeptRtf Reader::keptRtf(std::string_view rtf) const {
     KeptRtf kept;
     QHash<int, int> fonts;
     QHash<int, int> colors;
-    kept.rtf = renumber(
-        rtf,
-        [&](int number) {
-            if (!fonts.contains(number)) {
-                const FontTable::Font* font = fonts_.find(number < 0 ? defaultFont_ : number);
-                fonts.insert(number, int(kept.fonts.size()));
-                kept.fonts.append(font ? font->name : QString());
-            }
-            return fonts.value(number);
-        },
-        [&](int index) {
-            if (!colors.contains(index)) {
-                colors.insert(index, int(kept.colors.size()));
-                kept.colors.append(colors_.color(index));
-            }
-            return colors.value(index);
-        });
+    Renumbering numbers;
+    numbers.font = [&](int number) {
+        if (!fonts.contains(number)) {
+            const FontTable::Font* font = fonts_.find(number < 0 ? defaultFont_ : number);
+            fonts.insert(number, int(kept.fonts.size()));
+            kept.fonts.append(font ? font->name : QString());
+        }
+        return fonts.value(number);
+    };
+    numbers.color = [&](int index) {
+        if (!colors.contains(index)) {
+            colors.insert(index, int(kept.colors.size()));
+            kept.colors.append(colors_.color(index));
+        }
+        return colors.value(index);
+    };
+    // The file's list numbers stay: the lists they name are kept with them.
+    numbers.list = [&](int ls) {
+        listsNamed_.insert(ls);
+        return ls;
+    };
+    kept.rtf = renumber(rtf, numbers);
     return kept;
 }
 
@@ -388,7 +393,9 @@ void Reader::keepDocumentWord(const Token& token) {
 void Reader::flushDocumentWords() {
     if (documentWords_.empty())
         return;
-    sink_.keep(KeptRtf{QByteArray::fromStdString(documentWords_), {}, {}, {}, false});
+    KeptRtf words;
+    words.rtf = QByteArray::fromStdString(documentWords_);
+    sink_.keep(words);
     documentWords_.clear();
 }
 

@@ -17,16 +17,18 @@
 #include <QHash>
 #include <array>
 #include <map>
+#include <set>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 namespace rtf {
 
-// A Word list, its number its \ls: one per list of the file read, unless
-// its items look otherwise at one level half way; and one per list of the
-// document's own. Each level is as its last item was written.
+// A Word list: one per list of the file read, unless its items look
+// otherwise at one level half way; and one per list of the document's own.
+// Each level is as its last item was written.
 struct WrittenList {
     bool fromFile = false; // a list of the file read
     struct Level {
@@ -34,6 +36,8 @@ struct WrittenList {
         ListLabel label;
     };
     std::array<Level, 9> levels;
+    int ls = 0;         // its \ls
+    bool inFile = true; // some paragraph of the file is one of its items
 };
 
 // The RTF writer: a sink of the document's walk (DocumentWalker). A
@@ -63,19 +67,23 @@ public:
     // For a document written a piece at a time: each top-level item's runs
     // start from \plain, so that it reads the same wherever it stands.
     void beginItem() { formatWritten_ = false; }
-    // What was written since the last call.
+    // What was written since the last call, and the lists (by number) its
+    // paragraphs are items of.
     QByteArray takeItem();
+    std::set<int> takeItemLists() { return std::exchange(itemLists_, {}); }
     // The kept pieces are told again before the file is put together.
     void forgetKept() { kept_.clear(); }
     // The file around a body written item by item: header and kept RTF
-    // before, kept RTF and the closing brace after.
-    QByteArrayList file(QByteArrayList body);
+    // before, kept RTF and the closing brace after. Of the lists, only those
+    // the items use: items written before an edit may have used others.
+    QByteArrayList file(QByteArrayList body, const std::set<int>& lists);
 
 private:
-    // What the file kept (style sheet, info, page setup, headers and
-    // footers), renumbered into this file's font and colour tables.
-    QByteArray keptRtf(bool atEnd);
-    // Kept RTF with its fonts and colours numbered into this file's tables.
+    // What the file kept at that place (style sheet, info, page setup,
+    // headers and footers; lists), renumbered into this file's tables.
+    QByteArray keptRtf(KeptRtf::Place place);
+    // Kept RTF with its fonts, colours and lists numbered into this file's
+    // tables.
     QByteArray renumbered(const KeptRtf& kept);
     bool isSymbolFont(qsizetype font) const {
         return rtf::isSymbolFont(tables_.fonts().value(font));
@@ -83,7 +91,8 @@ private:
     void header();
     void fontTable();
     void colorTable();
-    void listTables();
+    // The lists written, then those kept whole.
+    void listTables(const QByteArray& keptLists, const QByteArray& keptOverrides);
     // The end word of the last paragraph, once the next call tells which:
     // \cell, \nestcell or \par.
     void endPending(std::string_view end = "par");
@@ -137,10 +146,16 @@ private:
     WrittenFormat current_;
     bool formatWritten_ = false;
     std::vector<WrittenList> lists_;
+    std::set<int> itemLists_; // the lists of the item being written
     // The \ls of the items of a list at a level with a look.
     using ListLook = std::tuple<int, int, ListKind, BulletShape, QString, QString, int, int, int>;
     std::map<ListLook, int> listNumbers_;
     QHash<int, int> fileListNumbers_; // the first \ls of each of the file's lists
+    // The \ls numbers given so far: to the lists written, and to the file's
+    // that kept RTF names (by the file's number), which are kept whole.
+    int listsNumbered_ = 0;
+    std::unordered_map<int, int> keptListNumbers_;
+    std::unordered_map<int, int> keptListIds_; // the \listid of the file's lists kept whole
     ListNumbering numbering_;
 };
 

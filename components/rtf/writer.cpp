@@ -12,10 +12,10 @@
 
 namespace rtf {
 
-QByteArray Writer::keptRtf(bool atEnd) {
+QByteArray Writer::keptRtf(KeptRtf::Place place) {
     QByteArray written;
     for (const KeptRtf& kept : kept_) {
-        if (kept.atEnd != atEnd)
+        if (kept.place != place)
             continue;
         written += renumbered(kept);
         written += '\n';
@@ -24,13 +24,30 @@ QByteArray Writer::keptRtf(bool atEnd) {
 }
 
 QByteArray Writer::renumbered(const KeptRtf& kept) {
+    Renumbering numbers;
+    numbers.font = [&](int n) { return tables_.fontNumber(kept.fonts.value(n)); };
+    numbers.color = [&](int n) { return tables_.colorNumber(kept.colors.value(n)); };
+    // The file's lists take numbers that the lists written do not use.
+    numbers.list = [&](int n) {
+        auto [at, added] = keptListNumbers_.try_emplace(n);
+        if (added)
+            at->second = ++listsNumbered_;
+        return at->second;
+    };
+    numbers.listId = [&](int n) {
+        auto [at, added] = keptListIds_.try_emplace(n);
+        if (added)
+            at->second = static_cast<int>(lists_.size() + keptListIds_.size());
+        return at->second;
+    };
     return renumber(
-        std::string_view(kept.rtf.constData(), static_cast<std::size_t>(kept.rtf.size())),
-        [&](int n) { return tables_.fontNumber(kept.fonts.value(n)); },
-        [&](int n) { return tables_.colorNumber(kept.colors.value(n)); });
+        std::string_view(kept.rtf.constData(), static_cast<std::size_t>(kept.rtf.size())), numbers);
 }
 
 void Writer::header() {
+    // The lists kept whole name fonts, which the font table must list.
+    const QByteArray keptLists = keptRtf(KeptRtf::Place::List);
+    const QByteArray keptOverrides = keptRtf(KeptRtf::Place::ListOverride);
     out_.raw("{");
     for (std::string_view word : {"rtf1", "ansi"})
         out_.word(word);
@@ -42,7 +59,7 @@ void Writer::header() {
     out_.endLine();
     fontTable();
     colorTable();
-    listTables();
+    listTables(keptLists, keptOverrides);
 }
 
 void Writer::fontTable() {
@@ -251,12 +268,13 @@ void Writer::endRow(const RowFormat& row, int depth) {
 
 void Writer::finish() {
     endPending();
-    const QByteArray end = keptRtf(true);
+    keptListIds_.clear();
+    const QByteArray end = keptRtf(KeptRtf::Place::End);
     out_.raw(end.toStdString());
     out_.raw("}");
     out_.endLine();
     const QByteArray content = out_.take();
-    const QByteArray kept = keptRtf(false);
+    const QByteArray kept = keptRtf(KeptRtf::Place::Start);
     out_ = RtfOutput();
     header();
     file_ = out_.take();
@@ -269,12 +287,15 @@ QByteArray Writer::takeItem() {
     return out_.takeCopy();
 }
 
-QByteArrayList Writer::file(QByteArrayList body) {
+QByteArrayList Writer::file(QByteArrayList body, const std::set<int>& lists) {
+    for (std::size_t n = 0; n < lists_.size(); ++n)
+        lists_[n].inFile = lists.contains(static_cast<int>(n + 1));
     // Kept pieces number their fonts and colours into the tables, which the
     // header then lists.
-    QByteArray end = keptRtf(true);
+    keptListIds_.clear();
+    QByteArray end = keptRtf(KeptRtf::Place::End);
     end += "}\r\n";
-    const QByteArray start = keptRtf(false);
+    const QByteArray start = keptRtf(KeptRtf::Place::Start);
     out_ = RtfOutput();
     header();
     body.prepend(start);

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTextDocument>
 #include <memory>
+#include <set>
+#include <set>
 #include <vector>
 
 namespace rtf {
@@ -52,6 +54,7 @@ private:
     struct Piece {
         int start = 0, end = 0; // the document's characters it holds
         QByteArray rtf;
+        std::set<int> lists; // the writer's lists its paragraphs are items of
     };
     // Characters [from, from + removed) are now `added` others.
     void changed(int from, int removed, int added);

@@ -63,7 +63,7 @@ int Writer::listNumber(const ParagraphFormat& para) {
                 number = shared;
         }
         if (number == 0) {
-            lists_.push_back({fileList != 0, {}});
+            lists_.push_back({fileList != 0, {}, ++listsNumbered_});
             number = static_cast<int>(lists_.size());
             if (fileList != 0 && !fileListNumbers_.contains(fileList))
                 fileListNumbers_.insert(fileList, number);
@@ -73,13 +73,15 @@ int Writer::listNumber(const ParagraphFormat& para) {
     return number;
 }
 
-void Writer::listTables() {
-    if (lists_.empty())
+void Writer::listTables(const QByteArray& keptLists, const QByteArray& keptOverrides) {
+    if (lists_.empty() && keptLists.isEmpty() && keptOverrides.isEmpty())
         return;
     out_.raw("{\\*");
     out_.word("listtable");
     out_.endLine();
     for (std::size_t n = 0; n < lists_.size(); ++n) {
+        if (!lists_[n].inFile)
+            continue;
         out_.raw("{");
         out_.word("list");
         out_.word("listtemplateid", static_cast<int>(n + 1));
@@ -143,16 +145,20 @@ void Writer::listTables() {
         out_.raw("}");
         out_.endLine();
     }
+    out_.raw(keptLists.toStdString());
     out_.raw("}{\\*");
     out_.word("listoverridetable");
     for (std::size_t n = 0; n < lists_.size(); ++n) {
+        if (!lists_[n].inFile)
+            continue;
         out_.raw("{");
         out_.word("listoverride");
         out_.word("listid", static_cast<int>(n + 1));
         out_.word("listoverridecount", 0);
-        out_.word("ls", static_cast<int>(n + 1));
+        out_.word("ls", lists_[n].ls);
         out_.raw("}");
     }
+    out_.raw(keptOverrides.toStdString());
     out_.raw("}");
     out_.endLine();
 }
@@ -161,7 +167,9 @@ qsizetype Writer::listParagraph(const ParagraphFormat& para) {
     const std::optional<ListNumbering::Item> item = numbering_.add(para);
     if (!item)
         return out_.size();
-    out_.word("ls", listNumber(para));
+    const int number = listNumber(para);
+    itemLists_.insert(number);
+    out_.word("ls", lists_[static_cast<std::size_t>(number - 1)].ls);
     out_.word("ilvl", para.listLevel);
     const qsizetype label = out_.size();
     // The marker as text, for readers that know no lists: one fallback only,

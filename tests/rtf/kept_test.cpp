@@ -594,13 +594,18 @@ TEST(KeptRtf, KeptLettersOfOtherCodePagesStayTheSameLetters) {
     EXPECT_TRUE(greek.contains("\\u945?\\u946?\\par}")) << greek.constData();
 }
 
-TEST(KeptRtf, RenumberingTouchesOnlyFontAndColourNumbers) {
+TEST(KeptRtf, RenumberingTouchesOnlyTableNumbers) {
     const std::string_view rtf =
-        "{\\header\\f3 \\cf12\\fs20 x \\af-1\r\n{\\*\\bkmkstart f3}\\bin3 \\f9}\\highlight2}";
-    const QByteArray out = rtf::renumber(
-        rtf, [](int n) { return n + 100; }, [](int n) { return n * 2; });
-    EXPECT_EQ(out, QByteArray("{\\header\\f103 \\cf24\\fs20 x \\af99\r\n{\\*\\bkmkstart f3}\\bin3 "
-                              "\\f9}\\highlight4}"));
+        "{\\header\\f3 \\cf12\\fs20\\ls2\\lsdlocked0 x \\af-1\r\n{\\*\\bkmkstart f3}\\bin3 "
+        "\\f9}\\highlight2\\listid7}";
+    rtf::Renumbering numbers;
+    numbers.font = [](int n) { return n + 100; };
+    numbers.color = [](int n) { return n * 2; };
+    numbers.list = [](int n) { return n + 10; };
+    // No mapping for list ids: they stay.
+    const QByteArray out = rtf::renumber(rtf, numbers);
+    EXPECT_EQ(out, QByteArray("{\\header\\f103 \\cf24\\fs20\\ls12\\lsdlocked0 x \\af99\r\n"
+                              "{\\*\\bkmkstart f3}\\bin3 \\f9}\\highlight4\\listid7}"));
 }
 
 } // namespace

@@ -86,7 +86,8 @@ public:
     }
     // What belongs to the whole document may come anywhere in the file.
     void keep(const rtf::KeptRtf& kept) override {
-        wholeDocument += "kept " + std::to_string(kept.atEnd) + " " + kept.rtf.toStdString() + "\n";
+        wholeDocument +=
+            "kept " + std::to_string(int(kept.place)) + " " + kept.rtf.toStdString() + "\n";
     }
     void noDefaultFont() override { namesDefaultFont = false; }
 

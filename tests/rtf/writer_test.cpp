@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -623,4 +624,95 @@ TEST(WriterLists, ItemsStateTheIndentsTheyStatedAndLevelsKeepTheirs) {
                          "\\pard\\li720\\fi-720\\ls1 item\\par}");
     const QByteArray bareSaved = rtf::saveBytes(bare);
     EXPECT_TRUE(bareSaved.contains("{\\levelnumbers\\'01;}}")) << bareSaved.constData();
+}
+
+namespace {
+
+// The list group of the saved file that its \lsN names, through the
+// override of that number; empty if there is none.
+QString listNamedBy(const QString& saved, int ls) {
+    static const QRegularExpression override(
+        QStringLiteral(R"(\{\\listoverride\\listid(\d+)((?:[^{}]|\{[^{}]*\})*)\})"));
+    QString listId;
+    for (const QRegularExpressionMatch& found : override.globalMatch(saved))
+        if (found.captured(2).contains(
+                QRegularExpression(QStringLiteral(R"(\\ls%1(?!\d))").arg(ls))))
+            listId = found.captured(1);
+    if (listId.isEmpty())
+        return {};
+    for (const QString& list : saved.split(QStringLiteral("{\\list\\")))
+        if (list.contains(QRegularExpression(QStringLiteral(R"(\\listid%1\})").arg(listId))))
+            return list;
+    return {};
+}
+
+int lsAfter(const QString& saved, const QString& before) {
+    const QRegularExpression word(QRegularExpression::escape(before) +
+                                  QStringLiteral(R"(\\ls(\d+))"));
+    return word.match(saved).captured(1).toInt();
+}
+
+} // namespace
+
+TEST(WriterLists, ListsThatOnlyStylesHeadersOrNotesNameAreKeptWhole) {
+    // The heading style numbers by a list no paragraph is an item of, the
+    // header's item by another; a third list is unused. Written afresh, they
+    // would be lost, and the style's \ls would name whatever list the writer
+    // gave that number.
+    QTextDocument document;
+    rtf::loadBytes(
+        document,
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f3 Wingdings;}}"
+        "{\\stylesheet{\\s0 Normal;}{\\s1\\ls2\\ilvl0 heading 1;}}"
+        "{\\*\\listtable"
+        "{\\list\\listtemplateid11{\\listlevel\\levelnfc23{\\leveltext\\'01\\'95;}{\\levelnumbers;}"
+        "\\fi-360\\li720}{\\listname Bullets;}\\listid100}"
+        "{\\list\\listtemplateid12{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}"
+        "{\\levelnumbers\\'01;}}{\\listname Headings;}\\listid200}"
+        "{\\list\\listtemplateid13{\\listlevel\\levelnfc4{\\leveltext\\'02\\'00);}"
+        "{\\levelnumbers\\'01;}\\f3}{\\listname Header;}\\listid300}"
+        "{\\list\\listtemplateid14{\\listlevel\\levelnfc2{\\leveltext\\'02\\'00.;}"
+        "{\\levelnumbers\\'01;}}{\\listname Spare;}\\listid400}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid100\\listoverridecount0\\ls1}"
+        "{\\listoverride\\listid200\\listoverridecount1{\\lfolevel\\listoverridestartat"
+        "\\levelstartat5}\\ls2}{\\listoverride\\listid300\\listoverridecount0\\ls3}}"
+        "{\\header\\pard\\ls3 header item\\par}"
+        "\\pard\\ls1 bullet\\par\\pard\\s1 Heading\\par}");
+    QTextCursor(&document).insertText(QStringLiteral("A "));
+    const QByteArray saved = rtf::saveBytes(document);
+    const QString text = QString::fromLatin1(saved);
+    // Each kept whole with what the editor does not read of it, and named
+    // by its new number.
+    const QString heading = listNamedBy(text, lsAfter(text, QStringLiteral("{\\s1")));
+    EXPECT_TRUE(heading.contains(QStringLiteral("{\\listname Headings;}"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("{\\lfolevel\\listoverridestartat\\levelstartat5}")));
+    const QString header = listNamedBy(text, lsAfter(text, QStringLiteral("{\\header\\pard")));
+    EXPECT_TRUE(header.contains(QStringLiteral("{\\listname Header;}"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("{\\listname Spare;}")));
+    // The bullet list is written afresh only, as the editor shows it.
+    EXPECT_FALSE(text.contains(QStringLiteral("Bullets")));
+    EXPECT_TRUE(listNamedBy(text, lsAfter(text, QStringLiteral("\n\\pard")))
+                    .contains(QStringLiteral("\\levelnfc23")));
+    // No two lists or overrides share a number, and the kept level's font
+    // is in the table.
+    const auto expectApart = [&](const QString& pattern, qsizetype count) {
+        QStringList numbers;
+        for (const QRegularExpressionMatch& found : QRegularExpression(pattern).globalMatch(text))
+            numbers << found.captured(1);
+        EXPECT_EQ(numbers.size(), count);
+        EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), numbers.size())
+            << numbers.join(QLatin1Char(' ')).toStdString();
+    };
+    expectApart(QStringLiteral(R"(\\listid(\d+)\})"), 4);
+    expectApart(QStringLiteral(R"(\\ls(\d+)\})"), 3);
+    const QString wingdings =
+        QRegularExpression(QStringLiteral(R"(\{\\f(\d+)\\fnil\\fcharset\d+ Wingdings;\})"))
+            .match(text)
+            .captured(1);
+    EXPECT_TRUE(!wingdings.isEmpty() && header.contains(QStringLiteral("\\f%1}").arg(wingdings)))
+        << text.toStdString();
+    // Read back and saved again: the same file.
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
 }
