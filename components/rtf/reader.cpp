@@ -93,20 +93,23 @@ void Reader::read(std::string_view data) {
     if (paragraphHasContent_)
         endParagraph();
     flushDocumentWords();
-    keepUnshownLists();
     // Kept after the last paragraph: the document's, after its body.
     for (const std::string& piece : inline_) {
         KeptRtf kept = keptRtf(piece);
         kept.place = KeptRtf::Place::End;
         sink_.keep(kept);
     }
+    // Last: every other piece kept may name a list.
+    keepUnshownLists();
     if (unnamedText_ || !namedFont(defaultFont_))
         sink_.noDefaultFont();
     sink_.finish();
 }
 
-std::size_t Reader::groupOpenedHere() const {
-    return tokenCount_ == state().firstToken ? state().openedAt : std::string_view::npos;
+std::size_t Reader::tableEntryGroup() const {
+    // {\rtf1 {\*\listtable {\list ...
+    const bool entryOfTheDocument = stack_.size() == 4 && tokenCount_ == state().firstToken;
+    return entryOfTheDocument ? state().openedAt : std::string_view::npos;
 }
 
 void Reader::keepUnshownLists() {

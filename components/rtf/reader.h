@@ -76,9 +76,10 @@ private:
     void hiddenRun(const QString& text);
     std::string hiddenPieceRtf() const; // the last hidden text's piece
 
-    // Where the group begins when the word just read is its first; else
-    // none (npos).
-    std::size_t groupOpenedHere() const;
+    // Where the group begins that the word just read opens, when it is an
+    // entry (a list, an override) of a table of the document's own; else
+    // npos: a table inside another group (a shape's picture) is kept with it.
+    std::size_t tableEntryGroup() const;
     void controlWord(const Token& token);
     bool destination(const ControlInfo& info, std::string_view word, bool starred);
     void documentControl(const ControlInfo& info, const Token& token, int value);

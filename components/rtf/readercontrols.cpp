@@ -364,7 +364,7 @@ void Reader::tableControl(const ControlInfo& info, int value) {
         break;
     case Control::List:
         if (where == Destination::ListTable)
-            lists_.beginList(groupOpenedHere());
+            lists_.beginList(tableEntryGroup());
         break;
     case Control::ListLevel:
         if (where == Destination::ListTable) {
@@ -388,7 +388,7 @@ void Reader::tableControl(const ControlInfo& info, int value) {
         break;
     case Control::ListOverride:
         if (where == Destination::ListOverrideTable)
-            lists_.beginOverride(groupOpenedHere());
+            lists_.beginOverride(tableEntryGroup());
         break;
     case Control::ListNumber:
         if (where == Destination::ListOverrideTable)

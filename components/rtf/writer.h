@@ -9,7 +9,6 @@
 #include <QTextDocument>
 #include <memory>
 #include <set>
-#include <set>
 #include <vector>
 
 namespace rtf {

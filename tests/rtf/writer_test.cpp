@@ -715,4 +715,17 @@ TEST(WriterLists, ListsThatOnlyStylesHeadersOrNotesNameAreKeptWhole) {
     QTextDocument again;
     rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // A list whose braces do not close before the override table: kept
+    // whole with the override inside it, which is not kept once more on
+    // every save.
+    QTextDocument unbalanced;
+    rtf::loadBytes(unbalanced, "{\\rtf1\\ansi{\\*\\listtable{\\list{\\listlevel\\levelnfc0"
+                               "{\\leveltext\\'02\\'00.;}}\\listid5{\\*\\listoverridetable"
+                               "{\\listoverride\\listid5\\ls4}}}}\\pard x\\par}");
+    const QByteArray first = rtf::saveBytes(unbalanced);
+    QTextDocument second;
+    rtf::loadBytes(second, first);
+    EXPECT_EQ(rtf::saveBytes(second), first);
+    EXPECT_EQ(first.count("{\\listoverride\\"), 1) << first.constData();
 }
