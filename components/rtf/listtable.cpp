@@ -145,6 +145,13 @@ void ListTable::commitOverride() {
         overrides_[override_.ls] = override_.listId;
 }
 
+void ListTable::spoilOpenGroups() {
+    if (!lists_.empty() && lists_.back().rtf.empty())
+        lists_.back().groupAt = std::string_view::npos;
+    if (inOverride_ && override_.rtf.empty())
+        override_.groupAt = std::string_view::npos;
+}
+
 void ListTable::endGroup(std::size_t groupAt, const std::function<std::string()>& rtf) {
     if (inOverride_ && override_.groupAt == groupAt && override_.rtf.empty()) {
         override_.rtf = rtf();

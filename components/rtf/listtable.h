@@ -99,6 +99,8 @@ public:
     void setOverrideListId(int id);
     void setOverrideNumber(int ls);
 
+    // The list or override whose group is open is not to be kept whole.
+    void spoilOpenGroups();
     // A group of the tables ended: the one of the list or override being
     // read keeps its RTF, as the file wrote it.
     void endGroup(std::size_t groupAt, const std::function<std::string()>& rtf);

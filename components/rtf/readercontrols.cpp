@@ -6,6 +6,26 @@
 #include <utility>
 
 namespace rtf {
+namespace {
+
+// Words whose effect reaches the whole document: its tables and settings.
+bool isDocumentWide(Control control) {
+    switch (control) {
+    case Control::FontTable:
+    case Control::ColorTable:
+    case Control::Ansi:
+    case Control::Mac:
+    case Control::Pc:
+    case Control::Pca:
+    case Control::AnsiCodePage:
+    case Control::DefaultFont:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
 
 // The one place where control words take effect; each kind goes to the
 // helper for its part of the state.
@@ -13,6 +33,10 @@ void Reader::controlWord(const Token& token) {
     const ControlInfo info = lookupControl(token.text);
     // The parameter, with its default and limits, for every part below.
     const int value = info.parameter(token.hasParam, token.param);
+    // A list whose group holds such a word (braces that do not balance) is
+    // not kept whole: read again, the word would act again.
+    if (isDocumentWide(info.control))
+        lists_.spoilOpenGroups();
     const bool starred = pendingStar_;
     if (pendingStar_) {
         pendingStar_ = false;

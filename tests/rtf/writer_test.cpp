@@ -728,4 +728,11 @@ TEST(WriterLists, ListsThatOnlyStylesHeadersOrNotesNameAreKeptWhole) {
     rtf::loadBytes(second, first);
     EXPECT_EQ(rtf::saveBytes(second), first);
     EXPECT_EQ(first.count("{\\listoverride\\"), 1) << first.constData();
+    // One that holds a font table is not kept: read again, that table would
+    // replace the file's.
+    QTextDocument holdingFonts;
+    rtf::loadBytes(holdingFonts, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\listtable{\\list"
+                                 "\\listid5{\\fonttbl{\\f0 Symbol;}}}}\\pard x\\par}");
+    const QByteArray fonts = rtf::saveBytes(holdingFonts);
+    EXPECT_FALSE(fonts.contains("listid")) << fonts.constData();
 }
