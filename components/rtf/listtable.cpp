@@ -165,8 +165,9 @@ ListTable::Groups ListTable::unshown(const std::unordered_set<int>& shown,
                                      const std::unordered_set<int>& named) const {
     Groups groups;
     std::unordered_set<int> kept, overridden;
+    for (const auto& [ls, listId] : overrides_)
+        overridden.insert(listId);
     for (const Override& override : overrideGroups_) {
-        overridden.insert(override.listId);
         if (!shown.contains(override.ls) || named.contains(override.ls)) {
             kept.insert(override.listId);
             groups.overrides.push_back(override.rtf);
