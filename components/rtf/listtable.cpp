@@ -164,9 +164,10 @@ void ListTable::endGroup(std::size_t groupAt, const std::function<std::string()>
 ListTable::Groups ListTable::unshown(const std::unordered_set<int>& shown,
                                      const std::unordered_set<int>& named) const {
     Groups groups;
-    std::unordered_set<int> kept, overridden;
+    std::unordered_set<int> kept, shownLists;
     for (const auto& [ls, listId] : overrides_)
-        overridden.insert(listId);
+        if (shown.contains(ls))
+            shownLists.insert(listId);
     for (const Override& override : overrideGroups_) {
         if (!shown.contains(override.ls) || named.contains(override.ls)) {
             kept.insert(override.listId);
@@ -174,7 +175,7 @@ ListTable::Groups ListTable::unshown(const std::unordered_set<int>& shown,
         }
     }
     for (const List& list : lists_)
-        if (!list.rtf.empty() && (kept.contains(list.id) || !overridden.contains(list.id)))
+        if (!list.rtf.empty() && (kept.contains(list.id) || !shownLists.contains(list.id)))
             groups.lists.push_back(list.rtf);
     return groups;
 }

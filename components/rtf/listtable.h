@@ -106,9 +106,9 @@ public:
     void endGroup(std::size_t groupAt, const std::function<std::string()>& rtf);
     // What to keep whole of the tables, in the file's order: the overrides
     // whose \ls no paragraph shows (shown) or that RTF kept elsewhere names
-    // (named), and the lists that these or no override name. A style, a
-    // header or a note may name them; the paragraphs' own lists are written
-    // afresh.
+    // (named), the lists these name, and the lists no shown \ls names. A
+    // style, a header or a note may name them; the paragraphs' own lists are
+    // written afresh.
     struct Groups {
         std::vector<std::string> lists, overrides;
     };
