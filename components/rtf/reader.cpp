@@ -130,8 +130,18 @@ void Reader::openGroup(std::size_t offset) {
         ++overflow_;
         return;
     }
+    // Hidden text still held before the group is no part of it: a field's
+    // instruction inside, with or without a \field word, would make the
+    // group kept whole and take that text along.
+    if (state().destination == Destination::Body && runChar_.hidden)
+        flushRun();
     stack_.push_back(stack_.back());
     state().openedAt = offset;
+    // Hidden text inside may join hidden text kept just before, as it reads
+    // back once written; a field in the group then cannot be kept whole.
+    state().hiddenPieceAtOpen = hiddenPiece_;
+    state().hiddenBytesAtOpen = hiddenPiece_ >= 0 ? inline_[std::size_t(hiddenPiece_)].size() : 0;
+    state().hiddenLengthAtOpen = hiddenText_.size();
     state().firstToken = tokenCount_ + 1;
     state().keep = false;
     state().shape = false;

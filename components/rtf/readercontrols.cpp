@@ -236,12 +236,6 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
             // kept whole for showing nothing, the field would take it along.
             flushRun();
             state().inlineAtOpen = inlineKept_;
-            // Hidden text inside may join hidden text kept just before, as
-            // it reads back once written; the field then cannot be kept whole.
-            state().hiddenPieceAtOpen = hiddenPiece_;
-            state().hiddenBytesAtOpen =
-                hiddenPiece_ >= 0 ? inline_[std::size_t(hiddenPiece_)].size() : 0;
-            state().hiddenLengthAtOpen = hiddenText_.size();
         }
         if ((word == "shp" || word == "shpgrp" || word == "object" || word == "do") &&
             shapeLevel_ == 0 && state().destination == Destination::Body && stack_.size() > 2 &&

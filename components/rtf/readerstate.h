@@ -122,7 +122,7 @@ struct GroupState {
     bool listLevel = false;            // \listlevel of the list table, and its groups
     std::size_t shownAtOpen = 0;       // what the body had shown when the group opened
     std::size_t inlineAtOpen = 0;      // and the pieces kept inline till then
-    qsizetype hiddenPieceAtOpen = -1;  // a field's: the hidden text just before it
+    qsizetype hiddenPieceAtOpen = -1;  // the hidden text kept just before the group
     std::size_t hiddenBytesAtOpen = 0; // and that piece's size then
     qsizetype hiddenLengthAtOpen = 0;  // and its text's length
 };

@@ -202,6 +202,14 @@ TEST(KeptRtf, FieldsKeepTheirInstructionAroundTheirResult) {
     QTextDocument hiddenAroundAgain;
     rtf::loadBytes(hiddenAroundAgain, hiddenAroundSaved);
     EXPECT_EQ(rtf::documentText(hiddenAroundAgain), u"AB");
+    // Hidden text before an instruction without its \field word: kept
+    // apart from the group kept whole, so that it is there after two saves.
+    QTextDocument bareInstruction;
+    rtf::loadBytes(bareInstruction, "{\\rtf1\\ansi\\pard\\v tt{{\\fldinst}}\\par}");
+    QTextDocument bareAgain;
+    rtf::loadBytes(bareAgain, rtf::saveBytes(bareInstruction));
+    EXPECT_TRUE(rtf::saveBytes(bareAgain).contains("{\\plain\\v\\fs24 tt}"))
+        << rtf::saveBytes(bareAgain).constData();
 
     // A field inside another's result stays inside it (a contents entry's
     // hyperlink and page number); two alike side by side stay two.
