@@ -42,7 +42,8 @@ QByteArray renumber(std::string_view rtf, const Renumbering& numbers) {
             mapping = &numbers.color;
         else if (token.text == "ls")
             mapping = &numbers.list;
-        else if (token.text == "listid" || token.text == "liststyleid")
+        else if (token.text == "listid" || token.text == "listtemplateid" ||
+                 token.text == "liststyleid")
             mapping = &numbers.listId;
         return mapping && *mapping ? mapping : nullptr;
     };

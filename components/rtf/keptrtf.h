@@ -40,10 +40,11 @@ using KeptRtfList = QList<KeptRtf>;
 // What the numbers of a file's tables become in another file. A mapping
 // left empty leaves its words as they are.
 struct Renumbering {
-    std::function<int(int)> font;   // \f, \af, \deff ...
-    std::function<int(int)> color;  // \cf, \cb, \highlight, \chcbpat ...
-    std::function<int(int)> list;   // \ls: an entry of the list override table
-    std::function<int(int)> listId; // \listid, \liststyleid: a list of the list table
+    std::function<int(int)> font;  // \f, \af, \deff ...
+    std::function<int(int)> color; // \cf, \cb, \highlight, \chcbpat ...
+    std::function<int(int)> list;  // \ls: an entry of the list override table
+    // \listid, \liststyleid, \listtemplateid: a list of the list table
+    std::function<int(int)> listId;
 };
 
 // The rtf with the parameter of every such word passed through its mapping;

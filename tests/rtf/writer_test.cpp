@@ -674,7 +674,7 @@ TEST(WriterLists, ListsThatOnlyStylesHeadersOrNotesNameAreKeptWhole) {
         "{\\*\\listtable"
         "{\\list\\listtemplateid11{\\listlevel\\levelnfc23{\\leveltext\\'01\\'95;}{\\levelnumbers;}"
         "\\fi-360\\li720}{\\listname Bullets;}\\listid100}"
-        "{\\list\\listtemplateid12{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}"
+        "{\\list\\listtemplateid1{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}"
         "{\\levelnumbers\\'01;}}{\\listname Headings;}\\listid200}"
         "{\\list\\listtemplateid13{\\listlevel\\levelnfc4{\\leveltext\\'02\\'00);}"
         "{\\levelnumbers\\'01;}\\f3}{\\listname Header;}\\listid300}"
@@ -700,8 +700,9 @@ TEST(WriterLists, ListsThatOnlyStylesHeadersOrNotesNameAreKeptWhole) {
     EXPECT_FALSE(text.contains(QStringLiteral("Bullets")));
     EXPECT_TRUE(listNamedBy(text, lsAfter(text, QStringLiteral("\n\\pard")))
                     .contains(QStringLiteral("\\levelnfc23")));
-    // No two lists or overrides share a number, and the kept level's font
-    // is in the table.
+    // No two lists, templates or overrides share a number (the file's first
+    // template has the number the writer gives its own first), and the kept
+    // level's font is in the table.
     const auto expectApart = [&](const QString& pattern, qsizetype count) {
         QStringList numbers;
         for (const QRegularExpressionMatch& found : QRegularExpression(pattern).globalMatch(text))
@@ -712,6 +713,7 @@ TEST(WriterLists, ListsThatOnlyStylesHeadersOrNotesNameAreKeptWhole) {
     };
     expectApart(QStringLiteral(R"(\\listid(\d+)\})"), 4);
     expectApart(QStringLiteral(R"(\\ls(\d+)\})"), 3);
+    expectApart(QStringLiteral(R"(\\listtemplateid(\d+))"), 4);
     const QString wingdings =
         QRegularExpression(QStringLiteral(R"(\{\\f(\d+)\\fnil\\fcharset\d+ Wingdings;\})"))
             .match(text)
