@@ -325,6 +325,12 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
 }
 
 void Reader::documentControl(const ControlInfo& info, const Token& token, int value) {
+    // The document's character set and default font are its own group's:
+    // said again inside another group (a shape kept whole, another document
+    // nested in a picture), they would change how the rest of the file reads
+    // once that group is written back.
+    if (isDocumentWide(info.control) && stack_.size() != 2)
+        return;
     switch (info.control) {
     case Control::Ansi:
         ansiCodePage_ = 1252;

@@ -602,6 +602,18 @@ TEST(KeptRtf, KeptLettersOfOtherCodePagesStayTheSameLetters) {
     EXPECT_TRUE(greek.contains("\\u945?\\u946?\\par}")) << greek.constData();
 }
 
+TEST(KeptRtf, ACharacterSetSaidInsideAGroupIsNotTheDocuments) {
+    // A shape kept whole that says \mac would make the text after it, written
+    // as Windows bytes, read as Mac letters the next time.
+    QTextDocument document;
+    rtf::loadBytes(document,
+                   "{\\rtf1\\ansi{\\shpgrp{\\mac\\deff3}}\\pard \\'97\\emdash\\par}");
+    EXPECT_EQ(rtf::documentText(document), u"\u2014\u2014");
+    QTextDocument again;
+    rtf::loadBytes(again, rtf::saveBytes(document));
+    EXPECT_EQ(rtf::documentText(again), u"\u2014\u2014");
+}
+
 TEST(KeptRtf, RenumberingTouchesOnlyTableNumbers) {
     const std::string_view rtf =
         "{\\header\\f3 \\cf12\\fs20\\ls2\\lsdlocked0 x \\af-1\r\n{\\*\\bkmkstart f3}\\bin3 "
