@@ -606,8 +606,7 @@ TEST(KeptRtf, ACharacterSetSaidInsideAGroupIsNotTheDocuments) {
     // A shape kept whole that says \mac would make the text after it, written
     // as Windows bytes, read as Mac letters the next time.
     QTextDocument document;
-    rtf::loadBytes(document,
-                   "{\\rtf1\\ansi{\\shpgrp{\\mac\\deff3}}\\pard \\'97\\emdash\\par}");
+    rtf::loadBytes(document, "{\\rtf1\\ansi{\\shpgrp{\\mac\\deff3}}\\pard \\'97\\emdash\\par}");
     EXPECT_EQ(rtf::documentText(document), u"\u2014\u2014");
     QTextDocument again;
     rtf::loadBytes(again, rtf::saveBytes(document));
