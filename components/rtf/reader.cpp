@@ -24,6 +24,21 @@ bool isEastAsian(char32_t c) {
            (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
+// Whether the RTF defines table rows or cells (\\trowd, \\cellx): a group
+// that does is not kept whole, since written back inside a row it would
+// define that row's cells again.
+bool definesRows(std::string_view rtf) {
+    Tokenizer tokenizer(rtf);
+    for (Token token = tokenizer.next(); token.type != TokenType::End; token = tokenizer.next()) {
+        if (token.type != TokenType::ControlWord)
+            continue;
+        const Control control = lookupControl(token.text).control;
+        if (control == Control::RowDefaults || control == Control::CellEdge)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void Reader::read(std::string_view data) {
@@ -188,7 +203,8 @@ bool Reader::closeGroup(std::size_t offset) {
     // with what was kept inside it.
     const bool showedNothing =
         closed.chr.fields.size() > state().chr.fields.size() && shown_ == closed.shownAtOpen &&
-        closed.destination == Destination::Body && state().destination == Destination::Body;
+        closed.destination == Destination::Body && state().destination == Destination::Body &&
+        !definesRows(data_.substr(closed.openedAt, offset + 1 - closed.openedAt));
     if (showedNothing)
         flushRun(); // hidden text still held is the field's
     if (showedNothing && splitHiddenBefore(closed)) {

@@ -560,6 +560,15 @@ TEST(KeptRtf, AnInstructionAfterTextIsNoField) {
     QTextDocument again;
     rtf::loadBytes(again, saved);
     EXPECT_EQ(rtf::documentText(again), rtf::documentText(document));
+
+    // Nor is a group kept whole for showing nothing that defines a row's
+    // cell: written back inside the row, it would add a cell to it.
+    QTextDocument cells;
+    rtf::loadBytes(cells, "{\\rtf1{\\d{\\*\\fldinst x}\\cellx}\\intbl a\\cell\\row}");
+    const QByteArray cellsSaved = rtf::saveBytes(cells);
+    QTextDocument cellsAgain;
+    rtf::loadBytes(cellsAgain, cellsSaved);
+    EXPECT_EQ(rtf::documentText(cellsAgain), rtf::documentText(cells)) << cellsSaved.constData();
 }
 
 TEST(KeptRtf, HyperlinkTargetsAreTheFirstArgument) {
