@@ -84,6 +84,10 @@ struct ListLabel {
     std::optional<int> numbering;
     int follow = 0;
     std::string words;
+    // The words of the whole list the level is of (\listhybrid) and its
+    // name group ({\listname ...;}), as the file wrote them: every level of
+    // a list carries them, the writer writes them once.
+    std::string listWords;
 
     bool operator==(const ListLabel&) const = default;
 };

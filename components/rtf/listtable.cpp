@@ -30,6 +30,17 @@ QString alpha(int number) {
     return QString((number - 1) / 26 + 1, letter);
 }
 
+// In the file's order, which repeats words (\rtlch\fcs1 ... \ltrch\fcs0);
+// a level or list has a few dozen words at most.
+void appendWord(std::string& words, std::string_view name, bool hasParam, int param) {
+    if (words.size() >= 512)
+        return;
+    words += '\\';
+    words += name;
+    if (hasParam)
+        words += std::to_string(param);
+}
+
 } // namespace
 
 ListKind listKindOfNumbering(int nfc) {
@@ -90,17 +101,19 @@ void ListTable::setLevelFollow(int follow) {
 }
 
 void ListTable::keepLevelWord(std::string_view name, bool hasParam, int param) {
-    // In the file's order, which repeats words (\rtlch\fcs1 ... \ltrch\fcs0);
-    // a level has a few dozen words at most.
-    if (lists_.empty() || lists_.back().levels.empty())
-        return;
-    std::string& words = lists_.back().levels.back().words;
-    if (words.size() >= 512)
-        return;
-    words += '\\';
-    words += name;
-    if (hasParam)
-        words += std::to_string(param);
+    if (!lists_.empty() && !lists_.back().levels.empty())
+        appendWord(lists_.back().levels.back().words, name, hasParam, param);
+}
+
+void ListTable::keepListWord(std::string_view name, bool hasParam, int param) {
+    if (!lists_.empty())
+        appendWord(lists_.back().words, name, hasParam, param);
+}
+
+void ListTable::setListName(const std::string& group) {
+    // A name is a few words; a longer group is no name a reader would use.
+    if (!lists_.empty() && lists_.back().name.empty() && group.size() <= 1024)
+        lists_.back().name = group;
 }
 
 void ListTable::setLevelStart(int start) {
@@ -190,18 +203,23 @@ bool ListTable::knows(int ls) const {
     return false;
 }
 
-const ListTable::Level* ListTable::level(int ls, int level) const {
+const ListTable::List* ListTable::list(int ls) const {
     auto found = overrides_.find(ls);
     if (found == overrides_.end())
         return nullptr;
-    for (const List& list : lists_) {
-        if (list.id != found->second || list.levels.empty())
-            continue;
-        const std::size_t index = std::min<std::size_t>(
-            static_cast<std::size_t>(std::max(level, 0)), list.levels.size() - 1);
-        return &list.levels[index];
-    }
+    for (const List& list : lists_)
+        if (list.id == found->second && !list.levels.empty())
+            return &list;
     return nullptr;
+}
+
+const ListTable::Level* ListTable::level(int ls, int level) const {
+    const List* found = list(ls);
+    if (!found)
+        return nullptr;
+    const std::size_t index = std::min<std::size_t>(static_cast<std::size_t>(std::max(level, 0)),
+                                                    found->levels.size() - 1);
+    return &found->levels[index];
 }
 
 ListKind ListTable::kind(int ls, int level) const {
@@ -214,6 +232,7 @@ ListLabel ListTable::label(int ls, int level) const {
     const Level* found = this->level(ls, level);
     if (!found)
         return label;
+    label.listWords = list(ls)->words + list(ls)->name;
     label.start = found->start;
     label.left = found->left;
     label.first = found->first;

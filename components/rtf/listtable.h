@@ -91,6 +91,10 @@ public:
     void setLevelFollow(int follow);
     // A word of the level that the editor does not show.
     void keepLevelWord(std::string_view name, bool hasParam, int param);
+    // A word of the whole list (\listhybrid), and its name group as the
+    // file wrote it: kept for the list written afresh.
+    void keepListWord(std::string_view name, bool hasParam, int param);
+    void setListName(const std::string& group);
     // Text of the level's \leveltext: its length, then the label with the
     // levels' numbers as the characters 0 to 8.
     void appendLevelText(QStringView text);
@@ -135,9 +139,11 @@ private:
     struct List {
         int id = 0;
         std::vector<Level> levels;
+        std::string words, name;
         std::size_t groupAt = 0;
         std::string rtf;
     };
+    const List* list(int ls) const;
     const Level* level(int ls, int level) const;
     struct Override {
         int listId = 0;

@@ -365,6 +365,8 @@ QTextListFormat toListFormat(ListKind kind, const ListLabel& label, int level, i
         format.setProperty(property::listFollow, label.follow);
     if (!label.words.empty())
         format.setProperty(property::listLevelWords, QByteArray::fromStdString(label.words));
+    if (!label.listWords.empty())
+        format.setProperty(property::listWords, QByteArray::fromStdString(label.listWords));
     if (kind != ListKind::Bullet) {
         const QString shown = withLevelNumbers(label.prefix, parentNumbers);
         if (std::any_of(label.prefix.begin(), label.prefix.end(),
@@ -420,6 +422,7 @@ ListLabel listLabelOf(const QTextListFormat& format) {
         label.numbering = format.intProperty(property::listNumbering);
     label.follow = format.intProperty(property::listFollow);
     label.words = format.property(property::listLevelWords).toByteArray().toStdString();
+    label.listWords = format.property(property::listWords).toByteArray().toStdString();
     if (format.hasProperty(property::listPrefixLevels))
         label.prefix = format.stringProperty(property::listPrefixLevels);
     else if (format.hasProperty(QTextFormat::ListNumberPrefix))

@@ -230,6 +230,8 @@ bool Reader::closeGroup(std::size_t offset) {
     if (closed.destination == Destination::ListTable ||
         closed.destination == Destination::ListOverrideTable)
         lists_.endGroup(closed.openedAt, group);
+    if (closed.listName && state().destination == Destination::ListTable)
+        lists_.setListName(group());
     if (closed.pictureProperties && state().destination == Destination::Picture)
         picture_.properties = QByteArray::fromStdString(group());
     if (closed.destination == Destination::Picture && state().destination == Destination::Body)

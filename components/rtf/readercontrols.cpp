@@ -95,6 +95,9 @@ void Reader::controlWord(const Token& token) {
             lists_.setLevelFollow(value);
         else if (isKeptListLevelWord(token.text, info.control))
             lists_.keepLevelWord(token.text, token.hasParam, token.param);
+    } else if (state().destination == Destination::ListTable &&
+               (token.text == "listhybrid" || token.text == "listrestarthdn")) {
+        lists_.keepListWord(token.text, token.hasParam, token.param);
     }
     const bool body = state().destination == Destination::Body;
     // A paragraph's borders are kept as written, side by side.
@@ -187,6 +190,7 @@ void Reader::controlWord(const Token& token) {
 void Reader::skipGroup(std::string_view word, bool starred) {
     const bool inBody = state().destination == Destination::Body;
     const bool inPicture = state().destination == Destination::Picture;
+    const bool inList = state().destination == Destination::ListTable && !state().listLevel;
     state().destination = Destination::Skip;
     // Only a group that its word opens, after \* at most, is kept whole or
     // taken as a field's instruction: text before the word went to the body
@@ -210,6 +214,7 @@ void Reader::skipGroup(std::string_view word, bool starred) {
                          !alternative && (!isKeptDocumentGroup(word) || sectionGroup);
     state().footnote = state().keepInline && word == "footnote";
     state().pictureProperties = opensGroup && inPicture && word == "picprop";
+    state().listName = opensGroup && inList && word == "listname";
 }
 
 bool Reader::destination(const ControlInfo& info, std::string_view word, bool starred) {

@@ -30,7 +30,7 @@ namespace rtf {
 // otherwise at one level half way; and one per list of the document's own.
 // Each level is as its last item was written.
 struct WrittenList {
-    bool fromFile = false; // a list of the file read
+    int fileList = 0; // the list of the file read it stands for (its \ls), or 0
     struct Level {
         ListKind kind = ListKind::None; // None: no item at this level
         ListLabel label;

@@ -3,6 +3,7 @@
 #include "components/rtf/controlwords.h"
 #include "components/rtf/listtable.h"
 #include <algorithm>
+#include <unordered_set>
 
 namespace rtf {
 namespace {
@@ -63,7 +64,7 @@ int Writer::listNumber(const ParagraphFormat& para) {
                 number = shared;
         }
         if (number == 0) {
-            lists_.push_back({fileList != 0, {}, ++listsNumbered_});
+            lists_.push_back({fileList, {}, ++listsNumbered_});
             number = static_cast<int>(lists_.size());
             if (fileList != 0 && !fileListNumbers_.contains(fileList))
                 fileListNumbers_.insert(fileList, number);
@@ -79,6 +80,7 @@ void Writer::listTables(const QByteArray& keptLists, const QByteArray& keptOverr
     out_.raw("{\\*");
     out_.word("listtable");
     out_.endLine();
+    std::unordered_set<int> named;
     for (std::size_t n = 0; n < lists_.size(); ++n) {
         if (!lists_[n].inFile)
             continue;
@@ -132,7 +134,7 @@ void Writer::listTables(const QByteArray& keptLists, const QByteArray& keptOverr
             // The file's own indents of the level, which readers weigh an
             // item's against; a level of the file without indents stays
             // without. Other levels indent by half an inch each.
-            const bool fileLevel = lists_[n].fromFile && used.kind != ListKind::None;
+            const bool fileLevel = lists_[n].fileList != 0 && used.kind != ListKind::None;
             const ListLabel& own = fileLevel ? used.label : ListLabel{};
             if (own.first || !fileLevel)
                 out_.word("fi", own.first.value_or(-360));
@@ -141,6 +143,10 @@ void Writer::listTables(const QByteArray& keptLists, const QByteArray& keptOverr
             out_.raw("}");
             out_.endLine();
         }
+        // The file list's own words and name go with the first list written
+        // for it: two lists of one name would be one list to Word.
+        if (lists_[n].fileList != 0 && named.insert(lists_[n].fileList).second)
+            out_.words(QByteArray::fromStdString(levelOrNearest(lists_[n], 0).label.listWords));
         out_.word("listid", static_cast<int>(n + 1));
         out_.raw("}");
         out_.endLine();

@@ -461,6 +461,13 @@ QByteArray withTwoLevelList(const char* body, int start = 1) {
            body + "}";
 }
 
+// Read back and saved again, a saved file gives itself.
+void expectSavedAgainTheSame(const QByteArray& saved) {
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
 QStringList labels(const QTextDocument& document) {
     QStringList shown;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
@@ -540,6 +547,25 @@ TEST(WriterLists, ALevelWhoseNumberingChangesHalfWayKeepsBoth) {
     rtf::loadBytes(again, saved);
     EXPECT_EQ(labels(again), labels(document));
     EXPECT_EQ(rtf::saveBytes(again), saved);
+}
+
+TEST(WriterLists, AListWrittenAfreshKeepsItsNameAndWordsOnce) {
+    // The level changes its numbering half way, so the items go into two
+    // lists; Word would take two lists of one name for one. A name inside a
+    // level is none of the list's.
+    QTextDocument document;
+    rtf::loadBytes(document,
+                   "{\\rtf1\\ansi{\\*\\listtable{\\list\\listtemplateid1\\listhybrid{\\listlevel"
+                   "\\levelnfc0{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}{\\listname stray;}}"
+                   "{\\listname Steps;}\\listid7}}{\\*\\listoverridetable{\\listoverride\\listid7"
+                   "\\listoverridecount0\\ls1}}\\pard\\ls1 a\\par{\\listtable{\\levelnfc1}}"
+                   "\\pard\\ls1 b\\par}");
+    EXPECT_EQ(labels(document), (QStringList{"1.", "I."}));
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_EQ(saved.count("\\listname"), 1) << saved.toStdString();
+    EXPECT_EQ(saved.count("\\listhybrid{\\listname Steps;}\\listid"), 1);
+    EXPECT_EQ(saved.count("\\listoverride\\listid"), 2);
+    expectSavedAgainTheSame(saved);
 }
 
 TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
@@ -646,13 +672,6 @@ QString listNamedBy(const QString& saved, int ls) {
     return {};
 }
 
-// Read back and saved again, a saved file gives itself.
-void expectSavedAgainTheSame(const QByteArray& saved) {
-    QTextDocument again;
-    rtf::loadBytes(again, saved);
-    EXPECT_EQ(rtf::saveBytes(again), saved);
-}
-
 int lsAfter(const QString& saved, const QString& before) {
     const QRegularExpression word(QRegularExpression::escape(before) +
                                   QStringLiteral(R"(\\ls(\d+))"));
@@ -696,10 +715,12 @@ TEST(WriterLists, ListsThatOnlyStylesHeadersOrNotesNameAreKeptWhole) {
     const QString header = listNamedBy(text, lsAfter(text, QStringLiteral("{\\header\\pard")));
     EXPECT_TRUE(header.contains(QStringLiteral("{\\listname Header;}"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("{\\listname Spare;}")));
-    // The bullet list is written afresh only, as the editor shows it.
-    EXPECT_FALSE(text.contains(QStringLiteral("Bullets")));
-    EXPECT_TRUE(listNamedBy(text, lsAfter(text, QStringLiteral("\n\\pard")))
-                    .contains(QStringLiteral("\\levelnfc23")));
+    // The bullet list is written afresh only, as the editor shows it, with
+    // its name.
+    EXPECT_EQ(text.count(QStringLiteral("Bullets")), 1);
+    const QString bullets = listNamedBy(text, lsAfter(text, QStringLiteral("\n\\pard")));
+    EXPECT_TRUE(bullets.contains(QStringLiteral("\\levelnfc23")));
+    EXPECT_TRUE(bullets.contains(QStringLiteral("{\\listname Bullets;}")));
     // No two lists, templates or overrides share a number (the file's first
     // template has the number the writer gives its own first), and the kept
     // level's font is in the table.
