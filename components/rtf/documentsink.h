@@ -116,7 +116,10 @@ struct TabStop {
 
 namespace IndentsGiven {
 constexpr std::uint8_t left = 1, right = 2, first = 4;
-}
+// The left one as \lin alone: LibreOffice then keeps the level's first-line
+// indent, where \li without \fi sets it to 0.
+constexpr std::uint8_t leftAsStart = 8;
+} // namespace IndentsGiven
 
 // A paragraph's format; lengths in twips as RTF gives them.
 struct ParagraphFormat {

@@ -177,11 +177,17 @@ bool Reader::closeGroup(std::size_t offset) {
     }
     if (stack_.size() <= 1)
         return false; // a '}' with no group open: the document is over
-    if (paragraphHasContent_ && !closedParagraphState_ &&
-        stack_.back().destination == Destination::Body && lastContentDepth_ >= stack_.size())
+    const bool closesParagraphText = paragraphHasContent_ && !closedParagraphState_ &&
+                                     stack_.back().destination == Destination::Body &&
+                                     lastContentDepth_ >= stack_.size();
+    if (closesParagraphText)
         closedParagraphState_ = stack_.back();
     const GroupState closed = stack_.back();
     stack_.pop_back();
+    // Only words given since a group last closed count as the paragraph's
+    // own; what a group's end restores does not.
+    if (closedParagraphState_)
+        paraAfterClosedGroup_ = state().para;
     state().chr.doubleByte = false;
     // The field's result, a sibling group that follows, shows as the
     // instruction's text and keeps the instruction.
@@ -485,7 +491,10 @@ void Reader::endParagraph(int minDepth, int maxDepth) {
     settleNoteMark();
     flushRun();
     shapeContent();
-    const GroupState& format = closedParagraphState_ ? *closedParagraphState_ : state();
+    // Paragraph words given after the group closed are the paragraph's own
+    // ("{N}{\qc\cell}" is a centred cell), as they would be without groups.
+    const bool closedGroupHolds = closedParagraphState_ && state().para == paraAfterClosedGroup_;
+    const GroupState& format = closedGroupHolds ? *closedParagraphState_ : state();
     ParagraphFormat paragraph = resolve(format.para);
     paragraph.beforeEnd = takeInline();
     paragraph.tableDepth = std::clamp(paragraph.tableDepth, minDepth, maxDepth);
@@ -590,6 +599,9 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
         } else {
             format.listId = para.ls;
             format.indentsGiven = para.indentsGiven;
+            if (para.startIndent && !para.rightToLeft &&
+                (para.indentsGiven & IndentsGiven::left) == 0)
+                format.indentsGiven |= IndentsGiven::leftAsStart;
             if (para.startIndent)
                 format.indentsGiven |= para.rightToLeft ? IndentsGiven::right : IndentsGiven::left;
             if (para.endIndent)

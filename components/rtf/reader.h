@@ -202,6 +202,7 @@ private:
     // The state of a group that held the paragraph's last text and closed
     // before the \par: "{\pard\qc Title}\par" is a centred paragraph.
     std::optional<GroupState> closedParagraphState_;
+    ParaState paraAfterClosedGroup_; // the paragraph's words when a group last closed
     std::size_t lastContentDepth_ = 0;
     std::size_t shown_ = 0; // text, pictures and paragraph ends of the body so far
     // shown_ when the last picture ended: a \nonshppict right after it is

@@ -90,6 +90,8 @@ struct ParaState {
     QString pnBefore, pnAfter; // the text around its number
     bool inTable = false;      // \intbl
     int nesting = -1;          // \itapN; -1: not given
+
+    bool operator==(const ParaState&) const = default;
 };
 
 // Adds a word to the ones kept as read ("\\keepn\\lang1031"), in place of

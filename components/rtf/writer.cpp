@@ -208,8 +208,9 @@ void Writer::endParagraph(const ParagraphFormat& para, const RunFormat& markForm
         out_.word(alignments[static_cast<int>(para.alignment)]);
     // A list item states the indents it stated in the file even where they
     // are 0: readers weigh them against its level's.
+    const bool leftAsStart = (para.indentsGiven & IndentsGiven::leftAsStart) != 0;
     const std::tuple<std::string_view, int, std::uint8_t> lengths[] = {
-        {"li", para.leftIndent, IndentsGiven::left},
+        {leftAsStart ? "lin" : "li", para.leftIndent, IndentsGiven::left},
         {"ri", para.rightIndent, IndentsGiven::right},
         {"fi", para.firstIndent, IndentsGiven::first},
         {"sb", para.spaceBefore, 0},

@@ -283,6 +283,14 @@ TEST(ReaderParagraphFormat, GroupClosedBeforeTheParKeepsItsFormat) {
     EXPECT_EQ(sink.paragraphs[0].format.alignment, Alignment::Center);
     EXPECT_EQ(sink.paragraphs[1].format.alignment, Alignment::Left);
     EXPECT_EQ(sink.paragraphs[2].format.alignment, Alignment::Right);
+
+    // Paragraph words after that group are the paragraph's: LibreOffice and
+    // Word centre the cell, and the text of a group of its own.
+    const auto later = readRtf("{\\rtf1\\trowd\\cellx1000\\pard\\intbl{\\b N}{\\qc\\li0 \\cell}"
+                               "{\\row}\\pard{\\b M}\\qr\\par}");
+    ASSERT_EQ(later.paragraphs.size(), 2u);
+    EXPECT_EQ(later.paragraphs[0].format.alignment, Alignment::Center);
+    EXPECT_EQ(later.paragraphs[1].format.alignment, Alignment::Right);
 }
 
 TEST(ReaderParagraphFormat, EmptyParagraphKeepsItsMarkFormat) {
