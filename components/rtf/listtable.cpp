@@ -153,9 +153,22 @@ void ListTable::setOverrideNumber(int ls) {
     commitOverride();
 }
 
+void ListTable::beginOverrideLevel() {
+    if (inOverride_)
+        ++override_.levels;
+}
+
+void ListTable::setOverrideStart(int start) {
+    if (inOverride_ && override_.levels >= 1 && override_.levels <= int(maxLevels))
+        override_.starts[std::size_t(override_.levels - 1)] = start;
+    commitOverride();
+}
+
 void ListTable::commitOverride() {
-    if (inOverride_ && override_.ls != 0 && override_.listId != 0)
+    if (inOverride_ && override_.ls != 0 && override_.listId != 0) {
         overrides_[override_.ls] = override_.listId;
+        overrideStarts_[override_.ls] = override_.starts;
+    }
 }
 
 void ListTable::spoilOpenGroups() {
@@ -234,6 +247,10 @@ ListLabel ListTable::label(int ls, int level) const {
         return label;
     label.listWords = list(ls)->words + list(ls)->name;
     label.start = found->start;
+    if (const auto starts = overrideStarts_.find(ls); starts != overrideStarts_.end())
+        label.start =
+            starts->second[std::size_t(std::clamp(level, 0, int(maxLevels) - 1))].value_or(
+                label.start);
     label.left = found->left;
     label.first = found->first;
     if (found->numbering != numberingOf(found->kind))

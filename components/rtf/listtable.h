@@ -102,6 +102,11 @@ public:
     void beginOverride(std::size_t groupAt);
     void setOverrideListId(int id);
     void setOverrideNumber(int ls);
+    // An override's \lfolevel, one per level in order, and the number its
+    // items start at (\listoverridestartat\levelstartatN): Word restarts a
+    // list so.
+    void beginOverrideLevel();
+    void setOverrideStart(int start);
 
     // The list or override whose group is open is not to be kept whole.
     void spoilOpenGroups();
@@ -148,6 +153,8 @@ private:
     struct Override {
         int listId = 0;
         int ls = 0;
+        int levels = 0; // the \lfolevel groups begun
+        std::array<std::optional<int>, 9> starts;
         std::size_t groupAt = 0;
         std::string rtf;
     };
@@ -155,6 +162,7 @@ private:
 
     std::vector<List> lists_;
     std::unordered_map<int, int> overrides_; // \ls number to \listid
+    std::unordered_map<int, std::array<std::optional<int>, 9>> overrideStarts_; // by \ls
     bool inOverride_ = false;
     Override override_;
     std::vector<Override> overrideGroups_; // each as read, in the file's order

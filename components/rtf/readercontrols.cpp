@@ -225,6 +225,12 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
             target = Destination::LevelText;
             break;
         }
+        if (word == "lfolevel" && state().destination == Destination::ListOverrideTable &&
+            !state().overrideLevel) {
+            lists_.beginOverrideLevel();
+            state().overrideLevel = true;
+            return true;
+        }
         if ((word == "pntxtb" || word == "pntxta") && state().destination == Destination::Pn) {
             target = word == "pntxtb" ? Destination::PnTextBefore : Destination::PnTextAfter;
             break;
@@ -408,6 +414,8 @@ void Reader::tableControl(const ControlInfo& info, int value) {
     case Control::LevelStart:
         if (where == Destination::ListTable)
             lists_.setLevelStart(value);
+        else if (where == Destination::ListOverrideTable && state().overrideLevel)
+            lists_.setOverrideStart(value);
         break;
     case Control::ListId:
         if (where == Destination::ListTable)

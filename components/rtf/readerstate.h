@@ -123,6 +123,7 @@ struct GroupState {
     bool pictureProperties = false;    // \picprop of a picture: kept with it
     bool listLevel = false;            // \listlevel of the list table, and its groups
     bool listName = false;             // \listname of a list of the list table
+    bool overrideLevel = false;        // \lfolevel of the list override table
     std::size_t shownAtOpen = 0;       // what the body had shown when the group opened
     std::size_t inlineAtOpen = 0;      // and the pieces kept inline till then
     qsizetype hiddenPieceAtOpen = -1;  // the hidden text kept just before the group

@@ -568,6 +568,25 @@ TEST(WriterLists, AListWrittenAfreshKeepsItsNameAndWordsOnce) {
     expectSavedAgainTheSame(saved);
 }
 
+TEST(WriterLists, AnOverrideThatRestartsItsListStartsItsItemsThere) {
+    // Word restarts a list with a second override of it: its items count
+    // from the override's start, in a list of their own once saved.
+    QTextDocument document;
+    rtf::loadBytes(
+        document,
+        "{\\rtf1\\ansi{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0"
+        "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}\\listid7}}{\\*\\listoverridetable"
+        "{\\listoverride\\listid7\\listoverridecount0\\ls1}{\\listoverride\\listid7"
+        "\\listoverridecount1{\\lfolevel\\listoverridestartat\\levelstartat5}\\ls2}}"
+        "\\pard\\ls1 a\\par\\pard\\ls2 c\\par\\pard\\ls2 d\\par}");
+    const QByteArray saved = rtf::saveBytes(document);
+    EXPECT_TRUE(saved.contains("\\ls1\\ilvl0{\\listtext 1.\\tab}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\ls2\\ilvl0{\\listtext 5.\\tab}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\ls2\\ilvl0{\\listtext 6.\\tab}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\levelstartat5{\\leveltext\\'02\\'00.;}"));
+    expectSavedAgainTheSame(saved);
+}
+
 TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
     // The first number is kept although the editor counts from 1.
     QTextDocument started;
