@@ -577,8 +577,9 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     if (para.sl < 0)
         format.line = {LineRule::Exact, -para.sl};
     else if (para.sl > 0 && para.slmult && para.sl != 240)
+        // At least 1 %: a 0 would be written back as \\sl0, single spacing.
         format.line = {LineRule::Proportional,
-                       static_cast<int>(std::lround(para.sl * 100.0 / 240.0))};
+                       std::max(1, static_cast<int>(std::lround(para.sl * 100.0 / 240.0)))};
     else if (para.sl > 0 && !para.slmult)
         format.line = {LineRule::AtLeast, para.sl};
     format.tabs = para.tabs;

@@ -225,8 +225,8 @@ TEST(ReaderParagraphFormat, LineSpacingAndTabStops) {
     const auto sink =
         readRtf("{\\rtf1\\ansi\\sl360\\slmult1\\tqr\\tldot\\tx9000\\tx1440\\tqc\\tx4320 a\\par"
                 "\\pard\\sl240\\slmult1 b\\par\\pard\\sl-300\\slmult0 c\\par\\pard\\sl280 d\\par"
-                "\\pard\\tqdec\\tlhyph\\tx100\\tx100 e\\par}");
-    ASSERT_EQ(sink.paragraphs.size(), 5u);
+                "\\pard\\tqdec\\tlhyph\\tx100\\tx100 e\\par\\pard\\sl1\\slmult1 f\\par}");
+    ASSERT_EQ(sink.paragraphs.size(), 6u);
     using rtf::LineRule;
     using rtf::TabKind;
     using rtf::TabLeader;
@@ -242,6 +242,8 @@ TEST(ReaderParagraphFormat, LineSpacingAndTabStops) {
     EXPECT_EQ(sink.paragraphs[4].format.tabs,
               (std::vector<rtf::TabStop>{{100, TabKind::Left, TabLeader::None}}))
         << "a second stop at a position replaces the first";
+    EXPECT_EQ(sink.paragraphs[5].format.line, (rtf::LineSpacing{LineRule::Proportional, 1}))
+        << "0 % would be saved as \\sl0, single spacing";
 }
 
 TEST(ReaderParagraphFormat, AlignmentIndentsSpacingAndPard) {
