@@ -42,6 +42,16 @@ void RtfOutput::word(std::string_view name, int parameter) {
     bytes_.append(QByteArray::number(parameter));
 }
 
+bool RtfOutput::dropLeadingWord(std::string_view name) {
+    const auto length = static_cast<qsizetype>(name.size()) + 1;
+    if (bytes_.size() <= length || bytes_[0] != '\\' || bytes_[length] != '\\' ||
+        QByteArrayView(bytes_).sliced(1, length - 1) != QByteArrayView(name))
+        return false;
+    bytes_.remove(0, length);
+    lineStart_ = std::max<qsizetype>(0, lineStart_ - length);
+    return true;
+}
+
 void RtfOutput::endLine() {
     bytes_.append("\r\n");
     lineStart_ = bytes_.size();

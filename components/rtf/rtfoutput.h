@@ -50,6 +50,9 @@ public:
     // Puts bytes in at a point that needs no delimiter (a line's start, after
     // a group's end), before what was written since.
     void insert(qsizetype at, QByteArrayView bytes);
+    // Takes away a control word that the bytes begin with, where another
+    // word follows it; whether it did.
+    bool dropLeadingWord(std::string_view name);
     // The bytes written between two sizes.
     QByteArrayView written(qsizetype from, qsizetype to) const {
         return QByteArrayView(bytes_).sliced(from, to - from);

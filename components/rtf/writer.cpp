@@ -220,6 +220,9 @@ void Writer::endParagraph(const ParagraphFormat& para, const RunFormat& markForm
         if (twips != 0 || (para.indentsGiven & given) != 0)
             out_.word(name, twips);
     lineAndTabs(para);
+    // pandoc ends a list at a \plain after \ls: the first run's goes before.
+    if (para.list != ListKind::None && restateAt_.isEmpty() && runs_.dropLeadingWord("plain"))
+        out_.word("plain");
     const qsizetype wordsEnd = listParagraph(para);
     if (!restateAt_.isEmpty()) {
         QByteArray words = out_.written(wordsStart, wordsEnd).toByteArray();

@@ -628,7 +628,7 @@ TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
                                      "\\'01;}\\leveljc1\\levellegal\\rtlch\\fcs1\\ltrch\\fcs0"
                                      "\\fs20\\b\\fi-360\\li720}"))
         << wordedSaved.constData();
-    EXPECT_TRUE(wordedSaved.contains("{\\listtext 1.}\\plain\\fs24 Item one"))
+    EXPECT_TRUE(wordedSaved.contains("\\pard\\plain\\ls1\\ilvl0{\\listtext 1.}\\fs24 Item one"))
         << wordedSaved.constData();
     QTextDocument wordedAgain;
     rtf::loadBytes(wordedAgain, wordedSaved);
@@ -656,7 +656,7 @@ TEST(WriterLists, ItemsStateTheIndentsTheyStatedAndLevelsKeepTheirs) {
     EXPECT_TRUE(saved.contains("\\fi-2160\\li2520}")) << saved.constData();
     // Stated as \\lin, it stays \\lin: LibreOffice gives an item with \\li
     // but no \\fi no first-line indent, where the level's applies to this one.
-    EXPECT_TRUE(saved.contains("\\pard\\lin0\\ri0\\ls1")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\pard\\lin0\\ri0\\plain\\ls1")) << saved.constData();
     EXPECT_TRUE(saved.contains("\\pard\\li2520\\ls1")) << saved.constData();
     EXPECT_TRUE(saved.contains("\\pard\\ls1")) << saved.constData();
     QTextDocument again;
@@ -739,7 +739,7 @@ TEST(WriterLists, ListsThatOnlyStylesHeadersOrNotesNameAreKeptWhole) {
     // The bullet list is written afresh only, as the editor shows it, with
     // its name.
     EXPECT_EQ(text.count(QStringLiteral("Bullets")), 1);
-    const QString bullets = listNamedBy(text, lsAfter(text, QStringLiteral("\n\\pard")));
+    const QString bullets = listNamedBy(text, lsAfter(text, QStringLiteral("\n\\pard\\plain")));
     EXPECT_TRUE(bullets.contains(QStringLiteral("\\levelnfc23")));
     EXPECT_TRUE(bullets.contains(QStringLiteral("{\\listname Bullets;}")));
     // No two lists, templates or overrides share a number (the file's first
