@@ -85,10 +85,12 @@ constexpr int eastAsianFamily = QTextFormat::UserProperty + 0x7216;
 constexpr int listNumbering = QTextFormat::UserProperty + 0x7217;
 constexpr int listFollow = QTextFormat::UserProperty + 0x7218;
 constexpr int listLevelWords = QTextFormat::UserProperty + 0x7219;
-constexpr int listWords = QTextFormat::UserProperty + 0x721B;
 // On an image: the picture's properties as the file wrote them (QByteArray;
 // Picture::properties).
 constexpr int pictureProperties = QTextFormat::UserProperty + 0x721A;
+// On a list of the file: the whole list's words and name (QByteArray;
+// ListLabel::listWords).
+constexpr int listWords = QTextFormat::UserProperty + 0x721B;
 } // namespace property
 
 // A run's format. Back from Qt, what the format leaves unset (bold, italic,

@@ -577,7 +577,7 @@ ParagraphFormat Reader::resolve(const ParaState& para) const {
     if (para.sl < 0)
         format.line = {LineRule::Exact, -para.sl};
     else if (para.sl > 0 && para.slmult && para.sl != 240)
-        // At least 1 %: a 0 would be written back as \\sl0, single spacing.
+        // At least 1 %: a 0 would be written back as \sl0, single spacing.
         format.line = {LineRule::Proportional,
                        std::max(1, static_cast<int>(std::lround(para.sl * 100.0 / 240.0)))};
     else if (para.sl > 0 && !para.slmult)
