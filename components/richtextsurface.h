@@ -115,4 +115,5 @@ private:
     QTextEdit* edit_;
     QString tag_;
     OleColor backColor_ = 0xFFFFFF;
+    bool levelNumbersDue_ = false;
 };

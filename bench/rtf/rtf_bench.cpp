@@ -1,14 +1,17 @@
 // Speed and memory of the RTF codec on WordPad-style documents of 1, 10 and
 // 50 MB (or the sizes given): reading into the plain sink, the surface's
-// LoadFile, SaveFile and Text. Each step runs in a child process of its own so
-// that its memory high-water mark is its own.
+// LoadFile, SaveFile and Text; then, on numbered lists of two levels
+// ("2.1.") of 2 500 to 10 000 items a level, LoadFile and an item added at the
+// top, after which every label below shows another number. Each step runs in
+// a child process of its own so that its memory high-water mark is its own.
 //
 //   rtf_bench [MB...]
 //   rtf_bench --generate MB FILE     (the document alone, for a profiler)
-//   rtf_bench --step null|plain|load|save|text FILE
+//   rtf_bench --step null|plain|load|save|text|enter|type FILE
 #include "bench/benchsupport.h"
 #include "components/richtextsurface.h"
 #include "components/rtf/plaintextsink.h"
+#include "components/rtf/qtsink.h"
 #include "components/rtf/reader.h"
 #include "wordpadgenerator.h"
 
@@ -18,6 +21,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
@@ -59,6 +64,20 @@ template <typename Sink> double bestReadMs(const QByteArray& content, int rounds
     return best;
 }
 
+// A list of two levels whose second level's labels show the first's number,
+// the given number of items of each level taking turns.
+QByteArray twoLevelListDocument(int items) {
+    QByteArray content(
+        "{\\rtf1\\ansi{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}"
+        "{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}"
+        "{\\levelnumbers\\'01\\'03;}}\\listid7}}{\\*\\listoverridetable{\\listoverride"
+        "\\listid7\\ls1}}\n");
+    for (int n = 1; n <= items; ++n)
+        content += "\\pard\\ls1 Item " + QByteArray::number(n) +
+                   " of the list\\par\\pard\\ls1\\ilvl1 The point under it\\par\n";
+    return content + "}";
+}
+
 // One step in this process; prints "milliseconds peak-KB" for the parent.
 int runStep(const QString& step, const QString& path, int argc, char** argv) {
     if (step == QLatin1String("plain") || step == QLatin1String("null")) {
@@ -86,6 +105,21 @@ int runStep(const QString& step, const QString& path, int argc, char** argv) {
         ms = millisecondsSince(textStart);
         if (text.isEmpty())
             return 1;
+    } else if (step == QLatin1String("enter") || step == QLatin1String("type")) {
+        // Enter at the end of the first item, or a letter typed into it, then
+        // the labels that the editor brings up to date after each edit: all
+        // of them after the Enter, none after the letter.
+        const bool enter = step == QLatin1String("enter");
+        const auto editStart = std::chrono::steady_clock::now();
+        QTextCursor cursor(surface.document()->begin());
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        if (enter)
+            cursor.insertBlock();
+        else
+            cursor.insertText(QStringLiteral("s"));
+        if (rtf::refreshLevelNumbers(*surface.document()) != enter)
+            return 1;
+        ms = millisecondsSince(editStart);
     }
     std::printf("%.3f %lld\n", ms, static_cast<long long>(peakKilobytes()));
     return 0;
@@ -186,6 +220,30 @@ int main(int argc, char** argv) {
         std::printf("  %-24s %9.2fx the original\n", "saved size",
                     double(QFileInfo(path + QStringLiteral(".saved.rtf")).size()) /
                         double(content.size()));
+
+        std::fflush(stdout);
+    }
+
+    // Qt lays out every item of a list again for each item added to it, so
+    // that opening a long list costs the square of its length.
+    std::printf("\nNumbered list of two levels, labels \"2.1.\" (n items of each level)\n");
+    for (const int items : {2500, 5000, 10000}) {
+        const QByteArray list = twoLevelListDocument(items);
+        const QString path = dir.filePath(QStringLiteral("list%1.rtf").arg(items));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        file.close();
+        const double sizeMb = list.size() / megabyte;
+        std::printf("%d items (%.2f MB)\n", items, sizeMb);
+        printRow("LoadFile (surface)", runChild(argv[0], QStringLiteral("load"), path), sizeMb,
+                 true);
+        printRow("Enter atop, labels", runChild(argv[0], QStringLiteral("enter"), path), sizeMb,
+                 false);
+        printRow("a letter, labels", runChild(argv[0], QStringLiteral("type"), path), sizeMb,
+                 false);
         std::fflush(stdout);
     }
     return 0;

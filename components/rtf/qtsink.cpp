@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
+#include <QSet>
 #include <QTextDocument>
 #include <QTextList>
 #include <QUrl>
@@ -223,6 +224,50 @@ void OpenLists::add(QTextCursor& cursor, const ParagraphFormat& format) {
     lists_.push_back(
         cursor.createList(toListFormat(format.list, format.listLabel, format.listLevel,
                                        format.listId, numbering_.numbersAbove(format, false))));
+}
+
+bool refreshLevelNumbers(QTextDocument& document) {
+    // Most documents have no such label: a look at their few formats is enough.
+    const QList<QTextFormat> formats = document.allFormats();
+    if (std::none_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
+            return format.isListFormat() && format.hasProperty(property::listPrefixLevels);
+        }))
+        return false;
+    // Counted as OpenLists counted when reading, less the table edges: they
+    // end only lists the file did not name (\pn), and those show no levels.
+    ListNumbering numbering;
+    QSet<const QTextList*> done;
+    std::vector<std::pair<QTextList*, QString>> changed;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextList* list = block.textList();
+        ParagraphFormat format;
+        if (list) {
+            const QTextListFormat listFormat = list->format();
+            format.list = listKindOf(list);
+            format.listLevel = listLevelOf(listFormat);
+            format.listLabel = listLabelOf(listFormat);
+            format.listId = listIdOf(listFormat);
+        }
+        numbering.add(format);
+        if (!list || !list->format().hasProperty(property::listPrefixLevels) || done.contains(list))
+            continue;
+        done.insert(list);
+        const QString shown =
+            withLevelNumbers(format.listLabel.prefix, numbering.numbersAbove(format, false));
+        if (shown != list->format().numberPrefix())
+            changed.emplace_back(list, shown);
+    }
+    if (changed.empty())
+        return false;
+    QTextCursor cursor(&document);
+    cursor.joinPreviousEditBlock();
+    for (const auto& [list, shown] : changed) {
+        QTextListFormat format = list->format();
+        format.setNumberPrefix(shown);
+        list->setFormat(format);
+    }
+    cursor.endEditBlock();
+    return true;
 }
 
 void writeParagraph(QTextCursor& cursor, bool& blockFree,

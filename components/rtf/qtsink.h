@@ -34,6 +34,12 @@ private:
     std::vector<QTextList*> lists_; // by ListNumbering::Item::list
 };
 
+// After an edit: gives each list whose label shows the numbers of the levels
+// above (the "2." of "2.1.") the numbers its items count under now, as
+// OpenLists gave them when the document was read. The change joins the edit
+// before it, so that one undo takes back both. Returns whether a label changed.
+bool refreshLevelNumbers(QTextDocument& document);
+
 // Builds a QTextDocument from the reader's output, replacing what it held.
 // Everything happens in one edit block with undo off; a paragraph's runs wait
 // until its end, when its format is known, and go in one insertText each.

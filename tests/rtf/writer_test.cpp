@@ -535,6 +535,41 @@ TEST(WriterLists, TheEditorsOwnListsStayApartAndCountAsTheyShow) {
     EXPECT_EQ(fallback, (QStringList{"1.", "2.", "1.", "2."}));
 }
 
+TEST(WriterLists, LabelsWithTheLevelsAboveFollowAnItemAddedOrTakenAway) {
+    QTextDocument document;
+    rtf::loadBytes(document, withTwoLevelList("\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par"
+                                              "\\pard\\ls1 c\\par\\pard\\ls1\\ilvl1 d\\par"));
+    ASSERT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
+    EXPECT_FALSE(rtf::refreshLevelNumbers(document)) << "as read, nothing to follow";
+
+    // An item added after the first, as Enter at its end adds it: the
+    // sublists below count under the items above them now.
+    QTextCursor cursor(document.findBlockByNumber(0));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertBlock();
+    EXPECT_TRUE(rtf::refreshLevelNumbers(document));
+    cursor.insertText(QStringLiteral("new"));
+    const QStringList added = {"1.", "2.", "2.1.", "3.", "3.1."};
+    EXPECT_EQ(labels(document), added);
+    EXPECT_FALSE(rtf::refreshLevelNumbers(document));
+    // What the saved file says, read back.
+    QTextDocument saved;
+    rtf::loadBytes(saved, rtf::saveBytes(document));
+    EXPECT_EQ(labels(saved), added);
+
+    // Undone, the item takes the labels it changed back with it.
+    document.undo();
+    document.undo();
+    ASSERT_EQ(rtf::documentText(document), QStringLiteral("a\r\nb\r\nc\r\nd"));
+    EXPECT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
+    EXPECT_TRUE(document.isRedoAvailable());
+
+    // The first item taken out of the list: the second counts as the first.
+    QTextCursor(document.findBlockByNumber(0)).setBlockFormat(QTextBlockFormat());
+    EXPECT_TRUE(rtf::refreshLevelNumbers(document));
+    EXPECT_EQ(labels(document), (QStringList{"", "1.1.", "1.", "1.1."}));
+}
+
 TEST(WriterLists, ALevelWhoseNumberingChangesHalfWayKeepsBoth) {
     // A list table after the text may change a level that items above used.
     QTextDocument document;

@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextList>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -219,6 +220,40 @@ TEST_F(Surface, SavedFileLoadsBackWithTextFormatsAndOneChange) {
     EXPECT_EQ(other.selBold(), std::optional<bool>(true));
     other.setSelStart(14);
     EXPECT_EQ(other.selAlignment(), std::optional<qint16>(2));
+}
+
+// Enter, undo and redo as the user gives them: labels that show the number of
+// the item above ("2.1.") follow, go back with the undo, and come again.
+TEST_F(Surface, LevelNumbersFollowAnItemAddedAboveThroughUndoAndRedo) {
+    rtf::loadBytes(*surface.document(),
+                   "{\\rtf1\\ansi{\\*\\listtable{\\list{\\listlevel\\levelnfc0"
+                   "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc0"
+                   "{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}}\\listid7}}"
+                   "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}"
+                   "\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par}");
+    const auto labels = [this] {
+        QStringList shown;
+        for (QTextBlock block = surface.document()->begin(); block.isValid(); block = block.next())
+            shown << block.textList()->itemText(block);
+        return shown;
+    };
+    ASSERT_EQ(labels(), (QStringList{"1.", "1.1."}));
+    QSignalSpy changes(&surface, &RichTextSurface::Change);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changes.count(), 0) << "opening changes nothing";
+
+    select(1, 0);
+    QTest::keyClick(surface.widget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(labels(), (QStringList{"1.", "2.", "2.1."}));
+    surface.widget()->undo();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(surface.text(), u"a\r\nb");
+    EXPECT_EQ(labels(), (QStringList{"1.", "1.1."}));
+    surface.widget()->redo();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(labels(), (QStringList{"1.", "2.", "2.1."}));
+    EXPECT_FALSE(surface.document()->isRedoAvailable()) << "the redo was the last step";
 }
 
 // Text typed right after a footnote's number is the user's: the note is
