@@ -100,16 +100,17 @@ RichTextSurface::RichTextSurface(qint16 index, QWidget* parent)
                 edit_->setCurrentCharFormat(typing);
             });
     connect(edit_, &QTextEdit::textChanged, this, [this] { emit Change(index_); });
-    // A label that shows the numbers of the levels above ("2.1.") follows an
-    // item added or taken away above it. Only edits add undo commands (an
-    // undo or a load does not), and the labels go with the edit's own.
+    // The lists follow an edit as the saved file will number them: a label
+    // that shows the number of the item above ("2.1.") follows an item added
+    // or deleted above it. Only edits add undo commands (an undo or a load
+    // does not), and the lists' changes go into the edit's own.
     connect(edit_->document(), &QTextDocument::undoCommandAdded, this, [this] {
         if (levelNumbersDue_)
             return;
         levelNumbersDue_ = true;
         QTimer::singleShot(0, this, [this] {
             levelNumbersDue_ = false;
-            rtf::refreshLevelNumbers(*edit_->document());
+            rtf::followListNumbering(*edit_->document());
         });
     });
 }

@@ -117,7 +117,7 @@ int runStep(const QString& step, const QString& path, int argc, char** argv) {
             cursor.insertBlock();
         else
             cursor.insertText(QStringLiteral("s"));
-        if (rtf::refreshLevelNumbers(*surface.document()) != enter)
+        if (rtf::followListNumbering(*surface.document()) != enter)
             return 1;
         ms = millisecondsSince(editStart);
     }

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <optional>
 
 namespace rtf {
 
@@ -226,18 +227,29 @@ void OpenLists::add(QTextCursor& cursor, const ParagraphFormat& format) {
                                        format.listId, numbering_.numbersAbove(format, false))));
 }
 
-bool refreshLevelNumbers(QTextDocument& document) {
-    // Most documents have no such label: a look at their few formats is enough.
-    const QList<QTextFormat> formats = document.allFormats();
-    if (std::none_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
-            return format.isListFormat() && format.hasProperty(property::listPrefixLevels);
-        }))
-        return false;
-    // Counted as OpenLists counted when reading, less the table edges: they
-    // end only lists the file did not name (\pn), and those show no levels.
+namespace {
+
+// What one walk through a document's lists finds out of step with their
+// counting: items to move (to the Qt list of their run, or to a new one for a
+// run whose list shows another), and labels to bring up to date.
+struct ListRepairs {
+    struct Move {
+        QTextBlock block;
+        int run = 0;
+        QTextList* to = nullptr; // none yet: a new list
+    };
+    std::vector<Move> moves;
+    std::vector<std::pair<QTextList*, QString>> labels;
+};
+
+ListRepairs listRepairs(const QTextDocument& document) {
+    // Counted as the writer counts what it saves: a list that the file did
+    // not name counts on its own, as its Qt list does.
     ListNumbering numbering;
-    QSet<const QTextList*> done;
-    std::vector<std::pair<QTextList*, QString>> changed;
+    QHash<const QTextList*, int> ownIds;
+    std::vector<QTextList*> shows; // by run of counting: the Qt list showing it
+    QSet<const QTextList*> claimed, labelled;
+    ListRepairs repairs;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         QTextList* list = block.textList();
         ParagraphFormat format;
@@ -247,26 +259,81 @@ bool refreshLevelNumbers(QTextDocument& document) {
             format.listLevel = listLevelOf(listFormat);
             format.listLabel = listLabelOf(listFormat);
             format.listId = listIdOf(listFormat);
+            if (format.listId == 0)
+                format.listId = ownIds.contains(list)
+                                    ? ownIds.value(list)
+                                    : *ownIds.insert(list, -1 - int(ownIds.size()));
         }
-        numbering.add(format);
-        if (!list || !list->format().hasProperty(property::listPrefixLevels) || done.contains(list))
+        const std::optional<ListNumbering::Item> item = numbering.add(format);
+        if (!list || !item)
             continue;
-        done.insert(list);
+        const auto run = static_cast<std::size_t>(item->list);
+        if (run >= shows.size())
+            shows.resize(run + 1, nullptr);
+        if (!shows[run] && !claimed.contains(list)) {
+            shows[run] = list;
+            claimed.insert(list);
+        }
+        if (shows[run] != list) {
+            repairs.moves.push_back({block, item->list, shows[run]});
+            continue;
+        }
+        if (!list->format().hasProperty(property::listPrefixLevels) || labelled.contains(list))
+            continue;
+        labelled.insert(list);
         const QString shown =
             withLevelNumbers(format.listLabel.prefix, numbering.numbersAbove(format, false));
         if (shown != list->format().numberPrefix())
-            changed.emplace_back(list, shown);
+            repairs.labels.emplace_back(list, shown);
     }
-    if (changed.empty())
+    return repairs;
+}
+
+} // namespace
+
+bool followListNumbering(QTextDocument& document) {
+    // Only the file's lists count across other lists and levels: without one,
+    // every Qt list is a run of its own already.
+    const QList<QTextFormat> formats = document.allFormats();
+    if (std::none_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
+            return format.isListFormat() && format.hasProperty(property::listId);
+        }))
         return false;
-    QTextCursor cursor(&document);
-    cursor.joinPreviousEditBlock();
-    for (const auto& [list, shown] : changed) {
-        QTextListFormat format = list->format();
-        format.setNumberPrefix(shown);
-        list->setFormat(format);
+    std::optional<QTextCursor> edit;
+    // Moves first, then the labels of the lists as they stand after them.
+    // A second walk finds no moves; the bound is only a guard.
+    for (int walk = 0; walk < 4; ++walk) {
+        ListRepairs repairs = listRepairs(document);
+        if (repairs.moves.empty() && repairs.labels.empty())
+            break;
+        if (!edit) {
+            edit.emplace(&document);
+            edit->joinPreviousEditBlock();
+        }
+        if (repairs.moves.empty()) {
+            for (const auto& [list, shown] : repairs.labels) {
+                QTextListFormat format = list->format();
+                format.setNumberPrefix(shown);
+                list->setFormat(format);
+            }
+            break;
+        }
+        std::unordered_map<int, QTextList*> started; // by run: its new list
+        for (const ListRepairs::Move& move : repairs.moves) {
+            if (move.to) {
+                move.to->add(move.block);
+                continue;
+            }
+            QTextList*& list = started[move.run];
+            if (list)
+                list->add(move.block);
+            else
+                list = QTextCursor(move.block).createList(move.block.textList()->format());
+        }
     }
-    cursor.endEditBlock();
+    if (!edit)
+        return false;
+    edit->endEditBlock();
     return true;
 }
 

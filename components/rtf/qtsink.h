@@ -34,11 +34,16 @@ private:
     std::vector<QTextList*> lists_; // by ListNumbering::Item::list
 };
 
-// After an edit: gives each list whose label shows the numbers of the levels
-// above (the "2." of "2.1.") the numbers its items count under now, as
-// OpenLists gave them when the document was read. The change joins the edit
-// before it, so that one undo takes back both. Returns whether a label changed.
-bool refreshLevelNumbers(QTextDocument& document);
+// After an edit: makes the lists show the numbers that the saved file gives
+// (the writer counts as ListNumbering does). An item that counts on from an
+// earlier run of its list joins that run's Qt list, one that counts apart
+// leaves for a list of its own, and a label that shows the numbers of the
+// levels above (the "2." of "2.1.") takes the numbers they count now. A
+// document as read shows them already; an edit (an item added, deleted or
+// taken out of its list) can leave it otherwise. The changes join the edit
+// before them, so that one undo takes back both. Returns whether anything
+// changed.
+bool followListNumbering(QTextDocument& document);
 
 // Builds a QTextDocument from the reader's output, replacing what it held.
 // Everything happens in one edit block with undo off; a paragraph's runs wait

@@ -316,7 +316,7 @@ TEST(SharedFixtures, ListNumbersMatchLibreOffice) {
         QTextDocument document;
         loadTestFile(document, fixtureRoot + QLatin1Char('/') + name);
         const QStringList ours = ourNumberLabels(document);
-        EXPECT_FALSE(rtf::refreshLevelNumbers(document))
+        EXPECT_FALSE(rtf::followListNumbering(document))
             << name.toStdString() << ": the first edit would renumber what was read";
         const QStringList theirs =
             libreOfficeNumberLabels(QString::fromUtf8(contents(expectedPath)));

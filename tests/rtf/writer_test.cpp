@@ -540,18 +540,18 @@ TEST(WriterLists, LabelsWithTheLevelsAboveFollowAnItemAddedOrTakenAway) {
     rtf::loadBytes(document, withTwoLevelList("\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par"
                                               "\\pard\\ls1 c\\par\\pard\\ls1\\ilvl1 d\\par"));
     ASSERT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
-    EXPECT_FALSE(rtf::refreshLevelNumbers(document)) << "as read, nothing to follow";
+    EXPECT_FALSE(rtf::followListNumbering(document)) << "as read, nothing to follow";
 
     // An item added after the first, as Enter at its end adds it: the
     // sublists below count under the items above them now.
     QTextCursor cursor(document.findBlockByNumber(0));
     cursor.movePosition(QTextCursor::EndOfBlock);
     cursor.insertBlock();
-    EXPECT_TRUE(rtf::refreshLevelNumbers(document));
+    EXPECT_TRUE(rtf::followListNumbering(document));
     cursor.insertText(QStringLiteral("new"));
     const QStringList added = {"1.", "2.", "2.1.", "3.", "3.1."};
     EXPECT_EQ(labels(document), added);
-    EXPECT_FALSE(rtf::refreshLevelNumbers(document));
+    EXPECT_FALSE(rtf::followListNumbering(document));
     // What the saved file says, read back.
     QTextDocument saved;
     rtf::loadBytes(saved, rtf::saveBytes(document));
@@ -566,8 +566,41 @@ TEST(WriterLists, LabelsWithTheLevelsAboveFollowAnItemAddedOrTakenAway) {
 
     // The first item taken out of the list: the second counts as the first.
     QTextCursor(document.findBlockByNumber(0)).setBlockFormat(QTextBlockFormat());
-    EXPECT_TRUE(rtf::refreshLevelNumbers(document));
+    EXPECT_TRUE(rtf::followListNumbering(document));
     EXPECT_EQ(labels(document), (QStringList{"", "1.1.", "1.", "1.1."}));
+    document.undo();
+
+    // The second first-level item taken out: the points under both count on
+    // as one run, as the saved file numbers them.
+    QTextCursor(document.findBlockByNumber(2)).setBlockFormat(QTextBlockFormat());
+    EXPECT_TRUE(rtf::followListNumbering(document));
+    const QStringList merged = {"1.", "1.1.", "", "1.2."};
+    EXPECT_EQ(labels(document), merged);
+    EXPECT_EQ(document.findBlockByNumber(1).textList(), document.findBlockByNumber(3).textList());
+    QTextDocument read;
+    rtf::loadBytes(read, rtf::saveBytes(document));
+    EXPECT_EQ(labels(read), merged);
+    document.undo();
+    ASSERT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
+
+    // A first-level item put between two points of one Qt list (a paste can
+    // put it there): the point after it counts apart, under it.
+    cursor = QTextCursor(document.findBlockByNumber(1));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("b2"));
+    cursor.movePosition(QTextCursor::PreviousBlock);
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("x"));
+    document.findBlockByNumber(0).textList()->add(cursor.block());
+    ASSERT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "1.2.", "3.", "2.1."}));
+    EXPECT_TRUE(rtf::followListNumbering(document));
+    const QStringList split = {"1.", "1.1.", "2.", "2.1.", "3.", "3.1."};
+    EXPECT_EQ(labels(document), split);
+    EXPECT_FALSE(rtf::followListNumbering(document));
+    rtf::loadBytes(read, rtf::saveBytes(document));
+    EXPECT_EQ(labels(read), split);
 }
 
 TEST(WriterLists, ALevelWhoseNumberingChangesHalfWayKeepsBoth) {
