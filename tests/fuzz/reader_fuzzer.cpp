@@ -1,10 +1,11 @@
 // libFuzzer target for the RTF reader: any bytes go through the reader into
 // the plain sink, then into a QTextDocument as the surface loads a file, out
 // through the writer and back in again. Whatever the input, none of this may
-// crash, leak or take long.
+// crash, leak or take long, and the lists read must number as they are saved.
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
 #include "components/rtf/plaintextsink.h"
+#include "components/rtf/qtsink.h"
 #include "components/rtf/reader.h"
 #include "components/rtf/writer.h"
 
@@ -73,6 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QTextDocument document;
     rtf::loadBytes(document, content);
     const QString text = rtf::documentText(document);
+    // As read, the lists number their items as the saved file will: the
+    // first edit must not renumber what was never touched.
+    if (rtf::followListNumbering(document))
+        fail("lists as read number otherwise than saved", text, rtf::documentText(document));
     const QByteArray written = rtf::writeRtf(document);
 
     QTextDocument again;
