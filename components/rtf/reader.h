@@ -175,8 +175,10 @@ private:
     std::size_t shapeLevel_ = 0;         // the stack size inside an open \shp; 0: none
     bool shapeHasContent_ = false;       // text or a paragraph end came inside it
     std::size_t shapeInlineStart_ = 0;   // inline_ pieces before that belong before it
-    std::size_t shapePictureInline_ = 0; // inline_ pieces before its picture came
-    std::optional<std::pair<Picture, RunFormat>> shapePicture_;
+    std::size_t shapePictureInline_ = 0; // inline_ pieces before its first picture came
+    // The pictures of the open shape (of each shape of a group), held to show
+    // with the shape kept whole as long as nothing else came inside it.
+    std::vector<std::pair<Picture, RunFormat>> shapePictures_;
     // A text box's text (\shptxt), which the kept shape shows as its picture;
     // its bounds (\shpleft, \shptop, \shpright, \shpbottom) give the size.
     bool shapeHasText_ = false;

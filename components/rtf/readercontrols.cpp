@@ -267,7 +267,7 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
         if ((word == "shptxt" || word == "dptxbxtext") && shapeLevel_ != 0 &&
             state().destination == Destination::Body) {
             flushRun();
-            if (!shapeHasContent_ || shapePicture_) {
+            if (!shapeHasContent_ || !shapePictures_.empty()) {
                 state().destination = Destination::ShapeText;
                 if (shapeHasText_) // another box of the same group of shapes
                     shapeText_.appendChar(QChar::LineSeparator);

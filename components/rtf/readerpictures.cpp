@@ -62,20 +62,20 @@ void Reader::pictureControl(const ControlInfo& info, const Token& token, int val
 }
 
 void Reader::releaseShapePicture() {
-    if (!shapePicture_)
+    if (shapePictures_.empty())
         return;
-    RunFormat format = std::move(shapePicture_->second);
-    // The shape is not kept whole: what was kept before its picture goes
-    // before it, what came after after it.
+    // The shape is not kept whole: what was kept before its pictures goes
+    // before them, what came after after them.
     const auto before = static_cast<std::ptrdiff_t>(std::min(shapePictureInline_, inline_.size()));
     std::vector<std::string> inside(inline_.begin() + before, inline_.end());
     const qsizetype hidden = hiddenPiece_ - before;
     inline_.resize(std::size_t(before));
-    format.before = takeInline();
+    shapePictures_.front().second.before = takeInline();
     inline_ = std::move(inside);
     hiddenPiece_ = hidden >= 0 ? hidden : -1;
-    sink_.picture(shapePicture_->first, format);
-    shapePicture_.reset();
+    for (const auto& [picture, format] : shapePictures_)
+        sink_.picture(picture, format);
+    shapePictures_.clear();
 }
 
 void Reader::shapeContent() {
@@ -123,9 +123,10 @@ void Reader::endShape(const GroupState& shape, std::size_t end) {
         const auto [left, top, right, bottom] = shapeBounds_;
         box.goalWidth = std::max(0, right - left);
         box.goalHeight = std::max(0, bottom - top);
-        shapePicture_.emplace(std::move(box), resolve(state().chr));
+        shapePictures_.clear();
+        shapePictures_.emplace_back(std::move(box), resolve(state().chr));
     }
-    if (!shapePicture_ && shapeHasContent_)
+    if (shapePictures_.empty() && shapeHasContent_)
         return;
     // What was kept inside the shape is written with it, not before it.
     const std::size_t before = std::min(shapeInlineStart_, inline_.size());
@@ -134,18 +135,22 @@ void Reader::endShape(const GroupState& shape, std::size_t end) {
     if (hiddenPiece_ >= qsizetype(before))
         hiddenPiece_ = -1;
     const std::string group = unicodeText(data_.substr(shape.openedAt, end + 1 - shape.openedAt));
-    if (!shapePicture_) {
+    if (shapePictures_.empty()) {
         // A drawing (a line, a rectangle) shows nothing: kept where it stood.
         keepInline(group);
         return;
     }
-    auto [picture, format] = std::move(*shapePicture_);
-    shapePicture_.reset();
-    format.before = takeInline();
-    format.object = keptRtf(group);
-    format.object.shownAs = QString(QChar::ObjectReplacementCharacter);
-    format.object.occurrence = ++inlinePieces_;
-    sink_.picture(picture, format);
+    // Each picture shows the shape, which is written once, where the first
+    // of them that is left stands.
+    KeptRtf object = keptRtf(group);
+    object.shownAs = QString(shapePictures_.size(), QChar::ObjectReplacementCharacter);
+    object.occurrence = ++inlinePieces_;
+    shapePictures_.front().second.before = takeInline();
+    for (auto& [picture, format] : shapePictures_) {
+        format.object = object;
+        sink_.picture(picture, format);
+    }
+    shapePictures_.clear();
     if (textBox)
         bodyContent();
 }
@@ -181,12 +186,18 @@ void Reader::pictureHex(std::string_view text) {
 void Reader::endPicture(const GroupState& pictureState) {
     settleNoteMark();
     flushRun();
-    const bool firstInShape = shapeLevel_ != 0 && !shapeHasContent_;
-    shapeContent();
+    // Held while the shape (or group) has shown nothing but pictures.
+    const bool held =
+        shapeLevel_ != 0 && !shapeHasText_ && (!shapeHasContent_ || !shapePictures_.empty());
+    if (held)
+        shapeHasContent_ = true;
+    else
+        shapeContent();
     RunFormat format = resolve(pictureState.chr);
-    if (firstInShape) {
-        shapePicture_.emplace(std::move(picture_), format);
-        shapePictureInline_ = inline_.size();
+    if (held) {
+        if (shapePictures_.empty())
+            shapePictureInline_ = inline_.size();
+        shapePictures_.emplace_back(std::move(picture_), format);
     } else {
         format.before = takeInline();
         sink_.picture(picture_, format);

@@ -287,6 +287,45 @@ TEST(DocumentPictures, DrawingsAndGroupsOfShapesAreKeptWhereTheyStood) {
     EXPECT_EQ(rtf::saveBytes(drawnAgain), drawnSaved);
 }
 
+// A group of shapes with a picture in each shows them all and goes back
+// whole, once, as long as one of its pictures is left.
+TEST(DocumentPictures, AGroupOfShapesShowsEachPictureAndIsKeptOnce) {
+    const QByteArray png = pngOf(testImage()).toHex();
+    const auto shape = [&](const char* left) {
+        return "{\\shp{\\*\\shpinst\\shpleft" + QByteArray(left) +
+               "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip\\picw5\\pich3 " + png + "}}}}}";
+    };
+    const QByteArray group = "{\\shpgrp{\\*\\shpinst\\shpleft0\\shpright900}" + shape("0") +
+                             "{\\*\\bkmkstart inside}" + shape("450") + "}";
+    QTextDocument document;
+    load(document, "{\\rtf1\\ansi a" + group + "b\\par}");
+    EXPECT_EQ(rtf::documentText(document), u"a\uFFFC\uFFFCb");
+    EXPECT_EQ(imagesOf(document).size(), 2u);
+    QTextCursor(&document).insertText(QStringLiteral("New "));
+    QTextDocument again;
+    const QByteArray saved = roundTrip(document, again);
+    EXPECT_EQ(saved.count(group), 1) << saved.constData();
+    EXPECT_EQ(saved.count("\\pict"), 2) << "the group's pictures, no others";
+    EXPECT_EQ(saved.count("bkmkstart"), 1);
+    EXPECT_EQ(rtf::documentText(again), u"New a\uFFFC\uFFFCb");
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+
+    // One picture deleted, the group is still there whole; both, and it goes.
+    QTextCursor cursor(&again);
+    cursor.setPosition(QStringLiteral("New a").size());
+    cursor.deleteChar();
+    EXPECT_EQ(rtf::saveBytes(again).count(group), 1);
+    cursor.deleteChar();
+    EXPECT_EQ(rtf::documentText(again), u"New ab");
+    EXPECT_FALSE(rtf::saveBytes(again).contains("shp"));
+
+    // Text of the body inside the group: no floating pictures, shown in the line.
+    QTextDocument mixed;
+    load(mixed, "{\\rtf1 {\\shpgrp" + shape("0") + " text" + shape("450") + "}\\par}");
+    EXPECT_EQ(rtf::documentText(mixed), u"\uFFFC text\uFFFC");
+    EXPECT_FALSE(rtf::saveBytes(mixed).contains("shp"));
+}
+
 // An embedded object (a Paint picture, an equation) shows the picture of its
 // result and goes back whole, its data with it.
 TEST(DocumentPictures, AnEmbeddedObjectShowsItsResultAndKeepsItsData) {
