@@ -174,6 +174,7 @@ private:
     std::optional<CharState> noteMark_;  // a \chftn waiting for its note
     std::size_t shapeLevel_ = 0;         // the stack size inside an open \shp; 0: none
     bool shapeHasContent_ = false;       // text or a paragraph end came inside it
+    bool shapeSpoiled_ = false;          // a document-wide word came inside it
     std::size_t shapeInlineStart_ = 0;   // inline_ pieces before that belong before it
     std::size_t shapePictureInline_ = 0; // inline_ pieces before its first picture came
     // The pictures of the open shape (of each shape of a group), held to show

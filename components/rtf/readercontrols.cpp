@@ -33,10 +33,12 @@ void Reader::controlWord(const Token& token) {
     const ControlInfo info = lookupControl(token.text);
     // The parameter, with its default and limits, for every part below.
     const int value = info.parameter(token.hasParam, token.param);
-    // A list whose group holds such a word (braces that do not balance) is
-    // not kept whole: read again, the word would act again.
-    if (isDocumentWide(info.control))
+    // A list or a shape whose group holds such a word (braces that do not
+    // balance) is not kept whole: read again, the word would act again.
+    if (isDocumentWide(info.control)) {
         lists_.spoilOpenGroups();
+        shapeSpoiled_ = shapeLevel_ != 0;
+    }
     const bool starred = pendingStar_;
     if (pendingStar_) {
         pendingStar_ = false;
@@ -256,6 +258,7 @@ bool Reader::destination(const ControlInfo& info, std::string_view word, bool st
             state().shape = true;
             shapeLevel_ = stack_.size();
             shapeHasContent_ = false;
+            shapeSpoiled_ = false;
             shapeInlineStart_ = inline_.size();
             shapeHasText_ = false;
             shapeText_.clear();

@@ -111,6 +111,8 @@ void Reader::releaseShapeText() {
 
 void Reader::endShape(const GroupState& shape, std::size_t end) {
     flushRun(); // its text not yet handed on makes it a text box too
+    if (shapeSpoiled_)
+        shapeContent(); // its pictures and text go into the body, the rest is lost
     shapeLevel_ = 0;
     const bool textBox = shapeHasText_;
     if (textBox) {

@@ -622,6 +622,20 @@ TEST(KeptRtf, ACharacterSetSaidInsideAGroupIsNotTheDocuments) {
     rtf::loadBytes(document, "{\\rtf1\\ansi{\\shpgrp{\\mac\\deff3}}\\pard \\'97\\emdash\\par}");
     EXPECT_EQ(rtf::documentText(document), u"\u2014\u2014");
     EXPECT_EQ(textAfterASave(document), u"\u2014\u2014");
+
+    // A font table in a shape before the text (fuzz finds) names the
+    // document's fonts; kept with the shape, it named them again after the
+    // saved file's own table. The shape is not kept; its picture shows.
+    QTextDocument fonts;
+    rtf::loadBytes(fonts, "{\\rtf1\\ansi\\deff0{\\shp{\\fonttbl{\\f1 Courier New;}}{\\sp{\\sn pib}"
+                          "{\\sv {\\pict\\pngblip 07}}}}\\pard\\f1 text\\par}");
+    const QByteArray saved = rtf::saveBytes(fonts);
+    EXPECT_FALSE(saved.contains("\\shp")) << saved.constData();
+    EXPECT_EQ(saved.count("\\pict"), 1) << saved.constData();
+    QTextDocument again;
+    rtf::loadBytes(again, saved);
+    EXPECT_EQ(rtf::saveBytes(again), saved);
+    EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(fonts));
 }
 
 TEST(KeptRtf, RenumberingTouchesOnlyTableNumbers) {
