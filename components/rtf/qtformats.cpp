@@ -273,14 +273,19 @@ ParagraphFormat paragraphFormatOf(const QTextBlock& block, int tableDepth) {
     paragraph.kept = format.property(property::paragraphWords).value<KeptRtfList>().value(0);
     paragraph.beforeEnd = format.property(property::keptBeforeEnd).value<KeptRtfList>().value(0);
     paragraph.indentsGiven = static_cast<std::uint8_t>(format.intProperty(property::indentsGiven));
-    if (const QTextList* list = block.textList()) {
-        paragraph.list = listKindOf(list);
-        paragraph.listLevel = listLevelOf(list->format());
-        paragraph.listLabel = listLabelOf(list->format());
-        paragraph.listId = listIdOf(list->format());
-    }
+    setListOf(paragraph, block.textList());
     paragraph.tableDepth = tableDepth;
     return paragraph;
+}
+
+void setListOf(ParagraphFormat& paragraph, const QTextList* list) {
+    if (!list)
+        return;
+    const QTextListFormat format = list->format();
+    paragraph.list = listKindOf(list);
+    paragraph.listLevel = listLevelOf(format);
+    paragraph.listLabel = listLabelOf(format);
+    paragraph.listId = listIdOf(format);
 }
 
 LineSpacing lineSpacingOf(const QTextBlockFormat& format) {

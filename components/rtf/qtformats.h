@@ -105,6 +105,8 @@ KeptRtfList fieldsOf(const QTextCharFormat& format);
 // Back from Qt, with the list and the depth of the table it stands in.
 QTextBlockFormat toBlockFormat(const ParagraphFormat& format);
 ParagraphFormat paragraphFormatOf(const QTextBlock& block, int tableDepth);
+// The list part of it: the list's kind, level, label and file's list id.
+void setListOf(ParagraphFormat& paragraph, const QTextList* list);
 // A paragraph's line spacing and tab stops as the block format holds them.
 LineSpacing lineSpacingOf(const QTextBlockFormat& format);
 std::vector<TabStop> tabStopsOf(const QTextBlockFormat& format);

@@ -253,17 +253,10 @@ ListRepairs listRepairs(const QTextDocument& document) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         QTextList* list = block.textList();
         ParagraphFormat format;
-        if (list) {
-            const QTextListFormat listFormat = list->format();
-            format.list = listKindOf(list);
-            format.listLevel = listLevelOf(listFormat);
-            format.listLabel = listLabelOf(listFormat);
-            format.listId = listIdOf(listFormat);
-            if (format.listId == 0)
-                format.listId = ownIds.contains(list)
-                                    ? ownIds.value(list)
-                                    : *ownIds.insert(list, -1 - int(ownIds.size()));
-        }
+        setListOf(format, list);
+        if (list && format.listId == 0)
+            format.listId = ownIds.contains(list) ? ownIds.value(list)
+                                                  : *ownIds.insert(list, -1 - int(ownIds.size()));
         const std::optional<ListNumbering::Item> item = numbering.add(format);
         if (!list || !item)
             continue;
