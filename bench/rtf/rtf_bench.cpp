@@ -53,6 +53,14 @@ QByteArray readAll(const QString& path) {
     return file.readAll();
 }
 
+bool writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size())
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
 template <typename Sink> double bestReadMs(const QByteArray& content, int rounds) {
     double best = 1e300;
     for (int i = 0; i < rounds; ++i) {
@@ -174,9 +182,8 @@ int main(int argc, char** argv) {
                        argv);
 
     if (argc == 4 && std::string_view(argv[1]) == "--generate") {
-        QFile file(QString::fromLocal8Bit(argv[3]));
         const QByteArray content = wordpadDocument(qsizetype(std::atof(argv[2]) * megabyte));
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? 0 : 1;
+        return writeFile(QString::fromLocal8Bit(argv[3]), content) ? 0 : 1;
     }
 
     // Qt's warning about a missing runtime directory would only clutter the table.
@@ -197,12 +204,8 @@ int main(int argc, char** argv) {
     for (const int size : sizes) {
         const QByteArray content = wordpadDocument(qsizetype(size * megabyte));
         const QString path = dir.filePath(QStringLiteral("doc%1.rtf").arg(size));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        if (!writeFile(path, content))
             return 1;
-        }
-        file.close();
         const double sizeMb = content.size() / megabyte;
         std::printf("\n%.1f MB document (%lld bytes)\n", sizeMb,
                     static_cast<long long>(content.size()));
@@ -230,12 +233,8 @@ int main(int argc, char** argv) {
     for (const int items : {2500, 5000, 10000}) {
         const QByteArray list = twoLevelListDocument(items);
         const QString path = dir.filePath(QStringLiteral("list%1.rtf").arg(items));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size()) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        if (!writeFile(path, list))
             return 1;
-        }
-        file.close();
         const double sizeMb = list.size() / megabyte;
         std::printf("%d items (%.2f MB)\n", items, sizeMb);
         printRow("LoadFile (surface)", runChild(argv[0], QStringLiteral("load"), path), sizeMb,
