@@ -1,7 +1,8 @@
 // libFuzzer target for the RTF reader: any bytes go through the reader into
 // the plain sink, then into a QTextDocument as the surface loads a file, out
 // through the writer and back in again. Whatever the input, none of this may
-// crash, leak or take long, and the lists read must number as they are saved.
+// crash, leak or take long, and the lists must number as they are saved, as
+// read and after an edit.
 #include "components/rtf/documentdump.h"
 #include "components/rtf/documentfile.h"
 #include "components/rtf/plaintextsink.h"
@@ -11,7 +12,10 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -50,6 +54,14 @@ QByteArray printable(QStringView text) {
                  printable(QStringView(before).mid(from, 80)).constData(),
                  printable(QStringView(after).mid(from, 80)).constData());
     std::abort();
+}
+
+// Every paragraph's list label, one to a line.
+QString labels(const QTextDocument& document) {
+    QString shown;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        shown += (block.textList() ? block.textList()->itemText(block) : QString()) + u'\n';
+    return shown;
 }
 
 } // namespace
@@ -93,5 +105,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (writtenAgain != written)
         fail("second save differs from the first", QString::fromLatin1(written),
              QString::fromLatin1(writtenAgain));
+
+    // An edit that renumbers: the first list item taken out of its list. The
+    // lists follow it in one go and then show what the saved file numbers.
+    QTextBlock item = again.begin();
+    while (item.isValid() && !item.textList())
+        item = item.next();
+    if (!item.isValid())
+        return 0;
+    QTextCursor(item).setBlockFormat(QTextBlockFormat());
+    rtf::followListNumbering(again);
+    const QString shown = labels(again);
+    if (rtf::followListNumbering(again))
+        fail("the lists did not follow an edit in one go", shown, labels(again));
+    QTextDocument edited;
+    rtf::loadBytes(edited, rtf::writeRtf(again));
+    if (labels(edited) != shown)
+        fail("the lists show other numbers than the saved file", shown, labels(edited));
     return 0;
 }
