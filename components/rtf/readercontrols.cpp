@@ -37,7 +37,8 @@ void Reader::controlWord(const Token& token) {
     // balance) is not kept whole: read again, the word would act again.
     if (isDocumentWide(info.control)) {
         lists_.spoilOpenGroups();
-        shapeSpoiled_ = shapeLevel_ != 0;
+        if (shapeLevel_ != 0)
+            shapeSpoiled_ = true;
     }
     const bool starred = pendingStar_;
     if (pendingStar_) {
