@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextList>
@@ -256,6 +257,14 @@ namespace {
 const QRegularExpression numberLabel(QStringLiteral(
     "^\\x{FEFF}? +(\\(?(?:[0-9]+|[a-zA-Z]|[ivxlcdmIVXLCDM]+)(?:\\.[0-9a-zA-Z]+)*[.)]?) "));
 
+// Every paragraph's list label, bullets and empty ones included.
+QStringList allLabels(const QTextDocument& document) {
+    QStringList labels;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        labels << (block.textList() ? block.textList()->itemText(block) : QString());
+    return labels;
+}
+
 QStringList ourNumberLabels(const QTextDocument& document) {
     QStringList labels;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
@@ -334,4 +343,33 @@ TEST(SharedFixtures, ListNumbersMatchLibreOffice) {
     }
     std::printf("%d of %d fixtures number their lists as LibreOffice does\n", matching, compared);
     EXPECT_GT(compared, 10);
+}
+
+// Enter at the end of every file's first list item, as the editor follows it:
+// the lists then show what the saved file numbers.
+TEST(SharedFixtures, ListsFollowAnItemAddedAsTheSavedFileNumbersThem) {
+    if (!QDir(fixtureRoot).exists())
+        GTEST_SKIP() << "no fixtures at " << fixtureRoot.toStdString();
+    int edited = 0;
+    for (const QString& name : fixtures(fixtureRoot)) {
+        QTextDocument document;
+        loadTestFile(document, fixtureRoot + QLatin1Char('/') + name);
+        QTextBlock item = document.begin();
+        while (item.isValid() && !item.textList())
+            item = item.next();
+        if (!item.isValid())
+            continue;
+        SCOPED_TRACE(name.toStdString());
+        ++edited;
+        QTextCursor cursor(item);
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        cursor.insertBlock();
+        rtf::followListNumbering(document);
+        EXPECT_FALSE(rtf::followListNumbering(document)) << "followed in one go";
+        QTextDocument saved;
+        rtf::loadBytes(saved, rtf::saveBytes(document));
+        EXPECT_EQ(allLabels(saved).join(u'|').toStdString(),
+                  allLabels(document).join(u'|').toStdString());
+    }
+    EXPECT_GT(edited, 20);
 }
