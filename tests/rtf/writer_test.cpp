@@ -2,6 +2,7 @@
 #include "components/rtf/documentfile.h"
 #include "components/rtf/qtsink.h"
 #include "components/rtf/units.h"
+#include "tests/rtf/testfile.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -468,13 +469,6 @@ void expectSavedAgainTheSame(const QByteArray& saved) {
     EXPECT_EQ(rtf::saveBytes(again), saved);
 }
 
-QStringList labels(const QTextDocument& document) {
-    QStringList shown;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        shown << (block.textList() ? block.textList()->itemText(block) : QString());
-    return shown;
-}
-
 } // namespace
 
 TEST(WriterLists, ItemsCountAsWordCountsThem) {
@@ -493,7 +487,7 @@ TEST(WriterLists, ItemsCountAsWordCountsThem) {
     // An older \\pn paragraph's number shows only the text it gives around it.
     const QStringList expected = {"1.", "1.1.", "1.2.", "2.", "2.1.", "",
                                   "3.", "4.",   "1.",   "",   "1"};
-    EXPECT_EQ(labels(document), expected);
+    EXPECT_EQ(listLabels(document), expected);
 
     // Saved and read back, the items number the same and the levels are one list.
     const QByteArray saved = rtf::saveBytes(document);
@@ -501,7 +495,7 @@ TEST(WriterLists, ItemsCountAsWordCountsThem) {
         << saved.constData();
     QTextDocument again;
     rtf::loadBytes(again, saved);
-    EXPECT_EQ(labels(again), expected);
+    EXPECT_EQ(listLabels(again), expected);
     EXPECT_EQ(rtf::dumpDocument(again), rtf::dumpDocument(document));
     EXPECT_EQ(rtf::saveBytes(again), saved);
 }
@@ -521,12 +515,12 @@ TEST(WriterLists, TheEditorsOwnListsStayApartAndCountAsTheyShow) {
     second->add(block(4));
     second->remove(block(3));
     const QStringList expected = {"1.", "2.", "1.", "", "2.", ""};
-    ASSERT_EQ(labels(document), expected);
+    ASSERT_EQ(listLabels(document), expected);
 
     const QByteArray saved = rtf::saveBytes(document);
     QTextDocument again;
     rtf::loadBytes(again, saved);
-    EXPECT_EQ(labels(again), expected) << saved.constData();
+    EXPECT_EQ(listLabels(again), expected) << saved.constData();
     // The labels for readers without lists say the same.
     QStringList fallback;
     for (qsizetype at = saved.indexOf("{\\listtext "); at >= 0;
@@ -539,7 +533,7 @@ TEST(WriterLists, LabelsWithTheLevelsAboveFollowAnItemAddedOrTakenAway) {
     QTextDocument document;
     rtf::loadBytes(document, withTwoLevelList("\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par"
                                               "\\pard\\ls1 c\\par\\pard\\ls1\\ilvl1 d\\par"));
-    ASSERT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
+    ASSERT_EQ(listLabels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
     EXPECT_FALSE(rtf::followListNumbering(document)) << "as read, nothing to follow";
 
     // An item added after the first, as Enter at its end adds it: the
@@ -550,24 +544,24 @@ TEST(WriterLists, LabelsWithTheLevelsAboveFollowAnItemAddedOrTakenAway) {
     EXPECT_TRUE(rtf::followListNumbering(document));
     cursor.insertText(QStringLiteral("new"));
     const QStringList added = {"1.", "2.", "2.1.", "3.", "3.1."};
-    EXPECT_EQ(labels(document), added);
+    EXPECT_EQ(listLabels(document), added);
     EXPECT_FALSE(rtf::followListNumbering(document));
     // What the saved file says, read back.
     QTextDocument saved;
     rtf::loadBytes(saved, rtf::saveBytes(document));
-    EXPECT_EQ(labels(saved), added);
+    EXPECT_EQ(listLabels(saved), added);
 
     // Undone, the item takes the labels it changed back with it.
     document.undo();
     document.undo();
     ASSERT_EQ(rtf::documentText(document), QStringLiteral("a\r\nb\r\nc\r\nd"));
-    EXPECT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
+    EXPECT_EQ(listLabels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
     EXPECT_TRUE(document.isRedoAvailable());
 
     // The first item taken out of the list: the second counts as the first.
     QTextCursor(document.findBlockByNumber(0)).setBlockFormat(QTextBlockFormat());
     EXPECT_TRUE(rtf::followListNumbering(document));
-    EXPECT_EQ(labels(document), (QStringList{"", "1.1.", "1.", "1.1."}));
+    EXPECT_EQ(listLabels(document), (QStringList{"", "1.1.", "1.", "1.1."}));
     document.undo();
 
     // The second first-level item taken out: the points under both count on
@@ -575,13 +569,13 @@ TEST(WriterLists, LabelsWithTheLevelsAboveFollowAnItemAddedOrTakenAway) {
     QTextCursor(document.findBlockByNumber(2)).setBlockFormat(QTextBlockFormat());
     EXPECT_TRUE(rtf::followListNumbering(document));
     const QStringList merged = {"1.", "1.1.", "", "1.2."};
-    EXPECT_EQ(labels(document), merged);
+    EXPECT_EQ(listLabels(document), merged);
     EXPECT_EQ(document.findBlockByNumber(1).textList(), document.findBlockByNumber(3).textList());
     QTextDocument read;
     rtf::loadBytes(read, rtf::saveBytes(document));
-    EXPECT_EQ(labels(read), merged);
+    EXPECT_EQ(listLabels(read), merged);
     document.undo();
-    ASSERT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
+    ASSERT_EQ(listLabels(document), (QStringList{"1.", "1.1.", "2.", "2.1."}));
 
     // A first-level item put between two points of one Qt list (a paste can
     // put it there): the point after it counts apart, under it.
@@ -594,13 +588,13 @@ TEST(WriterLists, LabelsWithTheLevelsAboveFollowAnItemAddedOrTakenAway) {
     cursor.insertBlock();
     cursor.insertText(QStringLiteral("x"));
     document.findBlockByNumber(0).textList()->add(cursor.block());
-    ASSERT_EQ(labels(document), (QStringList{"1.", "1.1.", "2.", "1.2.", "3.", "2.1."}));
+    ASSERT_EQ(listLabels(document), (QStringList{"1.", "1.1.", "2.", "1.2.", "3.", "2.1."}));
     EXPECT_TRUE(rtf::followListNumbering(document));
     const QStringList split = {"1.", "1.1.", "2.", "2.1.", "3.", "3.1."};
-    EXPECT_EQ(labels(document), split);
+    EXPECT_EQ(listLabels(document), split);
     EXPECT_FALSE(rtf::followListNumbering(document));
     rtf::loadBytes(read, rtf::saveBytes(document));
-    EXPECT_EQ(labels(read), split);
+    EXPECT_EQ(listLabels(read), split);
 }
 
 TEST(WriterLists, ALevelWhoseNumberingChangesHalfWayKeepsBoth) {
@@ -609,11 +603,11 @@ TEST(WriterLists, ALevelWhoseNumberingChangesHalfWayKeepsBoth) {
     rtf::loadBytes(document,
                    withTwoLevelList("\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par"
                                     "{\\listtable{\\levelnfc1}}\\pard\\ls1\\ilvl1 c\\par"));
-    EXPECT_EQ(labels(document), (QStringList{"1.", "1.1.", "1.I."}));
+    EXPECT_EQ(listLabels(document), (QStringList{"1.", "1.1.", "1.I."}));
     const QByteArray saved = rtf::saveBytes(document);
     QTextDocument again;
     rtf::loadBytes(again, saved);
-    EXPECT_EQ(labels(again), labels(document));
+    EXPECT_EQ(listLabels(again), listLabels(document));
     EXPECT_EQ(rtf::saveBytes(again), saved);
 }
 
@@ -628,7 +622,7 @@ TEST(WriterLists, AListWrittenAfreshKeepsItsNameAndWordsOnce) {
                    "{\\listname Steps;}\\listid7}}{\\*\\listoverridetable{\\listoverride\\listid7"
                    "\\listoverridecount0\\ls1}}\\pard\\ls1 a\\par{\\listtable{\\levelnfc1}}"
                    "\\pard\\ls1 b\\par}");
-    EXPECT_EQ(labels(document), (QStringList{"1.", "I."}));
+    EXPECT_EQ(listLabels(document), (QStringList{"1.", "I."}));
     const QByteArray saved = rtf::saveBytes(document);
     EXPECT_EQ(saved.count("\\listname"), 1) << saved.toStdString();
     EXPECT_EQ(saved.count("\\listhybrid{\\listname Steps;}\\listid"), 1);
@@ -670,12 +664,12 @@ TEST(WriterLists, WhatALabelHoldsIsWrittenBackWhole) {
                        longPrefix.toLatin1() + "\\'00" + QByteArray(40, 'y') +
                        ";}}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
                        "\\pard\\ls1 item\\par}");
-    const QString shown = labels(document).value(0);
+    const QString shown = listLabels(document).value(0);
     EXPECT_TRUE(shown.startsWith(longPrefix + QLatin1Char('1'))) << shown.toStdString();
     const QByteArray saved = rtf::saveBytes(document);
     QTextDocument again;
     rtf::loadBytes(again, saved);
-    EXPECT_EQ(labels(again).value(0), shown);
+    EXPECT_EQ(listLabels(again).value(0), shown);
     EXPECT_EQ(rtf::saveBytes(again), saved);
 
     // A number format the editor shows as decimal (22: 01, 02), what follows
