@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -103,13 +104,28 @@ RichTextSurface::RichTextSurface(qint16 index, QWidget* parent)
     // The lists follow an edit as the saved file will number them: a label
     // that shows the number of the item above ("2.1.") follows an item added
     // or deleted above it. Only edits add undo commands (an undo or a load
-    // does not), and the lists' changes go into the edit's own.
+    // does not), and the lists' changes go into the edit's own. Text typed
+    // or deleted inside one paragraph renumbers nothing: most keystrokes
+    // need no walk through the lists. A paragraph added or removed may, and
+    // so may a format (Qt reports it as many characters removed as added).
+    connect(edit_->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int removed, int added) {
+                const QTextDocument& document = *edit_->document();
+                if (document.blockCount() != blocksSeen_ || removed == added ||
+                    document.findBlock(position) != document.findBlock(position + added))
+                    listsMayHaveChanged_ = true;
+                blocksSeen_ = document.blockCount();
+            });
+    // Qt tells of the undo command before the change itself: the lists are
+    // looked at once both are in.
     connect(edit_->document(), &QTextDocument::undoCommandAdded, this, [this] {
-        if (levelNumbersDue_)
+        if (listsDue_)
             return;
-        levelNumbersDue_ = true;
+        listsDue_ = true;
         QTimer::singleShot(0, this, [this] {
-            levelNumbersDue_ = false;
+            listsDue_ = false;
+            if (!std::exchange(listsMayHaveChanged_, false))
+                return;
             rtf::followListNumbering(*edit_->document());
         });
     });
@@ -141,11 +157,13 @@ void RichTextSurface::setText(const QString& text) {
     // style sheet, page setup) does not belong to it.
     rtf::clearKept(*edit_->document());
     edit_->setPlainText(plain);
+    listsMayHaveChanged_ = false;
 }
 
 void RichTextSurface::loadFile(const QString& path) {
     rtf::loadBytes(*edit_->document(), readFileContent(path));
     edit_->moveCursor(QTextCursor::Start);
+    listsMayHaveChanged_ = false; // a document as read numbers as it is saved
 }
 
 void RichTextSurface::saveFile(const QString& path) const {

@@ -115,5 +115,9 @@ private:
     QTextEdit* edit_;
     QString tag_;
     OleColor backColor_ = 0xFFFFFF;
-    bool levelNumbersDue_ = false;
+    // The lists' walk after an edit: waiting to run, and whether the edits
+    // since the last one may have changed what they number.
+    bool listsDue_ = false;
+    bool listsMayHaveChanged_ = false;
+    int blocksSeen_ = 1;
 };
